@@ -1,0 +1,8 @@
+// Saving and loading the game in progress (F5, F6 in play).
+#ifndef ZQ_SAVEGAME_H
+#define ZQ_SAVEGAME_H
+
+void SaveGame(void);
+void LoadGame(void);
+
+#endif

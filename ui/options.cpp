@@ -1,0 +1,4 @@
+// Placeholder bodies: the real implementation replaces this file.
+#include "ui/screens.h"
+
+void Options(void) {}
