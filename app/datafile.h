@@ -21,7 +21,7 @@ enum DatafileIndex {
     DAT_FRAME_BOTTOM_LEFT = 22,
     DAT_FRAME_BOTTOM_RIGHT = 23,
     DAT_MODULE = 24,               // the in-game music, a "JGM " object
-    DAT_PALETTE = 25,
+    DAT_GAME_PALETTE = 25,         // the game palette (Allegro already defines DAT_PALETTE as a type id)
     DAT_SAMPLE_HIGH_SCORE = 26,
     DAT_LOGO = 27,                 // start-game menu and credits
     DAT_MIDI_CREDITS = 28,
