@@ -72,6 +72,9 @@ void Clear_Well(void);           // F11: buys cells out of the well with score
 
 // Play loop and its tick.
 void Play_Game(void);
+// The start of a game: counters, music, play screen, first element, speed
+// and starting rows. Play_Game runs it first.
+void Begin_Game(void);
 void game_timer(void);
 
 // Play screen.

@@ -1,0 +1,203 @@
+// One game from its first element to its end: the keys, gravity on the
+// timer's beat, the pause, and the game-over wait.
+#include "game/game.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "app/app.h"
+#include "modplayer/jgmod.h"
+#include "persist/highscores.h"
+#include "persist/savegame.h"
+#include "ui/screens.h"
+
+std::atomic<int> game_time{0};
+char pausetxt[10];
+char pausetxt2[30];
+char pausetxt3[30];
+
+namespace {
+
+const int PAUSE_COLOUR = 70;
+const int GAME_OVER_COLOUR = 15;
+
+FONT *Font(int index)
+{
+    return (FONT *)data[index].dat;
+}
+
+void Draw_Pause_Text(void)
+{
+    textout(screen, Font(DAT_FONT_SMALL), pausetxt, 100, 100, PAUSE_COLOUR);
+    textout(screen, Font(DAT_FONT_SMALL), pausetxt2, 90, 150, PAUSE_COLOUR);
+    textout(screen, Font(DAT_FONT_SMALL), pausetxt3, 75, 200, PAUSE_COLOUR);
+}
+
+// Returns the scancode of the key that ended the wait; it stands in for P.
+int Pause(void)
+{
+    strcpy(pausetxt, "Paused");
+    strcpy(pausetxt2, "Press [C]");
+    strcpy(pausetxt3, "to continue...");
+    Draw_Pause_Text();
+    clear_keybuf();
+    while (!keypressed()) {
+        rest(1);
+    }
+    int scancode = readkey() >> 8;
+    while (!key[KEY_C]) {
+        Draw_Pause_Text();
+        rest(1);
+    }
+    return scancode;
+}
+
+void Move_Sideways(int step)
+{
+    Game.x += step;
+    if (!Can_Put()) {
+        Game.x -= step;
+    }
+}
+
+void Lower(void)
+{
+    if (Can_Put()) {
+        Draw_Map();
+        Game.y++;
+    }
+    if (!Can_Put()) {
+        Game.y--;
+    }
+    clear_keybuf();
+}
+
+// Each row of the fall is drawn; the element is placed by the next gravity step.
+void Drop(void)
+{
+    while (Can_Put()) {
+        Draw_Map();
+        Game.y++;
+    }
+    Game.y--;
+}
+
+// Applies one key; returns -1 when the game is to be left at once.
+int Handle_Key(int scancode)
+{
+    if (scancode == KEY_LEFT) {
+        Move_Sideways(-1);
+    }
+    if (scancode == KEY_RIGHT) {
+        Move_Sideways(1);
+    }
+    if (scancode == KEY_UP) {
+        Rotate_Block();
+    }
+    if (scancode == KEY_P) {
+        scancode = Pause();
+    }
+    if (scancode == KEY_DOWN) {
+        Lower();
+    }
+    if (scancode == KEY_SPACE) {
+        Drop();
+    }
+    if (scancode == KEY_F2 || scancode == KEY_ESC) {
+        return -1;
+    }
+    if (scancode == KEY_F3) {
+        TakeScreenshot((RGB *)data[DAT_GAME_PALETTE].dat);
+    } else if (scancode == KEY_F1) {
+        Help();
+    } else if (scancode == KEY_F5) {
+        SaveGame();
+    } else if (scancode == KEY_F6) {
+        LoadGame();
+    } else if (scancode == KEY_F11) {
+        Clear_Well();
+    }
+    // Keys that piled up meanwhile, auto-repeats included, are thrown away.
+    clear_keybuf();
+    return 0;
+}
+
+void Place_And_Renew(void)
+{
+    Put_Block();
+    Generate_New();
+}
+
+void Gravity(void)
+{
+    if (game_time > Game.delay) {
+        Game.y++;
+        if (!Can_Put()) {
+            Game.y--;
+            Place_And_Renew();
+        }
+        game_time = 0;
+    }
+}
+
+void Game_Over(void)
+{
+    text_mode(-1);
+    textout_centre(screen, font, "G A M E", 135, 152, GAME_OVER_COLOUR);
+    textout_centre(screen, font, "O V E R", 135, 202, GAME_OVER_COLOUR);
+    textout(screen, font, "Press <Enter> to", 70, 252, GAME_OVER_COLOUR);
+    textout(screen, font, "start over again", 70, 277, GAME_OVER_COLOUR);
+    snprintf(text, sizeof text, "Score: %3d", Game.score);
+    textout_centre(screen, font, text, 130, 302, GAME_OVER_COLOUR);
+    clear_keybuf();
+    stop_mod();
+    while (!key[KEY_ENTER]) {
+        rest(1);
+    }
+    clear_keybuf();
+    GotHighScore();
+}
+
+} // namespace
+
+void game_timer(void)
+{
+    game_time++;
+}
+
+void Begin_Game(void)
+{
+    Game.score = 0;
+    Game.lines = 0;
+    Game.pieces = 0;
+    Game.stage_lines = 1;
+    end_game = 0;
+    stop_midi();
+    Music();
+    InitGameGraphics();
+    Game.stage_lines = 10 * start_level;
+    Game.delay = 55 - 2 * start_level;
+    Add_Starting_Rows(start_blocks);
+}
+
+void Play_Game(void)
+{
+    Begin_Game();
+    for (;;) {
+        if (keypressed() && Handle_Key(readkey() >> 8)) {
+            return; // left by key: no high-score check, the music plays on
+        }
+        Gravity();
+        // A new element that did not fit, or a loaded one that does not, is
+        // placed where it stands.
+        if (!Can_Put()) {
+            Place_And_Renew();
+        }
+        Draw_Map();
+        if (end_game == -1) {
+            break;
+        }
+        rest(1); // yield between passes rather than spin a whole core
+    }
+    Game_Over();
+}
