@@ -1,4 +1,83 @@
-// Placeholder bodies: the real implementation replaces this file.
+// The credits: a song and a block of text rising over a picture until a key
+// is pressed.
 #include "ui/screens.h"
 
-void ViewCredits(void) {}
+#include "app/app.h"
+
+namespace {
+
+const int CREDIT_LINES = 18;
+const int LINE_SPACING = 20;
+const int BLOCK_HEIGHT = CREDIT_LINES * LINE_SPACING; // 360
+const int TEXT_COLOUR = 5;
+const int LOGO_X = 126;
+const int LOGO_Y = 25;
+
+const char *const CREDITS[CREDIT_LINES] = {
+    "Programming, Graphics, Level Design",
+    "Music and Sounds: the Quibbleon team",
+    " ",
+    "Dedicated  to: ",
+    "everyone who plays it",
+    " ",
+    "Every picture, font, sound and song",
+    "of this game is made at build time",
+    "by the game's own tools, from sources",
+    "kept beside its code.",
+    " ",
+    "Fonts: DejaVu, under their free licence;",
+    "MIDI instruments: the freepats set.",
+    " ",
+    "Thanks to the makers of the Allegro library",
+    "and to all who test, report and mend.",
+    " ",
+    "Press ESC to continue",
+};
+
+BITMAP *Datafile_Bitmap(int index)
+{
+    return (BITMAP *)data[index].dat;
+}
+
+void Draw_Background(BITMAP *target)
+{
+    BITMAP *logo = Datafile_Bitmap(DAT_LOGO);
+    blit(Datafile_Bitmap(DAT_CREDITS_BACKGROUND), target, 0, 0, 0, 0, 640, 480);
+    blit(logo, target, 0, 0, LOGO_X, LOGO_Y, logo->w, logo->h);
+}
+
+void Compose_Frame(int y)
+{
+    Draw_Background(temp_buffer);
+    FONT *small = (FONT *)data[DAT_FONT_SMALL].dat;
+    for (int i = 0; i < CREDIT_LINES; i++) {
+        textout_centre(temp_buffer, small, CREDITS[i], SCREEN_W / 2, y + LINE_SPACING * i, TEXT_COLOUR);
+    }
+}
+
+} // namespace
+
+void ViewCredits(void)
+{
+    PlaySong(DAT_MIDI_CREDITS);
+    int y = SCREEN_H;
+    show_mouse(NULL);
+    fade_out(255);
+    Draw_Background(screen);
+    fade_in((RGB *)data[DAT_GAME_PALETTE].dat, 5);
+    text_mode(-1);
+    clear_keybuf();
+    do {
+        Compose_Frame(y);
+        vsync();
+        vsync();
+        blit(temp_buffer, screen, 0, 0, 0, 0, 640, 480);
+        y--;
+        if (y + BLOCK_HEIGHT < 0) {
+            y = SCREEN_H;
+        }
+    } while (!keypressed());
+    stop_midi();
+    fade_out(2);
+    clear(screen);
+}
