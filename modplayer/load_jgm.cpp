@@ -1,7 +1,296 @@
-// Placeholder bodies: the real implementation replaces this file.
-#include "jgmod_internal.h"
+// The player's own module format: the JGM reader, its detector and its
+// information reader.
+//
+// A stream that ends early loads with -1 (end of file) in place of each
+// missing value, as the format has always done. But every count or size
+// that decides what the reader allocates or where it writes is checked
+// before use, and a missing or impossible one refuses the stream.
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
 
-JGMOD * load_jgm(PACKFILE *) { return NULL; }
-void * load_jgm_datafile(PACKFILE *, long) { return NULL; }
-int detect_jgm(const char *) { return 0; }
-int get_jgm_info(PACKFILE *, MODULE_INFO *) { return 0; }
+#include "jgm_format.h"
+
+static void set_error(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    vsnprintf(jgmod_error, sizeof jgmod_error, format, args);
+    va_end(args);
+}
+
+// Releases what was built so far and reports why.
+static JGMOD *give_up(JGMOD *j, const char *message)
+{
+    destroy_mod(j);
+    if (message != NULL)
+        set_error("%s", message);
+    return NULL;
+}
+
+// Tells a value that is missing (the stream has ended) from a bad one.
+static bool report_missing(PACKFILE *f, int value, const char *what)
+{
+    if (value != EOF || !pack_feof(f))
+        return false;
+    set_error("JGM stream ends before its %s", what);
+    return true;
+}
+
+// The one check for numbers that size or index what the reader builds.
+static bool check_value(PACKFILE *f, int value, int low, int high, const char *what)
+{
+    if (value >= low && value <= high)
+        return true;
+    if (!report_missing(f, value, what))
+        set_error("Bad JGM stream: %s %d (allowed %d to %d)", what, value, low, high);
+    return false;
+}
+
+static bool read_header(PACKFILE *f, JGMOD *j)
+{
+    jgmod_skip(f, JGM_SIGNATURE_SIZE);  // callers have checked it, or trust the datafile
+    jgmod_fread(j->name, JGM_NAME_SIZE, f);
+    for (int index = 0; index < JGM_UNUSED_SIZE; index++)
+        jgmod_getc(f);
+    int *fields[JGM_HEADER_WORDS] = {
+        &j->order_count,   &j->pattern_count, &j->channel_count, &j->instrument_count,
+        &j->sample_count,  &j->tempo,         &j->bpm,           &j->global_volume,
+        &j->restart_order, &j->flags,
+    };
+    bool complete = true;
+    for (int index = 0; index < JGM_HEADER_WORDS; index++) {
+        *fields[index] = jgmod_igetw(f);
+        complete = complete && *fields[index] != EOF;
+    }
+    if (!complete) {
+        set_error("JGM stream ends inside its header");
+        return false;
+    }
+    return check_value(f, j->channel_count, 1, MAX_ALLEG_VOICE, "channel count") &&
+           check_value(f, j->order_count, 0, MAX_ORDER, "order count");
+}
+
+static void read_pans_and_orders(PACKFILE *f, JGMOD *j)
+{
+    for (int channel = 0; channel < j->channel_count; channel++)
+        j->channel_pan[channel] = jgmod_getc(f);
+    for (int order = 0; order < j->order_count; order++)
+        j->order_table[order] = jgmod_getc(f);
+}
+
+static void read_envelope(PACKFILE *f, const JGM_ENVELOPE &e)
+{
+    for (int point = 0; point < ENVELOPE_POINTS; point++) {
+        e.tick[point] = jgmod_igetw(f);
+        e.value[point] = jgmod_igetw(f);
+    }
+    *e.points = jgmod_getc(f);
+    *e.flags = jgmod_getc(f);
+    *e.sustain_start = jgmod_getc(f);
+    *e.sustain_end = *e.sustain_start;  // the stream has one sustain point
+    *e.loop_start = jgmod_getc(f);
+    *e.loop_end = jgmod_getc(f);
+}
+
+static JGMOD *read_instruments(PACKFILE *f, JGMOD *j)
+{
+    j->instrument_info =
+        (INSTRUMENT_INFO *)jgmod_calloc((long)sizeof(INSTRUMENT_INFO) * j->instrument_count);
+    if (j->instrument_info == NULL)
+        return give_up(j, "Unable to allocate enough memory for INSTRUMENT_INFO");
+    for (int index = 0; index < j->instrument_count; index++) {
+        INSTRUMENT_INFO *ii = &j->instrument_info[index];
+        for (int note = 0; note < NOTES_PER_INSTRUMENT; note++)
+            ii->note_sample[note] = jgmod_getc(f);
+        read_envelope(f, jgm_volume_envelope(ii));
+        read_envelope(f, jgm_pan_envelope(ii));
+        ii->fadeout = jgmod_igetw(f);
+    }
+    return j;
+}
+
+// The mixer plays a looping sample between its loop points, so they must lie
+// inside the data; a loop that reaches past it is cut at the sample's end.
+static void keep_loop_inside(SAMPLE_INFO *si)
+{
+    if (!(si->loop_type & (LOOP_FORWARD | LOOP_PINGPONG)))
+        return;
+    if (si->loop_end < 0 || si->loop_end > si->length)
+        si->loop_end = si->length;
+    if (si->loop_start < 0 || si->loop_start > si->loop_end)
+        si->loop_start = si->loop_end;
+}
+
+// Reads the header after the length; false (with the message set) when the
+// sample's size cannot be trusted.
+static bool read_sample_header(PACKFILE *f, SAMPLE_INFO *si, SAMPLE *s)
+{
+    si->loop_start = jgmod_igetl(f);
+    si->loop_end = jgmod_igetl(f);
+    si->vibrato_type = jgmod_getc(f);
+    si->vibrato_sweep = jgmod_getc(f);
+    si->vibrato_depth = jgmod_getc(f);
+    si->vibrato_rate = jgmod_getc(f);
+    si->volume = jgmod_getc(f);
+    si->pan = jgmod_getc(f);
+    si->transpose = (signed char)jgmod_getc(f);
+    si->tuning = jgmod_igetw(f);
+    s->bits = jgmod_getc(f);
+    si->loop_type = jgmod_getc(f);
+    if (s->bits != 8 && s->bits != 16) {
+        if (!report_missing(f, s->bits, "sample bits"))
+            set_error("Bad JGM stream: %d bits per sample point (8 or 16)", s->bits);
+        return false;
+    }
+    keep_loop_inside(si);
+    s->loop_start = si->loop_start;
+    s->loop_end = si->loop_end;
+    return true;
+}
+
+static bool read_sample(PACKFILE *f, SAMPLE_INFO *si, SAMPLE *s)
+{
+    si->length = jgmod_igetl(f);
+    s->stereo = 0;
+    s->freq = 1000;
+    s->priority = 192;
+    s->param = -1;
+    if (!check_value(f, si->length, 0, JGM_MAX_SAMPLE_FRAMES, "sample length"))
+        return false;
+    s->len = si->length;
+    if (si->length == 0) {
+        s->data = jgmod_calloc(0);
+        if (s->data == NULL)
+            set_error("Unable to allcate enough memory for sample data");
+        return s->data != NULL;
+    }
+    if (!read_sample_header(f, si, s))
+        return false;
+    long size = (long)si->length * s->bits / 8;
+    s->data = jgmod_calloc(size);
+    if (s->data == NULL) {
+        set_error("Unable to allocate enough memory for sample data");
+        return false;
+    }
+    // Data missing at the end of a short stream stays 0.
+    jgmod_fread(s->data, size, f);
+    return true;
+}
+
+static JGMOD *read_samples(PACKFILE *f, JGMOD *j)
+{
+    j->samples = (SAMPLE *)jgmod_calloc((long)sizeof(SAMPLE) * j->sample_count);
+    j->sample_info = (SAMPLE_INFO *)jgmod_calloc((long)sizeof(SAMPLE_INFO) * j->sample_count);
+    if (j->samples == NULL || j->sample_info == NULL)
+        return give_up(j, "Unable to allocate enough memory for SAMPLE or SAMPLE_INFO");
+    for (int index = 0; index < j->sample_count; index++) {
+        if (!read_sample(f, &j->sample_info[index], &j->samples[index]))
+            return give_up(j, NULL);
+    }
+    return j;
+}
+
+static int read_plane_value(PACKFILE *f, int plane, int flags)
+{
+    if (plane == PLANE_PARAMETER)
+        return jgmod_igetw(f);
+    if (plane != PLANE_NOTE)
+        return jgmod_getc(f);
+    if (flags & XM_MODE)
+        return (signed char)jgmod_getc(f);
+    // Period modules store Amiga periods; 0 and the negative markers stay.
+    int period = (short)jgmod_igetw(f);
+    return period > 0 ? AMIGA_CLOCK / period : period;
+}
+
+static void read_plane(PACKFILE *f, PATTERN_INFO *pi, int cells, int plane, int flags)
+{
+    int cell = 0;
+    while (cell < cells) {
+        int control = jgmod_getc(f);
+        int count = control & JGM_MAX_RUN;
+        if (control & JGM_RUN_VALUES) {
+            for (int k = 0; k < count; k++) {
+                int value = read_plane_value(f, plane, flags);
+                // A run past the pattern's last cell is read, so that the
+                // stream stays in step, but its extra values are dropped.
+                if (cell + k < cells)
+                    *jgm_plane_field(&pi->notes[cell + k], plane) = value;
+            }
+        }
+        cell += count;
+    }
+}
+
+static bool read_pattern(PACKFILE *f, JGMOD *j, PATTERN_INFO *pi)
+{
+    pi->row_count = jgmod_igetw(f);
+    if (!check_value(f, pi->row_count, 0, JGM_MAX_WORD, "row count"))
+        return false;
+    int cells = pi->row_count * j->channel_count;
+    pi->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * cells);
+    if (pi->notes == NULL) {
+        set_error("Unable to allocate enough memory for NOTE_INFO");
+        return false;
+    }
+    for (int plane = 0; plane < JGM_PLANES; plane++)
+        read_plane(f, pi, cells, plane, j->flags);
+    return true;
+}
+
+static JGMOD *read_patterns(PACKFILE *f, JGMOD *j)
+{
+    j->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * j->pattern_count);
+    if (j->pattern_info == NULL)
+        return give_up(j, "Unable to allocate enough memory for PATTERN_INFO");
+    for (int index = 0; index < j->pattern_count; index++) {
+        if (!read_pattern(f, j, &j->pattern_info[index]))
+            return give_up(j, NULL);
+    }
+    return j;
+}
+
+JGMOD *load_jgm(PACKFILE *f)
+{
+    JGMOD *j = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
+    if (j == NULL) {
+        set_error("Unable to allocate enough memory for JGMOD structure");
+        return NULL;
+    }
+    if (!read_header(f, j))
+        return give_up(j, NULL);
+    read_pans_and_orders(f, j);
+    if (read_instruments(f, j) == NULL || read_samples(f, j) == NULL ||
+        read_patterns(f, j) == NULL)
+        return NULL;
+    lock_mod(j);
+    return j;
+}
+
+void *load_jgm_datafile(PACKFILE *f, long)
+{
+    return load_jgm(f);
+}
+
+int detect_jgm(const char *filename)
+{
+    PACKFILE *f = jgmod_fopen(filename, "rb");
+    if (f == NULL)
+        return -1;
+    char signature[JGM_SIGNATURE_SIZE];
+    long count = jgmod_fread(signature, JGM_SIGNATURE_SIZE, f);
+    jgmod_fclose(f);
+    if (count != JGM_SIGNATURE_SIZE || memcmp(signature, JGM_SIGNATURE, JGM_SIGNATURE_SIZE) != 0)
+        return -1;
+    return 1;
+}
+
+int get_jgm_info(PACKFILE *f, MODULE_INFO *info)
+{
+    info->type = JGM_TYPE;
+    snprintf(info->type_name, sizeof info->type_name, "JGM");
+    jgmod_skip(f, JGM_SIGNATURE_SIZE);
+    jgmod_fread(info->name, JGM_INFO_NAME_SIZE, f);
+    return 1;
+}
