@@ -365,7 +365,7 @@ void do_pattern_break(int extcommand)
         mi.break_row--;
     // Still outside the pattern after the one-row lowering: start it at the
     // top. break_row never drops to 0, which would mean "no break".
-    if (mi.break_row - 1 >= rows)
+    if (mi.break_row < 1 || mi.break_row - 1 >= rows)
         mi.break_row = 1;
 }
 
