@@ -1,0 +1,320 @@
+// The JGM writer: byte-exact inverse of the reader, exact period round trip,
+// run coding, and refusal of modules the format cannot hold.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "jgmod.h"
+#include "support/jgm_stream.h"
+#include "support/module_builder.h"
+#include "support/module_compare.h"
+
+namespace {
+
+class SaveJgmTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        install_allegro_for_files();
+        strcpy(jgmod_error, "\n");
+    }
+    void TearDown() override
+    {
+        destroy_mod(module);
+        destroy_mod(reloaded);
+    }
+    // Saves `module`, expects success, and loads the bytes back.
+    Bytes save_and_reload()
+    {
+        int result = 0;
+        Bytes bytes = save_jgm_bytes(module, &result);
+        EXPECT_EQ(result, 1) << jgmod_error;
+        destroy_mod(reloaded);
+        reloaded = load_jgm_bytes(bytes);
+        EXPECT_NE(reloaded, nullptr) << jgmod_error;
+        return bytes;
+    }
+    // Saves `module` and expects a refusal with this message and no bytes.
+    void expect_refused(const char *message)
+    {
+        int result = 0;
+        Bytes bytes = save_jgm_bytes(module, &result);
+        EXPECT_EQ(result, -1);
+        EXPECT_STREQ(jgmod_error, message);
+        EXPECT_TRUE(bytes.empty()) << "a refused module left " << bytes.size() << " bytes";
+    }
+    JGMOD *module = nullptr;
+    JGMOD *reloaded = nullptr;
+};
+
+// A stream in the writer's own run coding, with instruments, an empty
+// sample, 8- and 16-bit data and note-number cells.
+JgmStream note_number_stream()
+{
+    JgmHeader h;
+    h.name = "round trip";
+    h.orders = 3;
+    h.patterns = 2;
+    h.channels = 3;
+    h.instruments = 1;
+    h.samples = 3;
+    h.tempo = 3;
+    h.bpm = 140;
+    h.global_volume = 50;
+    h.restart_order = 1;
+    h.flags = XM_MODE | LINEAR_MODE;
+    JgmStream s;
+    s.header(h).byte(0).byte(128).byte(255).byte(1).byte(0).byte(1);
+    for (int note = 0; note < 96; note++)
+        s.byte(note < 48 ? 1 : 2);
+    for (int envelope = 0; envelope < 2; envelope++) {
+        for (int point = 0; point < 12; point++)
+            s.word(point * 7 + envelope).word(point < 3 ? 64 - point : 0);
+        s.byte(3).byte(envelope ? 1 : 7).byte(1).byte(0).byte(2);
+    }
+    s.word(0x0400);
+    s.dword(0);
+    s.sample(5, 1, 4, 64, 32, 0xF4, 140, 8, LOOP_FORWARD, {0x80, 0xFF, 0x00, 0x7F, 0x81});
+    s.sample(2, 0, 2, 10, 250, 5, 128, 16, LOOP_PINGPONG, {0x00, 0x80, 0xFF, 0x7F});
+    // Pattern 0: 2 rows.
+    s.word(2);
+    s.byte(0x81).byte(49).byte(0x02).byte(0x83).byte(0xFE).byte(0xFF).byte(12);  // notes
+    s.byte(0x81).byte(1).byte(0x04).byte(0x81).byte(2);                         // samples
+    s.byte(0x06);                                                               // volumes
+    s.byte(0x02).byte(0x81).byte(0x0C).byte(0x03);                              // commands
+    s.byte(0x02).byte(0x82).word(0xFFFF).word(0x0100).byte(0x02);               // parameters
+    // Pattern 1: 64 rows of which only the last cell has a value.
+    s.word(64);
+    for (int plane = 0; plane < 5; plane++) {
+        if (plane == 2)
+            s.byte(0x7F).byte(0x40).byte(0x81).byte(80);
+        else
+            s.byte(0x7F).byte(0x41);
+    }
+    return s;
+}
+
+JgmStream period_stream()
+{
+    JgmHeader h;
+    h.name = "periods";
+    h.orders = 1;
+    h.patterns = 1;
+    h.channels = 4;
+    h.samples = 1;
+    JgmStream s;
+    s.header(h).byte(0).byte(255).byte(255).byte(0).byte(0);
+    s.sample(3, 0, 0, 64, 128, 0, 8363, 8, 0, {1, 2, 3});
+    s.word(1);
+    s.byte(0x84).word(428).word(0xFFFF).word(0xFFFE).word(113);
+    s.byte(0x81).byte(1).byte(0x03);
+    s.byte(0x04);
+    s.byte(0x04);
+    s.byte(0x04);
+    return s;
+}
+
+TEST_F(SaveJgmTest, StreamsComeBackByteForByte)
+{
+    for (const JgmStream &s : {note_number_stream(), period_stream()}) {
+        destroy_mod(module);
+        module = load_jgm_bytes(s.data());
+        ASSERT_NE(module, nullptr) << jgmod_error;
+        Bytes bytes = save_and_reload();
+        for (size_t at = 0; at < bytes.size() && at < s.size(); at++)
+            ASSERT_EQ(bytes[at], s.data()[at]) << "byte " << at;
+        EXPECT_EQ(bytes.size(), s.size());
+        expect_modules_equal(module, reloaded);
+    }
+}
+
+TEST_F(SaveJgmTest, BuiltModulesComeBackFieldByField)
+{
+    module = build_module(8, 3, 64, 4, XM_MODE | PERIOD_MODE, 2);
+    strcpy(module->name, "built");
+    module->channel_pan[7] = 255;
+    module->instrument_info[1].volume_env_sustain_start = 3;
+    module->instrument_info[1].volume_env_sustain_end = 3;
+    module->instrument_info[1].pan_env_value[11] = 65535;
+    module->sample_info[2].vibrato_rate = 255;
+    module->sample_info[3].transpose = -128;
+    for (int row = 0; row < 64; row++)
+        set_cell(module, row % 3, row, row % 8, 1 + row % 2, 1 + row, row + 16, row % 0x28, row * 4);
+    set_cell(module, 1, 63, 7, 255, -2, 255, 255, 65535);
+    save_and_reload();
+    expect_modules_equal(module, reloaded);
+}
+
+// Every frequency value the reader makes from a period (3579546 / period,
+// periods 1..32767) must be stored as a period that gives it back exactly.
+TEST_F(SaveJgmTest, EveryReadableFrequencyRoundTripsThroughAPeriod)
+{
+    module = build_module(64, 1, 512, 1);
+    NOTE_INFO *notes = module->pattern_info[0].notes;
+    for (int period = 1; period <= 32767; period++)
+        notes[period - 1].note = 3579546 / period;
+    notes[32767].note = -2;
+    save_and_reload();
+    ASSERT_NE(reloaded, nullptr);
+    const NOTE_INFO *back = reloaded->pattern_info[0].notes;
+    int mismatches = 0;
+    for (int cell = 0; cell < 32768; cell++) {
+        if (back[cell].note != notes[cell].note && mismatches++ < 5)
+            ADD_FAILURE() << "frequency " << notes[cell].note << " came back as "
+                          << back[cell].note;
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+// The period chosen must fit the 15 bits of a positive note word: the
+// frequency 109 comes from the periods 32542 to 32839, and the largest of
+// those does not fit.
+TEST_F(SaveJgmTest, LowestFrequencyIsStoredWithTheSmallestPeriod)
+{
+    module = build_module(1, 1, 1, 0);
+    set_cell(module, 0, 0, 0, 0, 109, 0, 0, 0);
+    Bytes bytes = save_and_reload();
+    ASSERT_EQ(bytes.size(), 68u + 1 + 1 + 2 + 3 + 4);
+    const unsigned char notes[] = {0x81, 0x1E, 0x7F};  // 32542
+    EXPECT_EQ(memcmp(&bytes[72], notes, 3), 0);
+}
+
+TEST_F(SaveJgmTest, FrequenciesWithoutAPeriodAreRefused)
+{
+    for (int frequency : {108, 2000000, 3579547}) {
+        SCOPED_TRACE(frequency);
+        destroy_mod(module);
+        module = build_module(1, 1, 1, 0);
+        set_cell(module, 0, 0, 0, 0, frequency, 0, 0, 0);
+        char message[80];
+        snprintf(message, sizeof message,
+                 "JGM cannot hold note frequency %d: no Amiga period gives it", frequency);
+        expect_refused(message);
+    }
+}
+
+TEST_F(SaveJgmTest, RunsAreAtMost127CellsAndZeroRunsCarryNoValues)
+{
+    module = build_module(1, 1, 300, 0, XM_MODE);
+    for (int row = 0; row < 300; row++)
+        set_cell(module, 0, row, 0, 0, 0, 0, 0, 0);
+    for (int row = 0; row < 130; row++)
+        get_note(module, 0, row, 0)->volume = 16 + row % 64;
+    Bytes bytes = save_and_reload();
+    expect_modules_equal(module, reloaded);
+    size_t at = 68 + 1 + 1 + 2;
+    EXPECT_EQ(bytes[at], 0x7F);  // notes: 127 + 127 + 46 empty cells
+    EXPECT_EQ(bytes[at + 1], 0x7F);
+    EXPECT_EQ(bytes[at + 2], 46);
+    at += 6;                     // samples, likewise
+    EXPECT_EQ(bytes[at], 0xFF);  // volumes: 127 values, then 3, then 170 empty
+    EXPECT_EQ(bytes[at + 128], 0x83);
+    EXPECT_EQ(bytes[at + 132], 127);
+    EXPECT_EQ(bytes[at + 133], 43);
+}
+
+TEST_F(SaveJgmTest, EmptySampleKeepsOnlyItsLength)
+{
+    module = build_module(1, 0, 0, 2);
+    module->sample_info[0].length = 0;
+    module->sample_info[0].volume = 64;
+    module->samples[0].len = 0;
+    int result = 0;
+    Bytes bytes = save_jgm_bytes(module, &result);
+    ASSERT_EQ(result, 1) << jgmod_error;
+    ASSERT_EQ(bytes.size(), 68u + 1 + 4 + 23 + 64);
+    EXPECT_EQ(bytes[69] | bytes[70] | bytes[71] | bytes[72], 0);
+    EXPECT_EQ(bytes[73], 64);  // the next sample's length follows at once
+}
+
+struct Breakage {
+    const char *name;
+    void (*apply)(JGMOD *j);
+    const char *message;
+};
+
+TEST_F(SaveJgmTest, RefusesWhatTheFormatCannotHold)
+{
+    const Breakage cases[] = {
+        {"65 channels", [](JGMOD *j) { j->channel_count = 65; },
+         "JGM cannot hold channel count 65 (allowed 1 to 64)"},
+        {"257 orders", [](JGMOD *j) { j->order_count = 257; },
+         "JGM cannot hold order count 257 (allowed 0 to 256)"},
+        {"tempo", [](JGMOD *j) { j->tempo = 65536; },
+         "JGM cannot hold tempo 65536 (allowed 0 to 65535)"},
+        {"pan", [](JGMOD *j) { j->channel_pan[1] = 256; },
+         "JGM cannot hold channel pan 256 (allowed 0 to 255)"},
+        {"order", [](JGMOD *j) { j->order_table[0] = -1; },
+         "JGM cannot hold order table entry -1 (allowed 0 to 255)"},
+        {"volume", [](JGMOD *j) { get_note(j, 0, 1, 1)->volume = 256; },
+         "JGM cannot hold cell volume 256 (allowed 0 to 255)"},
+        {"parameter", [](JGMOD *j) { get_note(j, 0, 0, 0)->parameter = -1; },
+         "JGM cannot hold cell parameter -1 (allowed 0 to 65535)"},
+        {"note number", [](JGMOD *j) { get_note(j, 0, 0, 0)->note = 200; },
+         "JGM cannot hold note number 200 (allowed -128 to 127)"},
+        {"transpose", [](JGMOD *j) { j->sample_info[0].transpose = 128; },
+         "JGM cannot hold transpose 128 (allowed -128 to 127)"},
+        {"bits", [](JGMOD *j) { j->samples[0].bits = 24; },
+         "JGM cannot hold 24-bit samples (8 or 16 only)"},
+        {"lengths differ", [](JGMOD *j) { j->samples[0].len = 63; },
+         "JGM cannot hold a sample whose data is not 64 mono frames"},
+        {"no data", [](JGMOD *j) { free(j->samples[0].data); j->samples[0].data = NULL; },
+         "JGM cannot hold a sample whose data is not 64 mono frames"},
+        {"loop past the data",
+         [](JGMOD *j) {
+             j->sample_info[0].loop_type = LOOP_FORWARD;
+             j->sample_info[0].loop_end = 65;
+         },
+         "JGM cannot hold a loop (0 to 65) outside its sample of 64 frames"},
+        {"sustain range",
+         [](JGMOD *j) { j->instrument_info[0].pan_env_sustain_end = 2; },
+         "JGM cannot hold a sustain range (0 to 2): one point only"},
+        {"envelope points", [](JGMOD *j) { j->instrument_info[0].volume_env_points = 300; },
+         "JGM cannot hold envelope point count 300 (allowed 0 to 255)"},
+        {"note sample", [](JGMOD *j) { j->instrument_info[0].note_sample[95] = 256; },
+         "JGM cannot hold instrument sample index 256 (allowed 0 to 255)"},
+        {"rows", [](JGMOD *j) { j->pattern_info[0].row_count = 65536; },
+         "JGM cannot hold row count 65536 (allowed 0 to 65535)"},
+        {"missing cells",
+         [](JGMOD *j) { free(j->pattern_info[0].notes); j->pattern_info[0].notes = NULL; },
+         "JGM cannot hold a pattern without its cells"},
+        {"missing instruments",
+         [](JGMOD *j) { free(j->instrument_info); j->instrument_info = NULL; },
+         "JGM cannot hold a module whose counts exceed its arrays"},
+    };
+    for (const Breakage &c : cases) {
+        SCOPED_TRACE(c.name);
+        destroy_mod(module);
+        module = build_module(2, 1, 2, 1, XM_MODE, 1);
+        c.apply(module);
+        expect_refused(c.message);
+    }
+}
+
+TEST_F(SaveJgmTest, NoModuleOrNoFileIsRefused)
+{
+    module = build_module(1, 0, 0, 0);
+    EXPECT_EQ(save_jgm(NULL, module), -1);
+    MemoryPackfile memory;
+    PACKFILE *f = memory.open();
+    EXPECT_EQ(save_jgm(f, NULL), -1);
+    pack_fclose(f);
+    EXPECT_STREQ(jgmod_error, "No module or no file to write the JGM stream to");
+}
+
+TEST_F(SaveJgmTest, WriteFailureIsReported)
+{
+    module = build_module(4, 2, 64, 2);
+    for (long limit : {0L, 10L, 68L, 200L}) {
+        SCOPED_TRACE(limit);
+        MemoryPackfile memory;
+        memory.put_limit = limit;
+        PACKFILE *f = memory.open();
+        strcpy(jgmod_error, "\n");
+        EXPECT_EQ(save_jgm(f, module), -1);
+        pack_fclose(f);
+        EXPECT_STREQ(jgmod_error, "Unable to write the JGM stream");
+        EXPECT_EQ((long)memory.bytes().size(), limit);
+    }
+}
+
+}  // namespace
