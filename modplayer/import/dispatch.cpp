@@ -1,9 +1,12 @@
 // load_mod and get_mod_info: pick the reader for a module file by asking the
 // format detectors in a fixed order; the first one that accepts the file wins.
+// The order matters: the JGM signature is the most certain, the plain
+// formats come before the package searches, and the 15-sample MOD, which has
+// no signature at all, is only tried last and only when asked for.
 #include <stdio.h>
 #include <string.h>
 
-#include "../jgmod_internal.h"
+#include "import.h"
 
 // The JGM stream is read through an open handle, unlike the other formats,
 // whose readers open the file themselves.
@@ -39,6 +42,27 @@ JGMOD *load_mod(const char *filename)
 {
     if (detect_jgm(filename) == 1)
         return load_jgm_file(filename);
+    if (detect_it(filename) == 1)
+        return load_it(filename, 0);
+    if (detect_xm(filename) == 1)
+        return load_xm(filename, 0);
+    if (detect_s3m(filename) == 1)
+        return load_s3m(filename, 0);
+    if (detect_m31(filename) == 1)
+        return load_m(filename, 31);
+
+    int offset = detect_unreal_it(filename);
+    if (offset > 0)
+        return load_it(filename, offset);
+    offset = detect_unreal_xm(filename);
+    if (offset > 0)
+        return load_xm(filename, offset);
+    offset = detect_unreal_s3m(filename);
+    if (offset > 0)
+        return load_s3m(filename, offset);
+
+    if (enable_m15 == -1 && detect_m15(filename) == 1)
+        return load_m(filename, 15);
     report_unsupported();
     return NULL;
 }
@@ -53,6 +77,27 @@ int get_mod_info(const char *filename, MODULE_INFO *info)
     int result = -1;
     if (detect_jgm(filename) == 1 && get_jgm_file_info(filename, info, &result))
         return result;
+    if (detect_it(filename) == 1)
+        return get_it_info(filename, 0, info);
+    if (detect_xm(filename) == 1)
+        return get_xm_info(filename, 0, info);
+    if (detect_s3m(filename) == 1)
+        return get_s3m_info(filename, 0, info);
+    if (detect_m31(filename) == 1)
+        return get_m_info(filename, 31, info);
+
+    int offset = detect_unreal_it(filename);
+    if (offset > 0)
+        return get_it_info(filename, offset, info);
+    offset = detect_unreal_xm(filename);
+    if (offset > 0)
+        return get_xm_info(filename, offset, info);
+    offset = detect_unreal_s3m(filename);
+    if (offset > 0)
+        return get_s3m_info(filename, offset, info);
+
+    if (enable_m15 == -1 && detect_m15(filename) == 1)
+        return get_m_info(filename, 15, info);
     report_unsupported();
     return -1;
 }

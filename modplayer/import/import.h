@@ -1,0 +1,92 @@
+// The readers of foreign module files (MOD, S3M, XM), the recognition of IT
+// files and of modules inside Unreal packages, and the checks they share.
+// Only the player's own sources include this; the game sees load_mod and
+// get_mod_info through jgmod.h.
+#ifndef JGMOD_IMPORT_H
+#define JGMOD_IMPORT_H
+
+#include <stddef.h>
+
+#include "../jgmod_internal.h"
+
+// One entry of the MOD signature table: four signature characters, a NUL
+// and the channel count the signature stands for.
+struct MODTYPE {
+    char id[5];
+    signed char channels;  // 1..64
+};
+static_assert(sizeof(MODTYPE) == 6, "a signature entry is 6 bytes");
+static_assert(offsetof(MODTYPE, channels) == 5, "the channel count follows the NUL");
+
+#define MODTYPE_COUNT 72  // the last entry, "32FW", only ends the table
+
+extern const MODTYPE modtypes[MODTYPE_COUNT];  // MOD signatures and their channel counts
+
+// S3M channel settings as read from the file: 0..7 left sample channels,
+// 8..15 right sample channels, 16..31 other enabled channels, 128+ disabled.
+extern unsigned char chn_set[32];
+// Module channel of each S3M channel, 0..31; -1 = the channel is not used.
+extern signed char remap[32];
+
+// MOD (15 and 31 samples).
+int detect_m31(const char *filename);
+int detect_m15(const char *filename);
+JGMOD *load_m(const char *filename, int sample_count);
+int get_m_info(const char *filename, int sample_count, MODULE_INFO *info);
+int get_mod_no_pat(const int *orders, int count);
+
+// S3M.
+int detect_s3m(const char *filename);
+JGMOD *load_s3m(const char *filename, int offset);
+int get_s3m_info(const char *filename, int offset, MODULE_INFO *info);
+void convert_s3m_pitch(int *note);
+void convert_s3m_command(int *command, int *parameter);
+int S3M_get_num_chn(PACKFILE *f);
+int S3M_load_pat(PACKFILE *f, JGMOD *module, NOTE_INFO *cells, int channel_count);
+
+// XM.
+int detect_xm(const char *filename);
+JGMOD *load_xm(const char *filename, int offset);
+void load_note(JGMOD *module, PACKFILE *f, NOTE_INFO *cell);
+void convert_xm_command(int *command, int *parameter);
+int get_xm_info(const char *filename, int offset, MODULE_INFO *info);
+
+// IT, recognised but refused, and the searches inside Unreal packages.
+int detect_it(const char *filename);
+JGMOD *load_it(const char *filename, int offset);
+int get_it_info(const char *filename, int offset, MODULE_INFO *info);
+int detect_unreal_it(const char *filename);
+int detect_unreal_xm(const char *filename);
+int detect_unreal_s3m(const char *filename);
+
+// The one check for every count, index and position read from a file: the
+// value kept within low..high (a value from a damaged file is pulled to the
+// nearest end).
+long long import_clamp(long long value, long long low, long long high);
+// Whether the value lies within low..high; for indices that cannot be
+// pulled to a neighbour and are dropped instead.
+int import_in_range(long long value, long long low, long long high);
+
+// Bytes in the whole file; 0 when it cannot be read.
+long long import_file_size(const char *filename);
+
+// How many of `wanted` bytes the file still holds at `position`.
+long long import_available(long long file_size, long long position, long long wanted);
+
+// Reopens the file at an absolute position, kept within the file so that a
+// wild position costs nothing. Returns 0, or -1 when the file cannot be
+// reopened (the handle is then null).
+int import_seek(PACKFILE **f, const char *filename, long long position, long long file_size);
+
+// Writes a message into jgmod_error, cut to fit.
+void import_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// Gives every library sample record the fields the mixer expects of a
+// module sample: mono, 1000 Hz, priority 192, no parameter.
+void import_init_sample(SAMPLE *sample, int bits, long length);
+
+// Keeps the library record's loop inside the sample data; a loop that is
+// then empty or reversed is switched off (returns 0), otherwise 1.
+int import_fit_loop(SAMPLE *sample);
+
+#endif

@@ -1,0 +1,657 @@
+// XM files, plain or from an offset inside an Unreal package. An XM module
+// becomes a note-number module: cells hold notes and instruments, and the
+// instruments map notes to samples and carry the envelopes. Every structure
+// says how long it is, so the reader keeps its own running file position and
+// seeks to it rather than trusting that it read exactly that much.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "import.h"
+
+#define XM_TAG "Extended Module: "
+#define XM_TAG_BYTES 17
+#define XM_MAX_PATTERNS 256      // order entries are bytes: more can never be played
+#define XM_MAX_ROWS 256
+#define XM_MAX_INSTRUMENTS 255   // a cell names an instrument with one byte
+#define XM_SAMPLE_HEADER_BYTES 40
+#define XM_INSTRUMENT_FIELD_BYTES 241  // what the reader takes of an instrument header
+#define XM_KEY_OFF 97
+
+// One sample header, kept until all instruments are read and the sample
+// data can be fetched.
+struct XMWAV {
+    long long length;       // bytes, as in the file
+    long long loop_start;   // bytes
+    long long loop_length;  // bytes
+    int volume;
+    int finetune;           // signed
+    int type;               // low 5 bits: loop kind (bits 0..1), 16-bit data (bit 4)
+    int pan;
+    int relative_note;      // signed
+    int vibrato_type;       // of the instrument that owns the sample
+    int vibrato_sweep;
+    int vibrato_depth;
+    int vibrato_rate;
+    long long data_position;  // where the sample's points start in the file
+};
+
+// What one load keeps besides the module it builds.
+struct XM_LOAD {
+    PACKFILE *f;
+    const char *filename;
+    long long file_size;
+    long long position;      // the next structure's place in the file
+    int file_channels;       // channels stored in each pattern row
+    int file_patterns;       // patterns the file holds
+    int file_instruments;    // instruments the file holds
+    XMWAV *wav;              // sample headers in file order
+    int wav_capacity;
+};
+
+int detect_xm(const char *filename)
+{
+    PACKFILE *f = jgmod_fopen(filename, "rb");
+    if (f == NULL)
+        return 0;
+    char tag[XM_TAG_BYTES];
+    memset(tag, 0, sizeof tag);
+    jgmod_fread(tag, XM_TAG_BYTES, f);
+    jgmod_fclose(f);
+    return memcmp(tag, XM_TAG, XM_TAG_BYTES) == 0 ? 1 : -1;
+}
+
+int get_xm_info(const char *filename, int offset, MODULE_INFO *info)
+{
+    PACKFILE *f = jgmod_fopen(filename, "rb");
+    if (f == NULL) {
+        import_error("Unable to open %s", filename);
+        return -1;
+    }
+    if (offset == 0) {
+        info->type = XM_TYPE;
+        sprintf(info->type_name, "XM");
+    } else {
+        info->type = UNREAL_XM_TYPE;
+        sprintf(info->type_name, "Unreal XM (UMX)");
+    }
+    jgmod_skip(f, offset + XM_TAG_BYTES);
+    jgmod_fread(info->name, 20, f);
+    jgmod_fclose(f);
+    return 1;
+}
+
+// The player's command for each XM effect 0..35 (0-9, then A-Z); 0 where
+// the player has no such effect. 0 and E are refined below.
+static const int xm_commands[36] = {
+    0x00,  // 0: arpeggio
+    0x1E,  // 1: portamento up
+    0x1F,  // 2: portamento down
+    0x03,  // 3: tone portamento
+    0x04,  // 4: vibrato
+    0x20,  // 5: tone portamento and volume slide
+    0x21,  // 6: vibrato and volume slide
+    0x07,  // 7: tremolo
+    0x08,  // 8: set pan
+    0x09,  // 9: sample offset
+    0x22,  // A: volume slide
+    0x0B,  // B: position jump
+    0x0C,  // C: set volume
+    0x0D,  // D: pattern break
+    0x0E,  // E: extended
+    0x0F,  // F: set speed or BPM
+    0x1C,  // G: set global volume
+    0x23,  // H: global volume slide
+    0, 0,  // I, J: none
+    0x24,  // K: key off
+    0x25,  // L: set envelope position
+    0, 0, 0,  // M, N, O: none
+    0x26,  // P: pan slide
+    0,     // Q: none
+    0x18,  // R: multi retrigger
+    0,     // S: none
+    0x14,  // T: tremor
+    0, 0, 0,  // U, V, W: none
+    0x27,  // X: extra-fine portamento
+    0, 0,  // Y, Z: none
+};
+
+// E x y: the fine slides get codes of their own above 0xFF; effects the
+// player does not have are dropped.
+static void convert_xm_extended(int *command, int *parameter)
+{
+    int low = *parameter & 0x0F;
+    switch (*parameter >> 4) {
+    case 0x1: *parameter = 0x110 + low; break;  // fine portamento up
+    case 0x2: *parameter = 0x120 + low; break;  // fine portamento down
+    case 0xA: *parameter = 0x130 + low; break;  // fine volume slide up
+    case 0xB: *parameter = 0x140 + low; break;  // fine volume slide down
+    case 0x0:                                   // filter
+    case 0x5:                                   // finetune
+    case 0x8:                                   // (unused)
+    case 0xF:                                   // (unused)
+        *command = 0;
+        *parameter = 0;
+        break;
+    default: break;  // the ProTracker meaning stands
+    }
+}
+
+void convert_xm_command(int *command, int *parameter)
+{
+    int effect = *command;
+    if (!import_in_range(effect, 0, 35) || (effect != 0 && xm_commands[effect] == 0) ||
+        (effect == 0 && *parameter == 0)) {
+        *command = 0;
+        *parameter = 0;
+        return;
+    }
+    *command = xm_commands[effect];
+    if (effect == 14)
+        convert_xm_extended(command, parameter);
+}
+
+// A value byte of a packed cell; a file that ends mid-cell gives nothing.
+static int read_cell_byte(PACKFILE *f)
+{
+    int value = jgmod_getc(f);
+    return value == EOF ? 0 : value;
+}
+
+void load_note(JGMOD *module, PACKFILE *f, NOTE_INFO *cell)
+{
+    int what = jgmod_getc(f);
+    if (what == EOF)
+        return;
+    int present = 0x1F;  // an unpacked cell has all five values
+    if (what & 0x80) {
+        present = what;
+    } else {
+        cell->note = what;
+        present &= ~1;
+    }
+    if (present & 1)
+        cell->note = read_cell_byte(f);
+    if (present & 2)
+        cell->sample = read_cell_byte(f);
+    if (present & 4)
+        cell->volume = read_cell_byte(f);
+    if (present & 8)
+        cell->command = read_cell_byte(f);
+    if (present & 16)
+        cell->parameter = read_cell_byte(f);
+
+    if (cell->sample > module->instrument_count) {
+        cell->sample = 0;
+        cell->note = 0;
+    }
+    if (cell->note == XM_KEY_OFF) {
+        cell->note = NOTE_KEY_OFF;
+    } else if (cell->note > XM_KEY_OFF) {
+        cell->note = 0;
+        cell->sample = 0;
+    }
+    convert_xm_command(&cell->command, &cell->parameter);
+}
+
+// Every failure of load_xm ends here: the message (none when a step has
+// already written it), then nothing left behind.
+static JGMOD *xm_fail(XM_LOAD *load, JGMOD *module, const char *message)
+{
+    if (message != NULL)
+        import_error("%s", message);
+    free(load->wav);
+    load->wav = NULL;
+    destroy_mod(module);
+    if (load->f != NULL)
+        jgmod_fclose(load->f);
+    load->f = NULL;
+    return NULL;
+}
+
+static int xm_seek(XM_LOAD *load, long long position)
+{
+    if (import_seek(&load->f, load->filename, position, load->file_size) != 0) {
+        import_error("Unable to open %s", load->filename);
+        return -1;
+    }
+    return 0;
+}
+
+// A file that ends early reads as -1; counts from it become 0.
+static int read_word(PACKFILE *f)
+{
+    return (int)import_clamp(jgmod_igetw(f), 0, 0xFFFF);
+}
+
+static long long read_dword(PACKFILE *f)
+{
+    return (long long)(unsigned int)jgmod_igetl(f);
+}
+
+static void read_xm_header(XM_LOAD *load, JGMOD *module, int offset)
+{
+    PACKFILE *f = load->f;
+    jgmod_skip(f, offset + XM_TAG_BYTES);
+    jgmod_fread(module->name, 20, f);
+    jgmod_getc(f);
+    jgmod_skip(f, 20 + 2);  // tracker name, version
+    long long header_size = read_dword(f);
+    load->position = offset + 60 + header_size;
+
+    module->global_volume = 64;
+    // The order table has 256 entries; a longer song cannot be kept.
+    module->order_count = (int)import_clamp(jgmod_igetw(f), 0, MAX_ORDER);
+    module->restart_order = read_word(f);
+    load->file_channels = read_word(f);
+    load->file_patterns = read_word(f);
+    load->file_instruments = read_word(f);
+    int flags = read_word(f);
+    module->tempo = read_word(f);
+    module->bpm = read_word(f);
+    for (int index = 0; index < MAX_ORDER; index++)
+        module->order_table[index] = (int)import_clamp(jgmod_getc(f), 0, 255);
+
+    // The player has 64 channels; cells of further channels are read and dropped.
+    module->channel_count = (int)import_clamp(load->file_channels, 0, MAX_ALLEG_VOICE);
+    module->pattern_count = (int)import_clamp(load->file_patterns, 0, XM_MAX_PATTERNS);
+    module->instrument_count = (int)import_clamp(load->file_instruments, 0, XM_MAX_INSTRUMENTS);
+    if (module->tempo == 0)
+        module->tempo = 6;
+    if (module->bpm == 0)
+        module->bpm = 125;
+    module->flags = (flags & 1) ? XM_MODE | LINEAR_MODE : XM_MODE | PERIOD_MODE;
+    // A restart past the song would send the player outside its orders.
+    if (module->restart_order >= module->order_count)
+        module->restart_order = 0;
+}
+
+// Orders that name a pattern the file lacks are sent to one extra, empty
+// pattern. Returns the number of patterns to build.
+static int fix_xm_orders(JGMOD *module)
+{
+    int patterns = module->pattern_count;
+    for (int index = 0; index < module->order_count; index++) {
+        if (module->order_table[index] >= module->pattern_count) {
+            module->order_table[index] = module->pattern_count;
+            patterns = module->pattern_count + 1;
+        }
+    }
+    return patterns;
+}
+
+static int read_xm_pattern(XM_LOAD *load, JGMOD *module, PATTERN_INFO *pattern)
+{
+    PACKFILE *f = load->f;
+    long long header_length = read_dword(f);
+    load->position += header_length;
+    jgmod_getc(f);  // packing type
+    int rows = read_word(f);
+    int packed_size = read_word(f);
+    if (xm_seek(load, load->position) != 0)
+        return -1;
+    load->position += packed_size;
+    if (pattern == NULL)  // beyond what orders can reach: passed over
+        return 0;
+
+    pattern->row_count = (int)import_clamp(rows, 0, XM_MAX_ROWS);
+    pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * pattern->row_count * module->channel_count);
+    if (pattern->notes == NULL) {
+        import_error("Unable to allocate enough memroy for NOTE_INFO");
+        return -1;
+    }
+    if (packed_size == 0)
+        return 0;
+    for (int row = 0; row < pattern->row_count; row++) {
+        for (int channel = 0; channel < load->file_channels; channel++) {
+            NOTE_INFO scratch;
+            memset(&scratch, 0, sizeof scratch);
+            NOTE_INFO *cell = channel < module->channel_count
+                                  ? &pattern->notes[row * module->channel_count + channel]
+                                  : &scratch;
+            load_note(module, load->f, cell);
+        }
+    }
+    // Packed data that runs past the rows is passed over.
+    return xm_seek(load, load->position);
+}
+
+static int read_xm_patterns(XM_LOAD *load, JGMOD *module, int patterns)
+{
+    module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * patterns);
+    if (module->pattern_info == NULL) {
+        import_error("Unable to allocate enough memory for PATTERN_INFO");
+        return -1;
+    }
+    if (xm_seek(load, load->position) != 0)
+        return -1;
+    for (int index = 0; index < load->file_patterns; index++) {
+        PATTERN_INFO *pattern = index < module->pattern_count ? &module->pattern_info[index] : NULL;
+        if (read_xm_pattern(load, module, pattern) != 0)
+            return -1;
+    }
+    if (xm_seek(load, load->position) != 0)
+        return -1;
+    if (patterns == module->pattern_count + 1) {
+        PATTERN_INFO *extra = &module->pattern_info[module->pattern_count];
+        module->pattern_count = patterns;
+        extra->row_count = 64;
+        extra->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * 64 * module->channel_count);
+        if (extra->notes == NULL) {
+            import_error("Unable to allocate enough memory for NOTE_INFO");
+            return -1;
+        }
+    }
+    return 0;
+}
+
+static void read_envelope_points(PACKFILE *f, int *tick, int *value)
+{
+    for (int point = 0; point < ENVELOPE_POINTS; point++) {
+        tick[point] = read_word(f);
+        // Points outside 0..64 would drive a volume or pan out of its range.
+        value[point] = (int)import_clamp(read_word(f), 0, 64);
+    }
+    tick[0] = 0;
+}
+
+// Point indices that name no point would make the envelope read past its
+// points; they are pulled to the last point.
+static int envelope_point(int index, int points)
+{
+    return (int)import_clamp(index, 0, points > 0 ? points - 1 : 0);
+}
+
+static void fix_envelopes(INSTRUMENT_INFO *instrument)
+{
+    instrument->volume_env_points = (int)import_clamp(instrument->volume_env_points, 0, ENVELOPE_POINTS);
+    instrument->pan_env_points = (int)import_clamp(instrument->pan_env_points, 0, ENVELOPE_POINTS);
+    if (instrument->volume_env_points == 0 && (instrument->volume_env_flags & 1)) {
+        instrument->volume_env_points = 1;
+        instrument->volume_env_tick[0] = 0;
+        instrument->volume_env_value[0] = 0;
+    }
+    int volume_points = instrument->volume_env_points;
+    int pan_points = instrument->pan_env_points;
+    instrument->volume_env_sustain_start = envelope_point(instrument->volume_env_sustain_start, volume_points);
+    instrument->volume_env_sustain_end = envelope_point(instrument->volume_env_sustain_end, volume_points);
+    instrument->volume_env_loop_start = envelope_point(instrument->volume_env_loop_start, volume_points);
+    instrument->volume_env_loop_end = envelope_point(instrument->volume_env_loop_end, volume_points);
+    instrument->pan_env_sustain_start = envelope_point(instrument->pan_env_sustain_start, pan_points);
+    instrument->pan_env_sustain_end = envelope_point(instrument->pan_env_sustain_end, pan_points);
+    instrument->pan_env_loop_start = envelope_point(instrument->pan_env_loop_start, pan_points);
+    instrument->pan_env_loop_end = envelope_point(instrument->pan_env_loop_end, pan_points);
+}
+
+// The instrument's fields after the sample-header size: map, envelopes,
+// their settings, vibrato and fade-out. `samples` is the instrument's own
+// sample count; `first` the module index of its first sample.
+static void read_xm_instrument_fields(PACKFILE *f, INSTRUMENT_INFO *instrument, int samples, int first, int vibrato[4])
+{
+    for (int note = 0; note < NOTES_PER_INSTRUMENT; note++) {
+        int map = jgmod_getc(f);
+        // A byte that names none of this instrument's samples plays the blank sample.
+        instrument->note_sample[note] = import_in_range(map, 0, samples - 1) ? map + first + 1 : 0;
+    }
+    read_envelope_points(f, instrument->volume_env_tick, instrument->volume_env_value);
+    read_envelope_points(f, instrument->pan_env_tick, instrument->pan_env_value);
+    instrument->volume_env_points = jgmod_getc(f);
+    instrument->pan_env_points = jgmod_getc(f);
+    instrument->volume_env_sustain_start = instrument->volume_env_sustain_end = jgmod_getc(f);
+    instrument->volume_env_loop_start = jgmod_getc(f);
+    instrument->volume_env_loop_end = jgmod_getc(f);
+    instrument->pan_env_sustain_start = instrument->pan_env_sustain_end = jgmod_getc(f);
+    instrument->pan_env_loop_start = jgmod_getc(f);
+    instrument->pan_env_loop_end = jgmod_getc(f);
+    instrument->volume_env_flags = (int)import_clamp(jgmod_getc(f), 0, 255);
+    instrument->pan_env_flags = (int)import_clamp(jgmod_getc(f), 0, 255);
+    for (int index = 0; index < 4; index++)
+        vibrato[index] = (int)import_clamp(jgmod_getc(f), 0, 255);
+    instrument->fadeout = read_word(f);
+    fix_envelopes(instrument);
+}
+
+static int grow_wav_table(XM_LOAD *load, int needed)
+{
+    if (needed <= load->wav_capacity)
+        return 0;
+    int capacity = load->wav_capacity > 0 ? load->wav_capacity : 256;
+    while (capacity < needed)
+        capacity *= 2;
+    XMWAV *wav = (XMWAV *)jgmod_calloc((long)sizeof(XMWAV) * capacity);
+    if (wav == NULL)
+        return -1;
+    if (load->wav != NULL)
+        memcpy(wav, load->wav, sizeof(XMWAV) * load->wav_capacity);
+    free(load->wav);
+    load->wav = wav;
+    load->wav_capacity = capacity;
+    return 0;
+}
+
+static void read_xm_sample_header(PACKFILE *f, XMWAV *wav, const int vibrato[4])
+{
+    wav->length = read_dword(f);
+    wav->loop_start = read_dword(f);
+    wav->loop_length = read_dword(f);
+    wav->volume = (int)import_clamp(jgmod_getc(f), 0, 64);
+    wav->finetune = (signed char)jgmod_getc(f);
+    wav->type = jgmod_getc(f) & 0x1F;
+    wav->pan = (int)import_clamp(jgmod_getc(f), 0, 255);
+    wav->relative_note = (signed char)jgmod_getc(f);
+    jgmod_getc(f);
+    jgmod_skip(f, 22);  // name
+    wav->vibrato_type = vibrato[0];
+    wav->vibrato_sweep = vibrato[1];
+    wav->vibrato_depth = vibrato[2];
+    wav->vibrato_rate = vibrato[3];
+}
+
+// Reads the k sample headers of one instrument, places their data after
+// them and steps over that data.
+static int read_xm_instrument_samples(XM_LOAD *load, JGMOD *module, int samples, const int vibrato[4])
+{
+    if (grow_wav_table(load, module->sample_count + samples) != 0) {
+        import_error("Unable to allocate enough memory for XMWAV");
+        return -1;
+    }
+    long long data_offset = 0;
+    for (int index = 0; index < samples; index++) {
+        XMWAV *wav = &load->wav[module->sample_count + index];
+        read_xm_sample_header(load->f, wav, vibrato);
+        load->position += XM_SAMPLE_HEADER_BYTES;
+        wav->data_position = data_offset;
+        data_offset += wav->length;
+    }
+    for (int index = 0; index < samples; index++)
+        load->wav[module->sample_count + index].data_position += load->position;
+    module->sample_count += samples;
+    load->position += data_offset;
+    return xm_seek(load, load->position);
+}
+
+static int read_xm_instrument(XM_LOAD *load, JGMOD *module, INSTRUMENT_INFO *instrument)
+{
+    PACKFILE *f = load->f;
+    long long start = load->position;
+    long long header_size = read_dword(f);
+    jgmod_skip(f, 22);  // name
+    jgmod_getc(f);      // type
+    int samples = read_word(f);
+    load->position += header_size;
+    if (header_size <= 29)
+        return xm_seek(load, load->position);
+    jgmod_igetl(f);  // sample header size
+    // Sample headers that the file cannot hold are not there.
+    samples = (int)import_clamp(samples, 0, (load->file_size - load->position) / XM_SAMPLE_HEADER_BYTES);
+    if (samples <= 0)
+        return xm_seek(load, load->position);
+
+    int vibrato[4];
+    read_xm_instrument_fields(f, instrument, samples, module->sample_count, vibrato);
+    // The rest of the header; a header shorter than its fields ends where it says.
+    if (header_size >= XM_INSTRUMENT_FIELD_BYTES)
+        jgmod_skip(f, (int)import_clamp(header_size - XM_INSTRUMENT_FIELD_BYTES, 0, 0x7FFFFFFF));
+    else if (xm_seek(load, start + header_size) != 0)
+        return -1;
+    return read_xm_instrument_samples(load, module, samples, vibrato);
+}
+
+static int read_xm_instruments(XM_LOAD *load, JGMOD *module)
+{
+    module->instrument_info =
+        (INSTRUMENT_INFO *)jgmod_calloc((long)sizeof(INSTRUMENT_INFO) * module->instrument_count);
+    if (module->instrument_info == NULL) {
+        import_error("Unable to allocate enough memory for INSTRUMENT_INFO");
+        return -1;
+    }
+    if (grow_wav_table(load, 256) != 0) {
+        import_error("Unable to allocate enough memory for XMWAV");
+        return -1;
+    }
+    module->sample_count = 0;
+    for (int index = 0; index < module->instrument_count; index++) {
+        if (read_xm_instrument(load, module, &module->instrument_info[index]) != 0)
+            return -1;
+    }
+    return 0;
+}
+
+// Delta-coded points: each stored value is the difference to the previous
+// one. 16-bit points keep their high byte; the player plays 8-bit points.
+static void read_xm_points(PACKFILE *f, unsigned char *data, long length, int sixteen_bit)
+{
+    if (sixteen_bit) {
+        unsigned int sum = 0;
+        for (long point = 0; point < length; point++) {
+            sum = (sum + (unsigned int)read_word(f)) & 0xFFFF;
+            data[point] = (unsigned char)((sum >> 8) ^ 0x80);
+        }
+        return;
+    }
+    jgmod_fread(data, length, f);
+    unsigned int sum = 0;
+    for (long point = 0; point < length; point++) {
+        sum = (sum + data[point]) & 0xFF;
+        data[point] = (unsigned char)(sum ^ 0x80);
+    }
+}
+
+static int read_xm_sample(XM_LOAD *load, JGMOD *module, int index)
+{
+    const XMWAV *wav = &load->wav[index];
+    SAMPLE_INFO *info = &module->sample_info[index];
+    SAMPLE *sample = &module->samples[index];
+    int sixteen_bit = (wav->type & 0x10) != 0;
+    // A length the file cannot hold is cut to what is there.
+    long long length = import_available(load->file_size, wav->data_position, wav->length);
+    long points = (long)(sixteen_bit ? length / 2 : length);
+    long long loop_start = import_clamp(wav->loop_start, 0, 0x7FFFFFFF);
+    long long loop_end = import_clamp(wav->loop_start + wav->loop_length, 0, 0x7FFFFFFF);
+
+    import_init_sample(sample, 8, points);
+    sample->loop_start = (unsigned long)(sixteen_bit ? loop_start / 2 : loop_start);
+    sample->loop_end = (unsigned long)(sixteen_bit ? loop_end / 2 : loop_end);
+    sample->data = jgmod_calloc(points);
+    if (sample->data == NULL) {
+        import_error("Unble to allocate enough memory for sample data");
+        return -1;
+    }
+    if (xm_seek(load, wav->data_position) != 0)
+        return -1;
+    read_xm_points(load->f, (unsigned char *)sample->data, points, sixteen_bit);
+
+    info->length = (int)length;
+    info->loop_start = (int)loop_start;
+    info->loop_end = (int)loop_end;
+    info->tuning = wav->finetune + 128;
+    info->transpose = wav->relative_note;
+    info->volume = wav->volume;
+    info->pan = wav->pan;
+    info->loop_type = wav->type & 7;
+    info->vibrato_type = wav->vibrato_type;
+    info->vibrato_sweep = wav->vibrato_sweep;
+    info->vibrato_depth = wav->vibrato_depth;
+    info->vibrato_rate = wav->vibrato_rate;
+    // An empty loop (length 0) is no loop, as in the tracker.
+    if (!import_fit_loop(sample)) {
+        sample->loop_start = 0;
+        info->loop_type = 0;
+    }
+    return 0;
+}
+
+static int read_xm_samples(XM_LOAD *load, JGMOD *module)
+{
+    // One more than the file has: the blank sample that unmapped notes play.
+    module->sample_info = (SAMPLE_INFO *)jgmod_calloc((long)sizeof(SAMPLE_INFO) * (module->sample_count + 1));
+    if (module->sample_info == NULL) {
+        import_error("Unable to allocate enough memory for SAMPLE_INFO");
+        return -1;
+    }
+    module->samples = (SAMPLE *)jgmod_calloc((long)sizeof(SAMPLE) * (module->sample_count + 1));
+    if (module->samples == NULL) {
+        import_error("Unable to allocate enough memory for SAMPLE");
+        return -1;
+    }
+    for (int index = 0; index < module->sample_count; index++) {
+        if (read_xm_sample(load, module, index) != 0)
+            return -1;
+    }
+    return 0;
+}
+
+// Map entries were stored one above the module index, 0 meaning none;
+// "none" now names the blank sample at the end.
+static void resolve_sample_maps(JGMOD *module)
+{
+    for (int index = 0; index < module->instrument_count; index++) {
+        int *map = module->instrument_info[index].note_sample;
+        for (int note = 0; note < NOTES_PER_INSTRUMENT; note++)
+            map[note] = map[note] > 0 ? map[note] - 1 : module->sample_count;
+    }
+}
+
+static int add_blank_sample(JGMOD *module)
+{
+    SAMPLE *blank = &module->samples[module->sample_count];
+    import_init_sample(blank, 8, 0);
+    blank->loop_start = blank->loop_end = 0;
+    blank->data = jgmod_calloc(1);
+    module->sample_count++;
+    if (blank->data == NULL) {
+        import_error("Unable to allocate enough memory for sample data");
+        return -1;
+    }
+    return 0;
+}
+
+JGMOD *load_xm(const char *filename, int offset)
+{
+    XM_LOAD load;
+    memset(&load, 0, sizeof load);
+    load.filename = filename;
+    JGMOD *module = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
+    if (module == NULL)
+        return xm_fail(&load, NULL, "Unable to allocate enough memory for JGMOD structure");
+    load.f = jgmod_fopen(filename, "rb");
+    if (load.f == NULL) {
+        import_error("Unable to open %s", filename);
+        return xm_fail(&load, module, NULL);
+    }
+    load.file_size = import_file_size(filename);
+
+    read_xm_header(&load, module, offset);
+    int patterns = fix_xm_orders(module);
+    if (read_xm_patterns(&load, module, patterns) != 0 || read_xm_instruments(&load, module) != 0 ||
+        read_xm_samples(&load, module) != 0)
+        return xm_fail(&load, module, NULL);
+    resolve_sample_maps(module);
+    if (add_blank_sample(module) != 0)
+        return xm_fail(&load, module, NULL);
+
+    free(load.wav);
+    jgmod_fclose(load.f);
+    lock_mod(module);
+    return module;
+}
