@@ -1,0 +1,49 @@
+// Sizes follow the tightest layouts that use each font:
+// - small (33): "to continue..." of the pause message must fit between x 75
+//   and the well's right edge at 239; credits lines are 20 px apart.
+// - numbers (34): the high-score columns leave "Pieces" 49 px (x 590..639)
+//   and four digits 39 px; table rows are 20 px apart.
+// - large (35): "Quibbleon" at x 500 must end inside the title box (580),
+//   and its two words sit 15 px apart; labels must fit 25 px high buttons.
+#include "fonts.h"
+
+const FontSpec font_small = {"DejaVuSans.ttf", 14};
+const FontSpec font_numbers = {"DejaVuSansCondensed-Bold.ttf", 13};
+const FontSpec font_large = {"DejaVuSansCondensed-Bold.ttf", 14};
+
+bool build_font(const FontSpec &spec, FontData *font)
+{
+    *font = FontData();
+    return render_mono_glyphs(spec.file, spec.pixel_size, font->first, font->last, &font->glyphs,
+                              &font->ascent);
+}
+
+int font_text_width(const FontData &font, const char *text)
+{
+    int width = 0;
+    for (const char *c = text; *c; c++) {
+        int ch = (unsigned char)*c;
+        if (ch >= font.first && ch <= font.last)
+            width += font.glyphs[(size_t)(ch - font.first)].w;
+    }
+    return width;
+}
+
+void dat_write_font(DatWriter *w, const char *name, const FontData &font)
+{
+    dat_begin_object(w, DAT_FONT, name);
+    if (!w->in_object)
+        return;
+    dat_put_word(w, 0);   // the ranged format of Allegro 3.9 and later
+    dat_put_word(w, 1);   // one range
+    unsigned char mono = 1;
+    dat_put_bytes(w, &mono, 1);
+    dat_put_long(w, font.first);
+    dat_put_long(w, font.last);   // inclusive
+    for (const MonoGlyph &glyph : font.glyphs) {
+        dat_put_word(w, glyph.w);
+        dat_put_word(w, glyph.h);
+        dat_put_bytes(w, glyph.bits.data(), (long)glyph.bits.size());
+    }
+    dat_end_object(w);
+}
