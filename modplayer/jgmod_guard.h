@@ -22,6 +22,10 @@ void jgmod_end_change(void);
 int jgmod_enter_tick(void);
 void jgmod_leave_tick(void);
 
+// stop_mod, when j is the current module; decided under the guard, since a
+// tick may be restarting the module at that moment (destroy_mod uses it).
+void stop_mod_if_current(JGMOD *j);
+
 // Single words shared between the threads outside any change.
 int jgmod_load_shared(const int *word);
 void jgmod_store_shared(int *word, int value);

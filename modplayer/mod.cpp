@@ -170,6 +170,20 @@ static void reset_channel(int channel, const JGMOD *j)
         c->pan = j->channel_pan[channel];
 }
 
+// What stop_mod does to the song and the voices; `of` and `playing` are left
+// to the caller, so a restart never shows "nothing playing" in between.
+// The caller holds a change.
+static void halt_song(void)
+{
+    mi.order = 0;
+    for (int channel = 0; channel < mi.voice_count; channel++) {
+        if (voice_table[channel] < 0)
+            continue;
+        jgmod_voices->voice_stop(voice_table[channel]);
+        jgmod_voices->voice_set_volume(voice_table[channel], 0);
+    }
+}
+
 void play_mod(JGMOD *j, int loop)
 {
     if (j == NULL) {
@@ -178,7 +192,7 @@ void play_mod(JGMOD *j, int loop)
     }
     jgmod_begin_change();
     if (of != NULL)
-        stop_mod();
+        halt_song();
     mi.flags = j->flags;
     for (int channel = 0; channel < MAX_ALLEG_VOICE; channel++)
         reset_channel(channel, j);
@@ -201,17 +215,6 @@ void play_mod(JGMOD *j, int loop)
     jgmod_end_change();
 }
 
-// Silences every reserved voice; the caller holds a change.
-static void stop_voices(void)
-{
-    for (int channel = 0; channel < mi.voice_count; channel++) {
-        if (voice_table[channel] < 0)
-            continue;
-        jgmod_voices->voice_stop(voice_table[channel]);
-        jgmod_voices->voice_set_volume(voice_table[channel], 0);
-    }
-}
-
 void stop_mod(void)
 {
     if (jgmod_current_module() == NULL)
@@ -219,10 +222,17 @@ void stop_mod(void)
     jgmod_begin_change();
     if (of != NULL) {
         jgmod_store_shared(&mi.playing, 0);
-        mi.order = 0;
-        stop_voices();
+        halt_song();
         jgmod_set_current_module(NULL);
     }
+    jgmod_end_change();
+}
+
+void stop_mod_if_current(JGMOD *j)
+{
+    jgmod_begin_change();
+    if (j != NULL && of == j)
+        stop_mod();
     jgmod_end_change();
 }
 

@@ -2,6 +2,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "jgmod_guard.h"
 #include "jgmod_internal.h"
 
 JGMOD *of = NULL;
@@ -51,8 +52,9 @@ void destroy_mod(JGMOD *j)
 {
     if (j == NULL)
         return;
-    if (j == of)
-        stop_mod();
+    // Asked under the player's guard: a tick in progress may be restarting
+    // this very module on the timer thread.
+    stop_mod_if_current(j);
     free(j->sample_info);
     free(j->instrument_info);
     free_patterns(j);
