@@ -46,76 +46,9 @@ protected:
     JGMOD *reloaded = nullptr;
 };
 
-// A stream in the writer's own run coding, with instruments, an empty
-// sample, 8- and 16-bit data and note-number cells.
-JgmStream note_number_stream()
-{
-    JgmHeader h;
-    h.name = "round trip";
-    h.orders = 3;
-    h.patterns = 2;
-    h.channels = 3;
-    h.instruments = 1;
-    h.samples = 3;
-    h.tempo = 3;
-    h.bpm = 140;
-    h.global_volume = 50;
-    h.restart_order = 1;
-    h.flags = XM_MODE | LINEAR_MODE;
-    JgmStream s;
-    s.header(h).byte(0).byte(128).byte(255).byte(1).byte(0).byte(1);
-    for (int note = 0; note < 96; note++)
-        s.byte(note < 48 ? 1 : 2);
-    for (int envelope = 0; envelope < 2; envelope++) {
-        for (int point = 0; point < 12; point++)
-            s.word(point * 7 + envelope).word(point < 3 ? 64 - point : 0);
-        s.byte(3).byte(envelope ? 1 : 7).byte(1).byte(0).byte(2);
-    }
-    s.word(0x0400);
-    s.dword(0);
-    s.sample(5, 1, 4, 64, 32, 0xF4, 140, 8, LOOP_FORWARD, {0x80, 0xFF, 0x00, 0x7F, 0x81});
-    s.sample(2, 0, 2, 10, 250, 5, 128, 16, LOOP_PINGPONG, {0x00, 0x80, 0xFF, 0x7F});
-    // Pattern 0: 2 rows.
-    s.word(2);
-    s.byte(0x81).byte(49).byte(0x02).byte(0x83).byte(0xFE).byte(0xFF).byte(12);  // notes
-    s.byte(0x81).byte(1).byte(0x04).byte(0x81).byte(2);                         // samples
-    s.byte(0x06);                                                               // volumes
-    s.byte(0x02).byte(0x81).byte(0x0C).byte(0x03);                              // commands
-    s.byte(0x02).byte(0x82).word(0xFFFF).word(0x0100).byte(0x02);               // parameters
-    // Pattern 1: 64 rows of which only the last cell has a value.
-    s.word(64);
-    for (int plane = 0; plane < 5; plane++) {
-        if (plane == 2)
-            s.byte(0x7F).byte(0x40).byte(0x81).byte(80);
-        else
-            s.byte(0x7F).byte(0x41);
-    }
-    return s;
-}
-
-JgmStream period_stream()
-{
-    JgmHeader h;
-    h.name = "periods";
-    h.orders = 1;
-    h.patterns = 1;
-    h.channels = 4;
-    h.samples = 1;
-    JgmStream s;
-    s.header(h).byte(0).byte(255).byte(255).byte(0).byte(0);
-    s.sample(3, 0, 0, 64, 128, 0, 8363, 8, 0, {1, 2, 3});
-    s.word(1);
-    s.byte(0x84).word(428).word(0xFFFF).word(0xFFFE).word(113);
-    s.byte(0x81).byte(1).byte(0x03);
-    s.byte(0x04);
-    s.byte(0x04);
-    s.byte(0x04);
-    return s;
-}
-
 TEST_F(SaveJgmTest, StreamsComeBackByteForByte)
 {
-    for (const JgmStream &s : {note_number_stream(), period_stream()}) {
+    for (const JgmStream &s : {example_note_number_stream(), example_period_stream()}) {
         destroy_mod(module);
         module = load_jgm_bytes(s.data());
         ASSERT_NE(module, nullptr) << jgmod_error;

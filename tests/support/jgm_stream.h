@@ -48,6 +48,13 @@ private:
     Bytes bytes_;
 };
 
+// Two complete streams in the writer's own run coding, so that saving what
+// they load gives them back byte for byte: a note-number module with an
+// instrument, an empty, an 8-bit and a 16-bit sample and runs across rows;
+// and a period module with note cut and key-off markers.
+JgmStream example_note_number_stream();
+JgmStream example_period_stream();
+
 // Loads a stream from a scratch file through the library's normal packfile.
 JGMOD *load_jgm_bytes(const Bytes &bytes);
 

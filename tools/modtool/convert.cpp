@@ -1,0 +1,55 @@
+// modtool convert IN OUT: any module the player reads, written as a JGM
+// stream.
+#include <errno.h>
+#include <stdio.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "jgmod.h"
+#include "modtool.h"
+
+static int fail_on_file(const char *what, const char *path, const char *reason)
+{
+    std::string message = std::string(what) + " " + path;
+    if (reason != NULL)
+        message += std::string(": ") + reason;
+    return modtool_fail(message.c_str());
+}
+
+// The stream goes to a file beside OUT that replaces it only when complete:
+// a failed conversion leaves no half-written file and an existing OUT intact.
+static int write_jgm_file(const JGMOD *j, const char *path)
+{
+    std::string temporary = std::string(path) + ".modtool-" + std::to_string(getpid());
+    PACKFILE *f = pack_fopen(temporary.c_str(), F_WRITE);
+    if (f == NULL)
+        return fail_on_file("Unable to create", path, strerror(errno));
+    int saved = save_jgm(f, j);
+    int closed = pack_fclose(f);
+    if (saved < 0 || closed != 0) {
+        remove(temporary.c_str());
+        if (saved < 0)
+            return modtool_fail(jgmod_error);
+        return fail_on_file("Unable to write", path, NULL);
+    }
+    if (rename(temporary.c_str(), path) != 0) {
+        int error = errno;
+        remove(temporary.c_str());
+        return fail_on_file("Unable to write", path, strerror(error));
+    }
+    return 0;
+}
+
+int modtool_convert(int argc, char **argv)
+{
+    if (argc != 2)
+        return modtool_fail("convert needs IN and OUT (try modtool --help)");
+    JGMOD *j = load_mod(argv[0]);
+    if (j == NULL)
+        return modtool_fail(jgmod_error);
+    int status = write_jgm_file(j, argv[1]);
+    destroy_mod(j);
+    return status;
+}
