@@ -85,6 +85,12 @@ void do_arpeggio(int chan)
         return;
     }
     int k = step == 1 ? high_nibble(c->arpeggio) : low_nibble(c->arpeggio);
+    if (k == 0) {
+        // The search below never returns the note it starts from: an offset
+        // of 0 would sound a semitone up on an exact note. It means the base.
+        c->tick_period = c->period;
+        return;
+    }
     if (mi.flags & XM_MODE)
         c->tick_period = new_arpeggio_period(c->period, k);
     else

@@ -69,17 +69,19 @@ TEST_F(ProEffects, ArpeggioBetweenTablePeriodsBuildsOnTheNextNoteUp)
     EXPECT_EQ(c.tick_period, table(25 + 3));
     mi.tick = 2;
     do_arpeggio(0);
-    EXPECT_EQ(c.tick_period, table(25));
+    EXPECT_EQ(c.tick_period, 1700) << "an offset of 0 is the base note";
 }
 
-TEST_F(ProEffects, ArpeggioZeroOffsetOnAnExactTablePeriodGoesOneNoteFurther)
+TEST_F(ProEffects, ArpeggioZeroOffsetOnAnExactTablePeriodKeepsTheBaseNote)
 {
-    // The search only stops on a period strictly above the current one.
     CHANNEL_STATE &c = note_on(table(24));
     parse_pro_arpeggio(0, 0x04);
     mi.tick = 1;
     do_arpeggio(0);
-    EXPECT_EQ(c.tick_period, table(25));
+    EXPECT_EQ(c.tick_period, table(24));
+    mi.tick = 2;
+    do_arpeggio(0);
+    EXPECT_EQ(c.tick_period, table(28));
 }
 
 TEST_F(ProEffects, ArpeggioIsNotSetUpWithoutANoteOrWithAZeroParameter)
@@ -295,6 +297,36 @@ TEST_F(ProEffects, TremoloActsOnTheVolumeWithItsOwnShiftAndNeedsNoNote)
     EXPECT_EQ(c.tremolo_pos, -48);
     EXPECT_EQ(c.volume, 32);
     EXPECT_EQ(c.period, 0) << "tremolo leaves the pitch alone";
+}
+
+TEST_F(ProEffects, TremoloWaveformsAtKnownPhases)
+{
+    CHANNEL_STATE &c = ci[0];
+    c.volume = 32;
+    parse_tremolo(0, 0x08, 6);  // depth 8: d = w * 8 / 64
+    mi.tick = 0;
+    struct Case {
+        int wave;
+        int pos;
+        int tick_volume;
+    } cases[] = {
+        {0, 64, 32 + 31}, {0, 16, 32 + (97 >> 3)}, {0, -64, 32 - 31},
+        {1, 64, 32 + 16}, {1, -128, 32 - 31},      {1, -4, 32 - ((255 - 31 * 8) >> 3)},
+        {2, 8, 32 + 31},  {2, -8, 32 - 31},
+    };
+    for (const Case &k : cases) {
+        c.tremolo_wave = k.wave;
+        c.tremolo_pos = (signed char)k.pos;
+        do_tremolo(0);
+        EXPECT_EQ(c.tick_volume, k.tick_volume) << "wave " << k.wave << " pos " << k.pos;
+    }
+    srand(99);
+    int drawn = rand() % 255;
+    srand(99);
+    c.tremolo_wave = 3;
+    c.tremolo_pos = 8;
+    do_tremolo(0);
+    EXPECT_EQ(c.tick_volume, 32 + (drawn * 8 >> 6));
 }
 
 TEST_F(ProEffects, VolumeSlideUpWinsOverDownAndZeroLeavesItOff)

@@ -357,6 +357,48 @@ TEST_F(EffectsTrace, ExtraFineMemoriesSurviveANewSong)
     EXPECT_EQ(ci[1].period, period + 5);
 }
 
+// Every effect that repeats its last parameter, given 0 before it ever had
+// one, leaves the note as it started.
+void expect_zero_parameters_change_nothing(int flags, int note)
+{
+    const int commands[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x0A, 0x11,
+                            0x12, 0x13, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1B, 0x1E, 0x1F,
+                            0x20, 0x21, 0x22, 0x23, 0x26, 0x27};
+    for (int command : commands) {
+        remove_mod();
+        reset_player_globals();
+        ASSERT_EQ(install_mod(4), 1);
+        JGMOD *j = build_module(4, 1, 2, 1, flags, flags & XM_MODE ? 1 : 0);
+        set_cell(j, 0, 0, 0, 1, note, 0, 0, 0);
+        set_cell(j, 0, 1, 0, 0, 0, 0, command, 0);
+        play_mod(j, 0);
+        for (int tick = 0; tick < 6; tick++)
+            mod_interrupt();
+        int period = ci[0].period;
+        for (int tick = 0; tick < 6; tick++) {
+            mod_interrupt();
+            EXPECT_EQ(ci[0].period, period) << std::hex << command;
+            EXPECT_EQ(ci[0].tick_period, period) << std::hex << command;
+            EXPECT_EQ(ci[0].tick_volume, 64) << std::hex << command;
+            EXPECT_EQ(ci[0].tick_pan, 128) << std::hex << command;
+            EXPECT_EQ(mi.global_volume, 64) << std::hex << command;
+            EXPECT_EQ(ci[0].trigger, 0) << std::hex << command;
+        }
+        destroy_mod(j);
+    }
+}
+
+TEST_F(EffectsTrace, ZeroParametersWithNoMemoryYetChangeNothingInAPeriodModule)
+{
+    expect_zero_parameters_change_nothing(0, 8363);
+}
+
+TEST_F(EffectsTrace, ZeroParametersWithNoMemoryYetChangeNothingInANoteNumberModule)
+{
+    expect_zero_parameters_change_nothing(XM_MODE | LINEAR_MODE, 49);
+    expect_zero_parameters_change_nothing(XM_MODE | PERIOD_MODE, 49);
+}
+
 TEST_F(EffectsTrace, BpmSlideDownToTheFloorKeepsTheTimerSane)
 {
     JGMOD *j = row_module(1, 64);
