@@ -8,6 +8,9 @@
 // slide that starts outside that range is never pushed further out.
 #define BPM_SLIDE_MIN 32
 #define BPM_SLIDE_MAX 255
+// Portamento has no musical limit, but a song that slides for hours must not
+// overflow the period; this is far past anything audible.
+#define PERIOD_LIMIT (1 << 30)
 
 static int high_nibble(int parameter)
 {
@@ -31,6 +34,16 @@ static int clamp(int value, int low, int high)
     if (value > high)
         return high;
     return value;
+}
+
+static int slide_period(int period, int step)
+{
+    long long moved = (long long)period + step;
+    if (moved > PERIOD_LIMIT)
+        return PERIOD_LIMIT;
+    if (moved < -PERIOD_LIMIT)
+        return -PERIOD_LIMIT;
+    return (int)moved;
 }
 
 // The fine forms are tested first, so 0xFF is a fine slide down and 0x0F a
@@ -111,8 +124,8 @@ void do_s3m_portamento(int chan)
 {
     CHANNEL_STATE *c = &ci[chan];
     int step = mi.tick == 0 ? c->s3m_fine_slide : c->s3m_slide;
-    c->period += step;
-    c->tick_period += step;
+    c->period = slide_period(c->period, step);
+    c->tick_period = slide_period(c->tick_period, step);
 }
 
 void parse_tremor(int chan, int extcommand)

@@ -3,10 +3,15 @@
 // end), set envelope position, and slides that keep their own memories.
 #include <limits.h>
 
+#include <algorithm>
+
 #include "jgmod_internal.h"
 
 // XM pitch slides up never bring the period below this.
 #define XM_MIN_PERIOD 40
+// Slides down have no musical limit, but a song that slides for hours must
+// not overflow the period; this is far past anything audible.
+#define PERIOD_LIMIT (1 << 30)
 
 static int high_nibble(int parameter)
 {
@@ -184,8 +189,8 @@ void do_xm_pitch_slide_up(int chan)
 void do_xm_pitch_slide_down(int chan)
 {
     CHANNEL_STATE *c = &ci[chan];
-    c->period += c->xm_slide_down;
-    c->tick_period += c->xm_slide_down;
+    c->period = (int)std::min<long long>((long long)c->period + c->xm_slide_down, PERIOD_LIMIT);
+    c->tick_period = (int)std::min<long long>((long long)c->tick_period + c->xm_slide_down, PERIOD_LIMIT);
 }
 
 void parse_xm_pan_slide(int chan, int extcommand)

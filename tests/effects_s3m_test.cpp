@@ -174,6 +174,20 @@ TEST_F(S3mEffects, PortamentoAboveAByteKeepsTheAmountsButSlides)
     EXPECT_EQ(ci[0].s3m_slide, -64);
 }
 
+TEST_F(S3mEffects, HoursOfPortamentoDoNotOverflow)
+{
+    CHANNEL_STATE &c = channel(64, 1712);
+    parse_s3m_portamento_up(0, 0xDF);
+    mi.tick = 1;
+    for (int tick = 0; tick < 3000000; tick++)
+        do_s3m_portamento(0);
+    EXPECT_LT(c.period, -(1 << 29));
+    parse_s3m_portamento_down(0, 0xDF);
+    for (int tick = 0; tick < 6000000; tick++)
+        do_s3m_portamento(0);
+    EXPECT_GT(c.period, 1 << 29);
+}
+
 TEST_F(S3mEffects, PortamentoNeedsANote)
 {
     channel(64, 0);

@@ -128,6 +128,16 @@ TEST_F(XmEffects, PitchSlideUpStopsAtFortyAndDownHasNoCeiling)
     EXPECT_EQ(c.period, 30000 + 10 * 1020);
 }
 
+TEST_F(XmEffects, HoursOfTheWidestSlideDownDoNotOverflow)
+{
+    CHANNEL_STATE &c = channel(4000);
+    parse_xm_pitch_slide_down(0, 0xFFFF);  // the widest a JGM parameter can be
+    for (int tick = 0; tick < 20000; tick++)
+        do_xm_pitch_slide_down(0);
+    EXPECT_GT(c.period, 1 << 29);
+    EXPECT_EQ(c.tick_period, c.period);
+}
+
 TEST_F(XmEffects, PanSlideRightLeftAndRepeat)
 {
     CHANNEL_STATE &c = channel(4000, 32, 100);
