@@ -483,7 +483,8 @@ static int read_xm_instrument(XM_LOAD *load, JGMOD *module, INSTRUMENT_INFO *ins
         return xm_seek(load, load->position);
     jgmod_igetl(f);  // sample header size
     // Sample headers that the file cannot hold are not there.
-    samples = (int)import_clamp(samples, 0, (load->file_size - load->position) / XM_SAMPLE_HEADER_BYTES);
+    samples = (int)(import_available(load->file_size, load->position, (long long)samples * XM_SAMPLE_HEADER_BYTES) /
+                    XM_SAMPLE_HEADER_BYTES);
     if (samples <= 0)
         return xm_seek(load, load->position);
 
