@@ -15,6 +15,7 @@
 #include "fonts.h"
 #include "midi_song.h"
 #include "module.h"
+#include "module_render.h"
 #include "palette.h"
 #include "pictures.h"
 #include "preview.h"
@@ -157,6 +158,12 @@ static bool build(const char *output, const char *preview_dir)
         build_objects(&b, module);
     if (b.writer.file && !dat_close(&b.writer) && b.ok)
         fail(&b, "the datafile could not be written completely");
+    if (b.ok && preview_dir) {
+        // Once through the song and into its loop.
+        std::string wav = std::string(preview_dir) + "/MUSIC.wav";
+        if (!render_module(module, 40.0, wav.c_str()))
+            fail(&b, "the tune could not be rendered");
+    }
     destroy_mod(module);
 
     if (b.ok && preview_dir)
