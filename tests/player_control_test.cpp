@@ -2,6 +2,8 @@
 // stopping, pausing and steering songs, and the volume, speed and pitch calls.
 #include <string.h>
 
+#include <allegro.h>
+#include <allegro/internal/aintern.h>
 #include <gtest/gtest.h>
 
 #include "support/player_fixture.h"
@@ -393,4 +395,37 @@ TEST_F(PlayerControl, SampleLookupChecksItsArguments)
     EXPECT_STREQ(jgmod_error, "Incorrect value of no sample found");
     EXPECT_EQ(get_jgmod_sample(nullptr, 0), nullptr);
     EXPECT_STREQ(jgmod_error, "JGMOD pointer passed in is a NULL value");
+}
+
+static int datafile_types_named_jgm(const DATAFILE_TYPE **found)
+{
+    int count = 0;
+    for (int index = 0; index < MAX_DATAFILE_TYPES; index++) {
+        if (_datafile_type[index].type == DAT_ID('J', 'G', 'M', ' ')) {
+            *found = &_datafile_type[index];
+            count++;
+        }
+    }
+    return count;
+}
+
+TEST_F(PlayerControl, InstallRegistersTheJgmDatafileTypeOnce)
+{
+    EXPECT_EQ(DAT_JGM, 0x4A474D20);
+    register_datafile_jgmod();
+    register_datafile_jgmod();
+    const DATAFILE_TYPE *type = nullptr;
+    ASSERT_EQ(datafile_types_named_jgm(&type), 1);
+    EXPECT_EQ(type->load, load_jgm_datafile);
+    EXPECT_EQ(type->destroy, destroy_mod_datafile);
+}
+
+TEST_F(PlayerControl, DatafileDestroyerReleasesAPlayingModule)
+{
+    JGMOD *j = build_module(4, 1, 8, 1);
+    play_mod(j, 1);
+    run_ticks(2);
+    destroy_mod_datafile(j);
+    EXPECT_EQ(of, nullptr);
+    EXPECT_EQ(is_mod_playing(), 0);
 }
