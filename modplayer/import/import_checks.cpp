@@ -30,7 +30,7 @@ long long import_file_size(const char *filename)
     PACKFILE *f = jgmod_fopen(filename, "rb");
     if (f == NULL)
         return 0;
-    static char scratch[4096];
+    char scratch[4096];
     long long total = 0;
     long got;
     while ((got = jgmod_fread(scratch, sizeof scratch, f)) > 0)
