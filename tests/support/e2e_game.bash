@@ -4,7 +4,9 @@
 #
 # Waits poll with a timeout; nothing here sleeps longer than a key press.
 
-set -euo pipefail
+set -Eeuo pipefail
+# A command that fails ends the test; say which one.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
 zq_skip() {
     echo "skipped: $*"
@@ -109,7 +111,7 @@ zq_start_game() {
     while [[ -z "$ZQ_WINDOW" ]]; do
         ((++tries < 600)) || zq_fail "the game window did not appear"
         kill -0 "$ZQ_GAME_PID" 2>/dev/null || zq_fail "the game ended at start-up"
-        ZQ_WINDOW=$(xdotool search --name '^zorvane$' 2>/dev/null | head -n1 || true)
+        ZQ_WINDOW=$(xdotool search --onlyvisible --name '^zorvane$' 2>/dev/null | head -n1 || true)
         [[ -n "$ZQ_WINDOW" ]] || sleep 0.05
     done
     xdotool mousemove --window "$ZQ_WINDOW" 630 5
@@ -130,8 +132,13 @@ zq_wait_exit() {
 }
 
 # zq_shot NAME: the window's 640x480 picture in $ZQ_SHOTS/NAME.png.
+# A window that is still being mapped cannot be read yet; try again.
 zq_shot() {
-    import -window "$ZQ_WINDOW" "$ZQ_SHOTS/$1.png" 2>/dev/null
+    local tries=0
+    until import -window "$ZQ_WINDOW" "$ZQ_SHOTS/$1.png" 2>/dev/null; do
+        ((++tries < 40)) || zq_fail "cannot take a picture of the window ($1)"
+        sleep 0.05
+    done
 }
 
 # zq_pixel NAME X Y: the pixel as six hex digits.
