@@ -449,6 +449,24 @@ TEST_F(XmImport, MoreThan64ChannelsKeepTheFirst64)
     EXPECT_EQ(get_note(module, 0, 1, 0)->volume, 0x23);
 }
 
+TEST_F(XmImport, PatternsPast256AreSteppedOverToReachTheInstruments)
+{
+    XmFile xm;
+    xm.patterns.assign(258, XmPattern());
+    for (XmPattern &pattern : xm.patterns) {
+        pattern.rows = 1;
+        pattern.cells = {xm_cell(5, 1)};
+    }
+    xm.orders = {255};
+    xm.instruments = {instrument_with({xm_sample({0x21, 0x01})})};
+    ASSERT_NE(load(xm), nullptr);
+    EXPECT_EQ(module->pattern_count, 256);
+    EXPECT_EQ(get_note(module, 0, 255 * 0, 0)->note, 5);
+    EXPECT_EQ(module->pattern_info[255].row_count, 1);
+    ASSERT_EQ(module->sample_count, 2);
+    EXPECT_EQ(memcmp(module->samples[0].data, "\xA1\xA2", 2), 0);
+}
+
 TEST_F(XmImport, SongLengthAbove256AndRestartPastTheSong)
 {
     XmFile xm;

@@ -292,7 +292,7 @@ static int read_xm_pattern(XM_LOAD *load, JGMOD *module, PATTERN_INFO *pattern)
         return -1;
     load->position += packed_size;
     if (pattern == NULL)  // beyond what orders can reach: passed over
-        return 0;
+        return xm_seek(load, load->position);
 
     pattern->row_count = (int)import_clamp(rows, 0, XM_MAX_ROWS);
     pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * pattern->row_count * module->channel_count);
