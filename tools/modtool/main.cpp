@@ -7,6 +7,7 @@
 
 #include <allegro.h>
 
+#include "jgmod.h"
 #include "modtool.h"
 
 int modtool_fail(const char *message)
@@ -29,6 +30,7 @@ static void print_usage(FILE *out)
           "\n"
           "options:\n"
           "  --help, -h       print this text\n"
+          "  --m15            also recognise 15-sample MOD files (they have no signature)\n"
           "\n"
           "Errors are printed as \"modtool: MESSAGE\" and end with exit status 1.\n",
           out);
@@ -70,6 +72,10 @@ static int parse_options(int argc, char **argv, int *index)
         if (is_help(arg)) {
             print_usage(stdout);
             return 0;
+        }
+        if (strcmp(arg, "--m15") == 0) {
+            enable_m15 = -1;
+            continue;
         }
         snprintf(message, sizeof message, "unknown option %s (try modtool --help)", arg);
         return modtool_fail(message);
