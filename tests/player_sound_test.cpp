@@ -68,13 +68,13 @@ TEST_F(PlayerOnLibraryVoices, ReservedVoicesPlayTheModuleSamples)
     play_mod(j, 1);
     rest(400);  // 20 ticks at 125 bpm: rows 0 to 3
     EXPECT_EQ(is_mod_playing(), -1);
-    EXPECT_GT(mi.row + mi.order * 16, 0) << "the library's timer drives the song";
+    // Pausing waits for a running tick, so the song state can be read.
+    pause_mod();
+    int row = mi.row;
+    EXPECT_GT(row + mi.order * 16, 0) << "the library's timer drives the song";
     EXPECT_EQ(voice_check(voice_table[0]), &j->samples[1]);
     EXPECT_EQ(voice_get_frequency(voice_table[0]), 8363);
     EXPECT_EQ(voice_get_pan(voice_table[0]), 128);
-
-    pause_mod();
-    int row = mi.row;
     rest(200);
     EXPECT_EQ(mi.row, row);
     resume_mod();
