@@ -3,6 +3,9 @@
 // modtool tick by tick. Any change that alters playback shows up as a change
 // of tests/golden/effects_trace.tsv in review.
 //
+// A second, smaller period module covers what differs in period modules
+// (tests/golden/effects_trace_period.tsv).
+//
 // To accept a deliberate change, run this test with ZQ_UPDATE_GOLDEN=1 and
 // read the difference before committing it.
 #include <stdio.h>
@@ -20,6 +23,7 @@
 namespace {
 
 const char *const kGolden = ZQ_SOURCE_DIR "/tests/golden/effects_trace.tsv";
+const char *const kPeriodGolden = ZQ_SOURCE_DIR "/tests/golden/effects_trace_period.tsv";
 const char *const kModtool = ZQ_BINARY_DIR "/bin/modtool";
 
 struct Cell {
@@ -220,6 +224,61 @@ JGMOD *build_golden_module()
     return j;
 }
 
+// Frequency values of a period module's cells: 3579546 / Amiga period.
+const int kC2 = 3579546 / 428;
+const int kE2 = 3579546 / 339;
+const int kG2 = 3579546 / 285;
+const int kC1 = 3579546 / 856;
+
+// A period module: the ProTracker family where it differs from note-number
+// modules (the period-table arpeggio, samples chosen directly, a sample
+// change without a note, the sample offset).
+const Cell kPeriodCells[] = {
+    {0, 0, 0, 1, kC2, 0, 0x00, 0x47},    // arpeggio through the period table
+    {0, 0, 1, 2, kC1, 0, 0x01, 0x03},    // pitch slide up
+    {0, 0, 2, 1, kE2, 0, 0x04, 0x8A},    // vibrato
+    {0, 0, 3, 2, kG2, 0, 0x07, 0x6C},    // tremolo
+    {0, 1, 0, 0, 0, 0, 0x00, 0x30},      // arpeggio with a 0 offset
+    {0, 1, 1, 0, 0, 0, 0x02, 0x00},      // slide down from the shared memory
+    {0, 1, 2, 0, kC2, 0, 0x03, 0x08},    // tone portamento
+    {0, 1, 3, 0, 0, 0, 0x0E, 0x72},      // tremolo waveform: square
+    {0, 2, 0, 2, 0, 0, 0x00, 0x00},      // another sample, no note: old pitch
+    {0, 2, 1, 0, 0, 0, 0x0E, 0x12},      // fine slide up
+    {0, 2, 2, 0, 0, 0, 0x05, 0x04},      // portamento and volume slide
+    {0, 2, 3, 1, 0, 0, 0x03, 0x00},      // sample with portamento: volume only
+    {0, 3, 0, 0, 0, 0, 0x09, 0x02},      // offset without note or sample: nothing
+    {0, 3, 1, 1, kC2, 0, 0x09, 0x02},    // offset 512
+    {0, 3, 2, 0, 0, 0, 0x06, 0x20},      // vibrato and volume slide
+    {0, 3, 3, 0, 0, 0, 0x0E, 0x93},      // retrigger every 3 ticks
+    {0, 4, 0, 1, kE2, 0, 0x0E, 0xD3},    // note delay 3
+    {0, 4, 1, 0, 0, 0, 0x0E, 0xC2},      // note cut on tick 2
+    {0, 4, 2, 0, NOTE_CUT, 0, 0x00, 0x00},
+    {0, 4, 3, 0, 0, 0, 0x0A, 0x0F},      // volume slide down 15
+    {0, 5, 0, 0, 0, 0, 0x0F, 0x03},      // 3 ticks per row
+    {0, 5, 1, 2, kG2, 0x30, 0x0E, 0x84}, // volume column and pan 68
+    {0, 5, 2, 1, kC2, 0, 0x0C, 0x50},    // set volume above 64: clamped
+    {0, 5, 3, 1, kC1, 0, 0x08, 0xC0},    // set pan
+    {0, 6, 0, 0, 0, 0, 0x0F, 0x50},      // bpm 80
+    {0, 6, 1, 0, 0, 0, 0x09, 0x00},      // no note: the offset memory waits
+    {0, 6, 2, 0, 0, 0, 0x1D, 0x40},      // S3M panning
+    {0, 7, 1, 1, kC2, 0, 0x09, 0x00},    // offset 512 again from memory
+    {0, 8, 0, 0, 0, 0, 0x0D, 0x00},      // break on the only order: the end
+};
+
+JGMOD *build_period_module()
+{
+    JGMOD *j = build_module(4, 1, 16, 2, 0);
+    j->sample_info[0].volume = 40;
+    j->sample_info[1].tuning = 8523;  // ProTracker finetune +2
+    j->sample_info[1].loop_type = LOOP_FORWARD;
+    j->sample_info[1].loop_end = 64;
+    j->samples[1].loop_end = 64;
+    for (const Cell &c : kPeriodCells)
+        set_cell(j, c.pattern, c.row, c.channel, c.instrument, c.note, c.volume, c.command,
+                 c.parameter);
+    return j;
+}
+
 std::string read_text(const char *path)
 {
     Bytes bytes = read_file_bytes(path);
@@ -279,10 +338,11 @@ TEST(EffectsGolden, ModuleUsesEveryCommandAndVolumeColumnRange)
     EXPECT_TRUE(key_off);
 }
 
-TEST(EffectsGolden, TraceMatchesTheCheckedInOne)
+// Saves the module, traces it with modtool and compares the trace with the
+// golden file (or rewrites that when ZQ_UPDATE_GOLDEN=1).
+void expect_golden_trace(JGMOD *j, const char *golden)
 {
     install_allegro_for_files();
-    JGMOD *j = build_golden_module();
     int saved = 0;
     Bytes bytes = save_jgm_bytes(j, &saved);
     destroy_mod(j);
@@ -296,15 +356,25 @@ TEST(EffectsGolden, TraceMatchesTheCheckedInOne)
 
     const char *update = getenv("ZQ_UPDATE_GOLDEN");
     if (update != nullptr && update[0] == '1') {
-        write_file_bytes(kGolden, Bytes(trace.begin(), trace.end()));
-        GTEST_SKIP() << "wrote " << kGolden;
+        write_file_bytes(golden, Bytes(trace.begin(), trace.end()));
+        GTEST_SKIP() << "wrote " << golden;
     }
-    std::vector<std::string> expected = lines_of(read_text(kGolden));
+    std::vector<std::string> expected = lines_of(read_text(golden));
     std::vector<std::string> actual = lines_of(trace);
-    ASSERT_FALSE(expected.empty()) << kGolden << " is missing or empty";
+    ASSERT_FALSE(expected.empty()) << golden << " is missing or empty";
     for (size_t line = 0; line < expected.size() && line < actual.size(); line++)
-        ASSERT_EQ(actual[line], expected[line]) << "first difference at line " << line + 1;
+        ASSERT_EQ(actual[line], expected[line]) << golden << ": first difference at line " << line + 1;
     EXPECT_EQ(actual.size(), expected.size());
+}
+
+TEST(EffectsGolden, TraceMatchesTheCheckedInOne)
+{
+    expect_golden_trace(build_golden_module(), kGolden);
+}
+
+TEST(EffectsGolden, PeriodModuleTraceMatchesTheCheckedInOne)
+{
+    expect_golden_trace(build_period_module(), kPeriodGolden);
 }
 
 }  // namespace
