@@ -336,8 +336,8 @@ void do_position_jump(int extcommand)
             return;
         mi.break_order = extcommand + 1;
     }
-    // Any target past the song's end ends it alike; keep it one past the end
-    // so it never names an order position outside the order table.
+    // Every target past the song's end ends the song the same way; one past
+    // the end spares the engine an order position far beyond the order table.
     if (mi.break_order > of->order_count + 1)
         mi.break_order = of->order_count + 1;
     if (mi.break_row == 0)
