@@ -245,17 +245,6 @@ zq_is_name_entry() {
         "$(zq_pixel "$1" 150 200)" == "$ZQ_OUTLINE" && "$(zq_pixel "$1" 290 240)" == "$ZQ_OUTLINE" ]]
 }
 
-# The library's dialogs are light grey boxes over the middle of the screen.
-zq_is_dialog() {
-    local pixel
-    pixel=$(zq_pixel "$1" 320 "${2:-240}")
-    [[ "${pixel:0:2}" == "${pixel:2:2}" && "${pixel:2:2}" == "${pixel:4:2}" && $((16#${pixel:0:2})) -gt 150 ]]
-}
-
-zq_no_dialog() {
-    ! zq_is_dialog "$@"
-}
-
 # The play screen's counters, title and legend boxes are filled with
 # colour 0.
 zq_is_play() {
@@ -277,4 +266,45 @@ zq_quit_from_menu() {
     zq_wait_stable title
     zq_hold Escape
     zq_wait_exit
+}
+
+# The file selector is the larger dialog; the alert box is small and leaves
+# the selector's lower-left corner uncovered.
+zq_is_selector() {
+    zq_grey "$1" 320 240 && zq_grey "$1" 180 320
+}
+
+zq_is_alert() {
+    zq_grey "$1" 232 240 && ! zq_grey "$1" 180 320
+}
+
+zq_no_dialog_left() {
+    ! zq_grey "$1" 180 320 && ! zq_grey "$1" 232 240
+}
+
+# The library's dialogs are light grey (the palette's nearest, a little
+# bluish) boxes over the middle of the screen.
+zq_grey() {
+    local pixel red green blue
+    pixel=$(zq_pixel "$1" "$2" "$3")
+    red=$((16#${pixel:0:2}))
+    green=$((16#${pixel:2:2}))
+    blue=$((16#${pixel:4:2}))
+    ((red > 150 && green > 150 && blue > 150 && red - green < 16 && green - red < 16 && blue - red < 24 && red - blue < 24))
+}
+
+# zq_crop_differ A B GEOMETRY: pixels that differ inside WxH+X+Y.
+zq_crop_differ() {
+    convert "$ZQ_SHOTS/$1.png" -crop "$3" +repage "$ZQ_SHOTS/crop-a.png"
+    convert "$ZQ_SHOTS/$2.png" -crop "$3" +repage "$ZQ_SHOTS/crop-b.png"
+    zq_differ crop-a crop-b
+}
+
+# zq_wait_file PATH: until it exists.
+zq_wait_file() {
+    local tries=0
+    until [[ -f "$1" ]]; do
+        ((++tries < 300)) || zq_fail "$1 did not appear"
+        sleep 0.05
+    done
 }
