@@ -7,14 +7,14 @@
 //   and its two words sit 15 px apart; labels must fit 25 px high buttons.
 #include "fonts.h"
 
-const FontSpec font_small = {"DejaVuSans.ttf", 14};
-const FontSpec font_numbers = {"DejaVuSansCondensed-Bold.ttf", 13};
-const FontSpec font_large = {"DejaVuSansCondensed-Bold.ttf", 14};
+const FontSource font_small = {"DejaVuSans.ttf", 14};
+const FontSource font_numbers = {"DejaVuSansCondensed-Bold.ttf", 13};
+const FontSource font_large = {"DejaVuSansCondensed-Bold.ttf", 14};
 
-bool build_font(const FontSpec &spec, FontData *font)
+bool build_font(const FontSource &source, FontData *font)
 {
     *font = FontData();
-    return render_mono_glyphs(spec.file, spec.pixel_size, font->first, font->last, &font->glyphs,
+    return render_mono_glyphs(source.file, source.pixel_size, font->first, font->last, &font->glyphs,
                               &font->ascent);
 }
 

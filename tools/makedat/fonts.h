@@ -7,7 +7,7 @@
 
 #include <vector>
 
-struct FontSpec {
+struct FontSource {
     const char *file;   // DejaVu file name
     int pixel_size;
 };
@@ -19,11 +19,11 @@ struct FontData {
     std::vector<MonoGlyph> glyphs;   // last - first + 1 cells
 };
 
-extern const FontSpec font_small;     // object 33: labels, pause message, screen texts
-extern const FontSpec font_numbers;   // object 34: counter values, high-score table
-extern const FontSpec font_large;     // object 35: button labels, titles, headings
+extern const FontSource font_small;     // object 33: labels, pause message, screen texts
+extern const FontSource font_numbers;   // object 34: counter values, high-score table
+extern const FontSource font_large;     // object 35: button labels, titles, headings
 
-bool build_font(const FontSpec &spec, FontData *font);
+bool build_font(const FontSource &source, FontData *font);
 int font_text_width(const FontData &font, const char *text);
 
 // A FONT object in the library's 3.9+ layout: one range of mono glyphs.

@@ -88,6 +88,15 @@ static Instrument make_chord(int period, int root_cycles, int third_cycles, int 
     return ins;
 }
 
+// One-shot sounds end at silence, so a drum cut off by its own end makes
+// no click.
+static void fade_tail(Signal *signal, int frames)
+{
+    int length = (int)signal->frames.size();
+    for (int i = 0; i < frames && i < length; i++)
+        signal->frames[length - 1 - i] *= (double)i / frames;
+}
+
 static Instrument make_kick(void)
 {
     Instrument ins;
@@ -100,6 +109,7 @@ static Instrument make_kick(void)
         ins.signal.frames[i] = sine_at(phase) * decay(t, 0.09) + 0.3 * sine_at(phase * 7.0) * decay(t, 0.004);
     }
     normalise(&ins.signal, 0.95);
+    fade_tail(&ins.signal, INSTRUMENT_RATE / 50);
     ins.volume = 64;
     return ins;
 }
@@ -114,6 +124,7 @@ static Instrument make_snare(void)
         ins.signal.frames[i] = 0.8 * noise.next() * decay(t, 0.06) + 0.6 * sine_at(190.0 * t) * decay(t, 0.035);
     }
     normalise(&ins.signal, 0.95);
+    fade_tail(&ins.signal, INSTRUMENT_RATE / 50);
     ins.volume = 44;
     return ins;
 }
@@ -131,6 +142,7 @@ static Instrument make_hat(double seconds, double time_constant, unsigned seed, 
         previous = n;
     }
     normalise(&ins.signal, 0.95);
+    fade_tail(&ins.signal, INSTRUMENT_RATE / 100);
     ins.volume = volume;
     return ins;
 }

@@ -71,10 +71,10 @@ static void put_sample(Build *b, int index, const char *name, const Signal &sign
         preview_sound(b->preview_dir, name, signal);
 }
 
-static void put_font(Build *b, int index, const char *name, const FontSpec &spec)
+static void put_font(Build *b, int index, const char *name, const FontSource &source)
 {
     FontData font;
-    if (!build_font(spec, &font)) {
+    if (!build_font(source, &font)) {
         fail(b, "a font could not be rasterised");
         return;
     }

@@ -98,7 +98,7 @@ static const Chord chords[16] = {
     {F2, {F3, A3, C4}}, {G2, {G3, B3, D4}}, {C3, {C4, E4, G4}}, {C3, {C4, E4, G4}},
 };
 
-enum { CH_MELODY = 0, CH_STRINGS = 1, CH_BASS = 2, CH_DRUMS = 9 };
+enum { MIDI_MELODY = 0, MIDI_STRINGS = 1, MIDI_BASS = 2, MIDI_DRUMS = 9 };
 enum { KICK = 36, SIDE_STICK = 37, CLOSED_HAT = 42 };
 
 static Track conductor(void)
@@ -114,12 +114,12 @@ static Track conductor(void)
 static Track melody_track(void)
 {
     Track t;
-    t.program(CH_MELODY, 4);   // electric piano: freepats, which Debian ships, has no vibraphone
+    t.program(MIDI_MELODY, 4);   // electric piano: freepats, which Debian ships, has no vibraphone
     long tick = 0;
     for (const auto &n : melody) {
         long length = n[1] * QUARTER / 2;
         if (n[0] != REST)
-            t.note(CH_MELODY, tick, length - 4, n[0], 84);
+            t.note(MIDI_MELODY, tick, length - 4, n[0], 84);
         tick += length;
     }
     return t;
@@ -128,22 +128,22 @@ static Track melody_track(void)
 static Track strings_track(void)
 {
     Track t;
-    t.program(CH_STRINGS, 48);   // string ensemble
+    t.program(MIDI_STRINGS, 48);   // string ensemble
     for (int bar = 0; bar < 16; bar++)
         for (int note : chords[bar].notes)
-            t.note(CH_STRINGS, bar * BAR, bar == 15 ? 2 * BAR : BAR - 2, note, 56);
+            t.note(MIDI_STRINGS, bar * BAR, bar == 15 ? 2 * BAR : BAR - 2, note, 56);
     return t;
 }
 
 static Track bass_track(void)
 {
     Track t;
-    t.program(CH_BASS, 33);   // fingered bass
+    t.program(MIDI_BASS, 33);   // fingered bass
     for (int bar = 0; bar < 15; bar++) {
-        t.note(CH_BASS, bar * BAR, 2 * QUARTER - 8, chords[bar].bass, 80);
-        t.note(CH_BASS, bar * BAR + 2 * QUARTER, 2 * QUARTER - 8, chords[bar].bass + 12, 72);
+        t.note(MIDI_BASS, bar * BAR, 2 * QUARTER - 8, chords[bar].bass, 80);
+        t.note(MIDI_BASS, bar * BAR + 2 * QUARTER, 2 * QUARTER - 8, chords[bar].bass + 12, 72);
     }
-    t.note(CH_BASS, 15 * BAR, BAR, chords[15].bass, 80);
+    t.note(MIDI_BASS, 15 * BAR, BAR, chords[15].bass, 80);
     return t;
 }
 
@@ -153,11 +153,11 @@ static Track drum_track(void)
     for (int bar = 0; bar < 15; bar++) {
         long start = bar * BAR;
         for (int eighth = 0; eighth < 8; eighth++)
-            t.note(CH_DRUMS, start + eighth * QUARTER / 2, QUARTER / 4, CLOSED_HAT, eighth % 2 ? 34 : 46);
-        t.note(CH_DRUMS, start, QUARTER / 2, KICK, 70);
-        t.note(CH_DRUMS, start + 2 * QUARTER, QUARTER / 2, KICK, 62);
-        t.note(CH_DRUMS, start + QUARTER, QUARTER / 2, SIDE_STICK, 50);
-        t.note(CH_DRUMS, start + 3 * QUARTER, QUARTER / 2, SIDE_STICK, 50);
+            t.note(MIDI_DRUMS, start + eighth * QUARTER / 2, QUARTER / 4, CLOSED_HAT, eighth % 2 ? 34 : 46);
+        t.note(MIDI_DRUMS, start, QUARTER / 2, KICK, 70);
+        t.note(MIDI_DRUMS, start + 2 * QUARTER, QUARTER / 2, KICK, 62);
+        t.note(MIDI_DRUMS, start + QUARTER, QUARTER / 2, SIDE_STICK, 50);
+        t.note(MIDI_DRUMS, start + 3 * QUARTER, QUARTER / 2, SIDE_STICK, 50);
     }
     return t;
 }
