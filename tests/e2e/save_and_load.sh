@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # F5 saves the game through the file selector to a typed name; saving over
-# it asks first and Cancel keeps the old file; F6 loads it back, and the
-# game goes on from the saved well and counters.
+# it asks first and Cancel keeps the old file; an unplayable file is refused;
+# F6 loads the saved game back, and play goes on from its well and counters.
 source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
 zq_setup
 
@@ -75,6 +75,24 @@ cmp -s "$saved" "$ZQ_WORK/first.svg" || zq_fail "Cancel changed the saved game"
 
 save_as 10 other.svg
 check_records changed "$ZQ_WORK/first.svg" "$ZQ_RUN/other.svg"
+
+# A record that cannot be played (a cell of 9) is refused with an alert,
+# and the game goes on as it was.
+python3 - "$ZQ_RUN/other.svg" "$ZQ_RUN/bad.svg" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+struct.pack_into("<i", data, 72, 9)
+open(sys.argv[2], "wb").write(data)
+PY
+zq_key F6
+zq_wait_until dialog zq_is_selector dialog
+zq_type bad.svg
+zq_key Return
+zq_wait_until refused zq_is_alert refused
+zq_key Return
+zq_wait_until play zq_no_dialog_left play
+save_as 9 after-bad.svg # the proposal is still other.svg
+check_records same-game "$ZQ_RUN/other.svg" "$ZQ_RUN/after-bad.svg"
 
 # F6 starts with an empty name: the typed name alone must find the file.
 zq_key F6
