@@ -574,8 +574,10 @@ static int read_xm_sample(XM_LOAD *load, JGMOD *module, int index)
     info->vibrato_sweep = wav->vibrato_sweep;
     info->vibrato_depth = wav->vibrato_depth;
     info->vibrato_rate = wav->vibrato_rate;
-    // An empty loop (length 0) is no loop, as in the tracker.
-    if (!import_fit_loop(sample)) {
+    // A loop that starts after its (cut) end is no loop; nor is an empty
+    // loop (length 0), as in the tracker.
+    int fits = import_fit_loop(sample);
+    if (sample->loop_start > sample->loop_end || (!fits && (info->loop_type & 3))) {
         sample->loop_start = 0;
         info->loop_type = 0;
     }
