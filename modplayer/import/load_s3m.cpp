@@ -228,6 +228,16 @@ static int read_count(PACKFILE *f)
     return (int)import_clamp(jgmod_igetw(f), 0, 0xFFFF);
 }
 
+// Goes to a position within the S3M data (the file is reopened).
+static int s3m_seek(S3M_LOAD *load, long long position)
+{
+    if (import_seek(&load->f, load->filename, load->start + position, load->file_size) != 0) {
+        import_error("Unable to open %s", load->filename);
+        return -1;
+    }
+    return 0;
+}
+
 static void read_s3m_header(S3M_LOAD *load, JGMOD *module, int *order_bytes)
 {
     PACKFILE *f = load->f;
@@ -354,10 +364,8 @@ static int read_s3m_sample(S3M_LOAD *load, JGMOD *module, int index)
     }
     if (!has_data)
         return 0;
-    if (import_seek(&load->f, load->filename, load->start + data_position, load->file_size) != 0) {
-        import_error("Unable to open %s", load->filename);
+    if (s3m_seek(load, data_position) != 0)
         return -1;
-    }
     read_s3m_points(load, (unsigned char *)sample->data, info->length, sixteen_bit);
     return 0;
 }
@@ -365,10 +373,8 @@ static int read_s3m_sample(S3M_LOAD *load, JGMOD *module, int index)
 static int read_s3m_samples(S3M_LOAD *load, JGMOD *module)
 {
     for (int index = 0; index < module->sample_count; index++) {
-        if (import_seek(&load->f, load->filename, load->start + load->parapointers[index], load->file_size) != 0) {
-            import_error("Unable to open %s", load->filename);
+        if (s3m_seek(load, load->parapointers[index]) != 0)
             return -1;
-        }
         if (jgmod_getc(load->f) != 1) {
             // Not a digital sample (empty or AdLib): nothing to play.
             module->samples[index].data = jgmod_calloc(0);
@@ -404,10 +410,8 @@ static int build_s3m_channel_map(S3M_LOAD *load, JGMOD *module)
             int parapointer = pattern_parapointer(load, module, pattern);
             if (parapointer == 0)
                 continue;
-            if (import_seek(&load->f, load->filename, load->start + parapointer + 2, load->file_size) != 0) {
-                import_error("Unable to open %s", load->filename);
+            if (s3m_seek(load, parapointer + 2) != 0)
                 return -1;
-            }
             S3M_get_num_chn(load->f);
         }
     }
@@ -458,10 +462,8 @@ static int read_s3m_patterns(S3M_LOAD *load, JGMOD *module)
         int parapointer = pattern_parapointer(load, module, index);
         if (parapointer == 0)
             continue;
-        if (import_seek(&load->f, load->filename, load->start + parapointer + 2, load->file_size) != 0) {
-            import_error("Unable to open %s", load->filename);
+        if (s3m_seek(load, parapointer + 2) != 0)
             return -1;
-        }
         S3M_load_pat(load->f, module, module->pattern_info[index].notes, module->channel_count);
     }
     return 0;
