@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include "jgmod.h"
+#include "support/module_files.h"
 #include "support/packfile_helpers.h"
 
 namespace {
@@ -153,6 +154,26 @@ TEST(ImportRoundTrip, ConvertThenDumpGivesTheOriginalsDump)
     }
     printf("round trip: %d files converted and equal, %d refused by design\n", converted, refused_by_design);
     EXPECT_GT(converted, 0);
+}
+
+// --m15 turns 15-sample detection on for that one call only.
+TEST(ImportRoundTrip, FifteenSampleFilesNeedTheOption)
+{
+    if (access(modtool_path().c_str(), X_OK) != 0)
+        GTEST_SKIP() << "modtool is not built";
+    ModFile mod;
+    mod.sample_count = 15;
+    mod.title = "fifteen";
+    ScratchFile file(build_mod(mod));
+    ToolRun plain = run_modtool("info " + quoted(file.path()));
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(plain.err, "modtool: Unsupported MOD type or unable to open file\n");
+    ToolRun with_option = run_modtool("--m15 info " + quoted(file.path()));
+    EXPECT_EQ(with_option.status, 0) << with_option.err;
+    EXPECT_EQ(with_option.out, "type: 1\ntype_name: MOD (15 Samples)\nname: fifteen\n");
+    ToolRun dump = run_modtool("--m15 dump " + quoted(file.path()));
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    EXPECT_NE(dump.out.find("\"sample_count\": 15,"), std::string::npos);
 }
 
 }  // namespace
