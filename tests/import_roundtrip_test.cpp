@@ -1,6 +1,6 @@
-// modtool convert of every MOD, S3M and XM file of the shared module folder,
-// then modtool dump of the JGM stream, gives the dump of the original file,
-// run as the real executable.
+// modtool on foreign module files, run as the real executable: --m15, and
+// convert of every MOD, S3M and XM file of the shared module folder, then
+// dump of the JGM stream, which gives the dump of the original file.
 //
 // What a JGM stream does not carry is left out of the comparison:
 // - the library sample's playback rate: a JGM reader sets 1000 for every
