@@ -1,5 +1,5 @@
 // "Quiet Stars", the credits song: sixteen bars in C major at 96 bpm for
-// electric piano, strings, bass and soft drums, all instruments that the
+// electric piano, a pad, bass and soft drums, all instruments that the
 // freepats set on Debian has.
 #include "midi_song.h"
 
@@ -128,10 +128,10 @@ static Track melody_track(void)
 static Track strings_track(void)
 {
     Track t;
-    t.program(MIDI_STRINGS, 48);   // string ensemble
+    t.program(MIDI_STRINGS, 94);   // a soft pad: the patch set's string ensemble is a short marcato
     for (int bar = 0; bar < 16; bar++)
         for (int note : chords[bar].notes)
-            t.note(MIDI_STRINGS, bar * BAR, bar == 15 ? 2 * BAR : BAR - 2, note, 56);
+            t.note(MIDI_STRINGS, bar * BAR, bar == 15 ? 2 * BAR : BAR - 2, note, 44);
     return t;
 }
 
@@ -153,7 +153,7 @@ static Track drum_track(void)
     for (int bar = 0; bar < 15; bar++) {
         long start = bar * BAR;
         for (int eighth = 0; eighth < 8; eighth++)
-            t.note(MIDI_DRUMS, start + eighth * QUARTER / 2, QUARTER / 4, CLOSED_HAT, eighth % 2 ? 34 : 46);
+            t.note(MIDI_DRUMS, start + eighth * QUARTER / 2, QUARTER / 4, CLOSED_HAT, eighth % 2 ? 50 : 64);
         t.note(MIDI_DRUMS, start, QUARTER / 2, KICK, 70);
         t.note(MIDI_DRUMS, start + 2 * QUARTER, QUARTER / 2, KICK, 62);
         t.note(MIDI_DRUMS, start + QUARTER, QUARTER / 2, SIDE_STICK, 50);
