@@ -84,7 +84,7 @@ static const int melody[][2] = {
     {F5, 2}, {A5, 2}, {C6, 2}, {A5, 2},             // F
     {G5, 2}, {F5, 2}, {D5, 2}, {B4, 2},             // G
     {C5, 8},                                        // C
-    {REST, 8},                                      // C, the strings ring out
+    {REST, 8},                                      // C, the pad rings out
 };
 
 struct Chord {
@@ -98,7 +98,7 @@ static const Chord chords[16] = {
     {F2, {F3, A3, C4}}, {G2, {G3, B3, D4}}, {C3, {C4, E4, G4}}, {C3, {C4, E4, G4}},
 };
 
-enum { MIDI_MELODY = 0, MIDI_STRINGS = 1, MIDI_BASS = 2, MIDI_DRUMS = 9 };
+enum { MIDI_MELODY = 0, MIDI_PAD = 1, MIDI_BASS = 2, MIDI_DRUMS = 9 };
 enum { KICK = 36, SIDE_STICK = 37, CLOSED_HAT = 42 };
 
 static Track conductor(void)
@@ -125,13 +125,13 @@ static Track melody_track(void)
     return t;
 }
 
-static Track strings_track(void)
+static Track pad_track(void)
 {
     Track t;
-    t.program(MIDI_STRINGS, 94);   // a soft pad: the patch set's string ensemble is a short marcato
+    t.program(MIDI_PAD, 94);   // a soft pad: the patch set's string ensemble is a short marcato
     for (int bar = 0; bar < 16; bar++)
         for (int note : chords[bar].notes)
-            t.note(MIDI_STRINGS, bar * BAR, bar == 15 ? 2 * BAR : BAR - 2, note, 44);
+            t.note(MIDI_PAD, bar * BAR, bar == 15 ? 2 * BAR : BAR - 2, note, 44);
     return t;
 }
 
@@ -168,7 +168,7 @@ MidiSong make_credits_song(void)
     song.divisions = QUARTER;
     song.tracks.push_back(encode(conductor()));
     song.tracks.push_back(encode(melody_track()));
-    song.tracks.push_back(encode(strings_track()));
+    song.tracks.push_back(encode(pad_track()));
     song.tracks.push_back(encode(bass_track()));
     song.tracks.push_back(encode(drum_track()));
     return song;
