@@ -49,7 +49,6 @@ BITMAP *make_pattern_menu(void)
             rectfill(bmp, bx, by, bx + 15, by + 15, night(face));
             bevel(bmp, bx, by, bx + 15, by + 15, 1, night(face + 2), night(face - 1));
             rect(bmp, bx, by, bx + 15, by + 15, night(0));
-            // the block's top-left pixel is the mortar's corner
         }
     return bmp;
 }
