@@ -47,7 +47,7 @@ BITMAP *make_pattern_menu(void)
         for (int bx = 0; bx < PATTERN_SIZE; bx += 16) {
             int face = 1 + random.below(3);
             rectfill(bmp, bx, by, bx + 15, by + 15, night(face));
-            bevel(bmp, bx, by, bx + 15, by + 15, 1, night(face + 2), night(face - 1));
+            bevel(bmp, bx + 1, by + 1, bx + 14, by + 14, 1, night(face + 2), night(face - 1));
             rect(bmp, bx, by, bx + 15, by + 15, night(0));
         }
     return bmp;
