@@ -1,7 +1,9 @@
 #include "persist/atomic_file.h"
 
 #include <errno.h>
+#include <limits.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,15 +11,35 @@
 
 namespace {
 
+// What is to be replaced: the file a symbolic link leads to (the link
+// stays), its permissions (the new file takes them over), or nothing yet.
+struct Target {
+    std::string path;
+    bool exists;
+    mode_t mode;
+};
+
 // The old file may only be replaced where opening it for writing would have
 // worked: a directory, a device or a read-only file stays untouched.
-bool MayReplace(const char *path)
+bool FindTarget(const char *path, Target *target)
 {
     struct stat status;
     if (stat(path, &status) != 0) {
+        target->path = path;
+        target->exists = false;
         return errno == ENOENT;
     }
-    return S_ISREG(status.st_mode) && access(path, W_OK) == 0;
+    if (!S_ISREG(status.st_mode) || access(path, W_OK) != 0) {
+        return false;
+    }
+    char resolved[PATH_MAX];
+    if (!realpath(path, resolved)) {
+        return false;
+    }
+    target->path = resolved;
+    target->exists = true;
+    target->mode = status.st_mode & 07777;
+    return true;
 }
 
 // A name in the same directory, so that the rename never crosses a file
@@ -47,17 +69,19 @@ bool WriteAll(FILE *file, const void *bytes, size_t size)
 
 int ReplaceFileContents(const char *path, const void *bytes, size_t size)
 {
-    if (!path || !*path || !MayReplace(path)) {
+    Target target;
+    if (!path || !*path || !FindTarget(path, &target)) {
         return 0;
     }
     std::string temporary;
-    FILE *file = CreateTemporary(path, &temporary);
+    FILE *file = CreateTemporary(target.path.c_str(), &temporary);
     if (!file) {
         return 0;
     }
-    bool written = WriteAll(file, bytes, size);
+    bool written = !target.exists || fchmod(fileno(file), target.mode) == 0;
+    written = WriteAll(file, bytes, size) && written;
     written = fclose(file) == 0 && written;
-    if (!written || rename(temporary.c_str(), path) != 0) {
+    if (!written || rename(temporary.c_str(), target.path.c_str()) != 0) {
         remove(temporary.c_str());
         return 0;
     }
