@@ -54,6 +54,11 @@ static inline int *jgm_plane_field(NOTE_INFO *cell, int plane)
     }
 }
 
+static inline int jgm_plane_value(const NOTE_INFO *cell, int plane)
+{
+    return *jgm_plane_field(const_cast<NOTE_INFO *>(cell), plane);
+}
+
 // The volume and the pan envelope of an instrument have the same layout in
 // the stream; this view lets one routine read or write either.
 struct JGM_ENVELOPE {

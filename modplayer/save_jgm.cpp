@@ -26,7 +26,7 @@ static bool frequency_has_period(int frequency)
 static int plane_value(const NOTE_INFO *cell, int plane, int flags)
 {
     if (plane != PLANE_NOTE)
-        return *jgm_plane_field((NOTE_INFO *)cell, plane);
+        return jgm_plane_value(cell, plane);
     if ((flags & XM_MODE) || cell->note <= 0)
         return cell->note;
     return (int)period_for_frequency(cell->note);
