@@ -125,33 +125,40 @@ static bool check_instrument(INSTRUMENT_INFO *ii)
 
 // The reader cuts a loop that reaches past the data, so such a loop cannot
 // come back as it was.
-static bool check_loop(const SAMPLE_INFO *si)
+static bool check_loop(const SAMPLE_INFO *si, const SAMPLE *s)
 {
+    if (!fits((long long)s->loop_start, 0, 0x7FFFFFFF, "sample loop start") ||
+        !fits((long long)s->loop_end, 0, 0x7FFFFFFF, "sample loop end"))
+        return false;
     if (!(si->loop_type & (LOOP_FORWARD | LOOP_PINGPONG)))
         return true;
-    if (si->loop_start >= 0 && si->loop_start <= si->loop_end && si->loop_end <= si->length)
+    if (s->loop_start <= s->loop_end && s->loop_end <= s->len)
         return true;
-    set_error("JGM cannot hold a loop (%d to %d) outside its sample of %d frames",
-              si->loop_start, si->loop_end, si->length);
+    set_error("JGM cannot hold a loop (%lu to %lu) outside its sample of %lu frames",
+              s->loop_start, s->loop_end, s->len);
     return false;
 }
 
+// The stream holds one length and one pair of loop points for both sample
+// records. The library sample's are stored: they describe the data and are
+// what the mixer plays. (The XM reader keeps the byte counts of 16-bit
+// samples in SAMPLE_INFO; those come back as the library sample's points.)
 // An empty sample is its length alone: its other fields are not stored.
 static bool check_sample(const SAMPLE_INFO *si, const SAMPLE *s)
 {
-    if (!fits(si->length, 0, JGM_MAX_SAMPLE_FRAMES, "sample length"))
+    if (!fits((long long)s->len, 0, JGM_MAX_SAMPLE_FRAMES, "sample length"))
         return false;
-    if (si->length == 0)
+    if (s->len == 0)
         return true;
-    if (s->data == NULL || s->len != (unsigned long)si->length || s->stereo) {
-        set_error("JGM cannot hold a sample whose data is not %d mono frames", si->length);
+    if (s->data == NULL || s->stereo) {
+        set_error("JGM cannot hold a sample of %lu frames without mono data", s->len);
         return false;
     }
     if (s->bits != 8 && s->bits != 16) {
         set_error("JGM cannot hold %d-bit samples (8 or 16 only)", s->bits);
         return false;
     }
-    return check_loop(si) && fits_byte(si->vibrato_type, "vibrato type") &&
+    return check_loop(si, s) && fits_byte(si->vibrato_type, "vibrato type") &&
            fits_byte(si->vibrato_sweep, "vibrato sweep") &&
            fits_byte(si->vibrato_depth, "vibrato depth") &&
            fits_byte(si->vibrato_rate, "vibrato rate") && fits_byte(si->volume, "sample volume") &&
@@ -286,11 +293,11 @@ static void write_instrument(JGM_WRITER *w, INSTRUMENT_INFO *ii)
 
 static void write_sample(JGM_WRITER *w, const SAMPLE_INFO *si, const SAMPLE *s)
 {
-    put_dword(w, si->length);
-    if (si->length == 0)
+    put_dword(w, (int)s->len);
+    if (s->len == 0)
         return;
-    put_dword(w, si->loop_start);
-    put_dword(w, si->loop_end);
+    put_dword(w, (int)s->loop_start);
+    put_dword(w, (int)s->loop_end);
     put_byte(w, si->vibrato_type);
     put_byte(w, si->vibrato_sweep);
     put_byte(w, si->vibrato_depth);
@@ -301,7 +308,7 @@ static void write_sample(JGM_WRITER *w, const SAMPLE_INFO *si, const SAMPLE *s)
     put_word(w, si->tuning);
     put_byte(w, s->bits);
     put_byte(w, si->loop_type);
-    put_block(w, s->data, (long)si->length * s->bits / 8);
+    put_block(w, s->data, (long)s->len * s->bits / 8);
 }
 
 static void put_plane_value(JGM_WRITER *w, int value, int plane, int flags)
