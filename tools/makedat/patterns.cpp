@@ -35,8 +35,8 @@ BITMAP *make_pattern_screens(void)
     return bmp;
 }
 
-// Faint bevelled blocks, 16x16, some a shade lighter, like a wall of cells
-// seen in the dark.
+// Faint blocks, 16x16, some a shade lighter, between dark seams: a wall of
+// cells seen in the dark.
 BITMAP *make_pattern_menu(void)
 {
     BITMAP *bmp = make_bitmap(PATTERN_SIZE, PATTERN_SIZE, night(1));
@@ -47,7 +47,6 @@ BITMAP *make_pattern_menu(void)
         for (int bx = 0; bx < PATTERN_SIZE; bx += 16) {
             int face = 1 + random.below(3);
             rectfill(bmp, bx, by, bx + 15, by + 15, night(face));
-            bevel(bmp, bx + 1, by + 1, bx + 14, by + 14, 1, night(face + 2), night(face - 1));
             rect(bmp, bx, by, bx + 15, by + 15, night(0));
         }
     return bmp;
