@@ -145,27 +145,23 @@ TEST_F(SaveJgmTest, RunsAreAtMost127CellsAndZeroRunsCarryNoValues)
     EXPECT_EQ(bytes[at + 133], 43);
 }
 
-// The XM reader keeps the byte counts of a 16-bit sample in SAMPLE_INFO
-// while the library sample holds 8-bit points: the stream keeps the library
-// sample's length and loop, which describe the data.
-TEST_F(SaveJgmTest, SampleInfoByteCountsComeBackAsTheLibrarySamplesPoints)
+// The MOD reader keeps the loop's length in SAMPLE_INFO and its end in the
+// library sample: the stream keeps the library sample's loop, which is what
+// the mixer plays.
+TEST_F(SaveJgmTest, DifferingLoopPointsComeBackAsTheLibrarySamples)
 {
-    module = build_module(1, 0, 0, 1, XM_MODE);
-    SAMPLE_INFO &si = module->sample_info[0];
-    si.length = 128;
-    si.loop_start = 20;
-    si.loop_end = 100;
-    si.loop_type = LOOP_FORWARD;
-    module->samples[0].loop_start = 10;
-    module->samples[0].loop_end = 50;
+    module = build_module(1, 0, 0, 1);
+    module->sample_info[0].loop_start = 2;
+    module->sample_info[0].loop_end = 30;
+    module->sample_info[0].loop_type = LOOP_FORWARD;
+    module->samples[0].loop_start = 2;
+    module->samples[0].loop_end = 32;
     save_and_reload();
     ASSERT_NE(reloaded, nullptr);
-    EXPECT_EQ(reloaded->sample_info[0].length, 64);
-    EXPECT_EQ(reloaded->sample_info[0].loop_start, 10);
-    EXPECT_EQ(reloaded->sample_info[0].loop_end, 50);
-    EXPECT_EQ(reloaded->samples[0].len, 64u);
-    EXPECT_EQ(reloaded->samples[0].loop_start, 10u);
-    EXPECT_EQ(reloaded->samples[0].loop_end, 50u);
+    EXPECT_EQ(reloaded->sample_info[0].loop_start, 2);
+    EXPECT_EQ(reloaded->sample_info[0].loop_end, 32);
+    EXPECT_EQ(reloaded->samples[0].loop_start, 2u);
+    EXPECT_EQ(reloaded->samples[0].loop_end, 32u);
     EXPECT_EQ(memcmp(reloaded->samples[0].data, module->samples[0].data, 64), 0);
 }
 
@@ -213,9 +209,11 @@ TEST_F(SaveJgmTest, RefusesWhatTheFormatCannotHold)
         {"bits", [](JGMOD *j) { j->samples[0].bits = 24; },
          "JGM cannot hold 24-bit samples (8 or 16 only)"},
         {"stereo", [](JGMOD *j) { j->samples[0].stereo = 1; },
-         "JGM cannot hold a sample of 64 frames without mono data"},
+         "JGM cannot hold a sample whose data is not 64 mono frames"},
         {"no data", [](JGMOD *j) { free(j->samples[0].data); j->samples[0].data = NULL; },
-         "JGM cannot hold a sample of 64 frames without mono data"},
+         "JGM cannot hold a sample whose data is not 64 mono frames"},
+        {"lengths differ", [](JGMOD *j) { j->samples[0].len = 32; },
+         "JGM cannot hold a sample whose data is not 64 mono frames"},
         {"huge loop", [](JGMOD *j) { j->samples[0].loop_start = 0x80000000ul; },
          "JGM cannot hold sample loop start 2147483648 (allowed 0 to 2147483647)"},
         {"loop past the data",
