@@ -11,7 +11,7 @@
 
 #include "jgm_format.h"
 
-static void set_error(const char *format, ...)
+__attribute__((format(printf, 1, 2))) static void set_error(const char *format, ...)
 {
     va_list args;
     va_start(args, format);

@@ -1,4 +1,4 @@
-// The JGM writer: the exact inverse of load_jgm. A module is checked whole
+// The JGM writer: the inverse of load_jgm. A module is checked whole
 // before the first byte is written, so a module the format cannot hold
 // leaves no half-written stream behind the refusal.
 #include <stdarg.h>
@@ -32,7 +32,7 @@ static int plane_value(const NOTE_INFO *cell, int plane, int flags)
     return (int)period_for_frequency(cell->note);
 }
 
-static void set_error(const char *format, ...)
+__attribute__((format(printf, 1, 2))) static void set_error(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
