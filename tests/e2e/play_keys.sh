@@ -45,9 +45,10 @@ only_one_element() {
 zq_start_game
 zq_open_menu
 zq_start_play
+# The panels are filled before the well is first drawn: wait for the well.
+zq_wait_until play only_one_element play
 
 read -ra box <<<"$(well play)"
-[[ ${box[4]} -eq 4 ]] || zq_fail "the well should hold just the new element: ${box[*]}"
 [[ ${box[0]} -eq 3 ]] || zq_fail "the element should enter at column 3: ${box[*]}"
 width=$((box[1] - box[0] + 1))
 height=$((box[3] - box[2] + 1))
