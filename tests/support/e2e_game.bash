@@ -49,7 +49,22 @@ EOF
     ZQ_GAME_PID=""
     ZQ_XVFB_PID=""
     trap zq_cleanup EXIT
+    zq_copy_game
     zq_start_display
+}
+
+# The game runs from a copy beside an allegro.cfg of its own: the library
+# reads that file from the executable's directory and writes settings that
+# other programs there change back into it. Only the patch set is kept.
+zq_copy_game() {
+    local directory="$ZQ_WORK/game"
+    mkdir -p "$directory"
+    cp "$ZQ_GAME" "$ZQ_BIN/zorvane.dat" "$directory/"
+    {
+        echo "[sound]"
+        grep -E '^[[:space:]]*patches[[:space:]]*=' "$ZQ_BIN/allegro.cfg" 2>/dev/null || true
+    } >"$directory/allegro.cfg"
+    ZQ_GAME="$directory/zorvane"
 }
 
 zq_cleanup() {
