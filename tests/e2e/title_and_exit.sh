@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The title screen with its two buttons, F3 on the title, the start-game menu
-# left with Escape, and EXIT: the game ends with status 0 and, as no table
+# left by Previous Menu and by Escape, and EXIT: the game ends with status 0 and, as no table
 # existed, writes zorvane.hsc with the fifteen default entries.
 source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
 zq_setup
@@ -37,6 +37,10 @@ line = [x for x in range(210, 410) for y in range(450, 458) if tuple(window[y][x
 assert len(line) > 100, len(line)
 PY
 
+zq_open_menu
+zq_click 320 315
+zq_wait_stable title
+[[ "$(zq_pixel title 245 320)" == "$light" ]] || zq_fail "Previous Menu did not bring the title back"
 zq_open_menu
 zq_hold Escape
 zq_wait_stable title
