@@ -25,6 +25,37 @@ struct JGMOD_VOICE_DRIVER {
 extern const JGMOD_VOICE_DRIVER jgmod_allegro_voices;  // the library's functions
 extern const JGMOD_VOICE_DRIVER *jgmod_voices;          // the table in use
 
+// Small arithmetic shared by the engine and the effect handlers.
+static inline int jgmod_clamp(int value, int low, int high)
+{
+    return value < low ? low : (value > high ? high : value);
+}
+
+static inline int jgmod_high_nibble(int parameter)
+{
+    return (parameter & 0xF0) >> 4;
+}
+
+static inline int jgmod_low_nibble(int parameter)
+{
+    return parameter & 0x0F;
+}
+
+// Slides have no musical limit, but a song that slides for hours (or a stored
+// parameter of 0xFFFF) must not overflow the period; this is far past
+// anything audible.
+#define JGMOD_PERIOD_LIMIT (1 << 30)
+
+static inline int jgmod_slide_period(int period, int step)
+{
+    long long moved = (long long)period + step;
+    if (moved > JGMOD_PERIOD_LIMIT)
+        return JGMOD_PERIOD_LIMIT;
+    if (moved < -JGMOD_PERIOD_LIMIT)
+        return -JGMOD_PERIOD_LIMIT;
+    return (int)moved;
+}
+
 // Zero-filled allocation; a request for zero bytes still yields a valid block.
 void *jgmod_calloc(long size);
 

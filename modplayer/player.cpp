@@ -14,15 +14,10 @@ static int min_of(int a, int b)
     return a < b ? a : b;
 }
 
-static int clamp_to(int value, int low, int high)
-{
-    return value < low ? low : (value > high ? high : value);
-}
-
 // Channels that have both cells and a voice.
 static int sounding_channels(void)
 {
-    return clamp_to(min_of(mi.channel_count, mi.voice_count), 0, MAX_ALLEG_VOICE);
+    return jgmod_clamp(min_of(mi.channel_count, mi.voice_count), 0, MAX_ALLEG_VOICE);
 }
 
 static int pattern_at(int order)
@@ -81,7 +76,7 @@ static int logtab_entry(int index)
 
 static int amiga_period(int note, int tuning)
 {
-    int n = clamp_to(note, 0, 118);
+    int n = jgmod_clamp(note, 0, 118);
     int octave = n / 12;
     int step = n % 12;
     int index = (unsigned short)(step * 8 + (tuning >> 4));
@@ -96,7 +91,7 @@ static int amiga_period(int note, int tuning)
 int note2period(int note, int tuning)
 {
     if (mi.flags & LINEAR_MODE) {
-        int n = clamp_to(note, 0, 118);
+        int n = jgmod_clamp(note, 0, 118);
         return 7680 - 64 * n - tuning / 2 + 64;
     }
     if (mi.flags & PERIOD_MODE)
@@ -155,7 +150,7 @@ int calc_pan(int channel)
     int e = c->pan_env.output - 32;
     int p = c->tick_pan;
     int pan = p < 128 ? p + (p * e) / 32 : p + ((256 - p) * e) / 32;
-    return clamp_to(pan, 0, 255);
+    return jgmod_clamp(pan, 0, 255);
 }
 
 /* ---- Starting notes ---- */
@@ -245,11 +240,6 @@ void parse_new_note(int channel, int note, int instrument_no)
 
 /* ---- The row's first tick ---- */
 
-static int high_nibble(int parameter)
-{
-    return (parameter >> 4) & 0x0F;
-}
-
 // Row-level commands act for every channel of the module, voice or not.
 static void run_row_commands(void)
 {
@@ -273,9 +263,9 @@ static void run_row_commands(void)
                 parse_global_volume_slide(channel, parameter);
             break;
         case 0x0E:
-            if (high_nibble(parameter) == 6 && has_state)
+            if (jgmod_high_nibble(parameter) == 6 && has_state)
                 do_pattern_loop(channel, parameter);
-            else if (high_nibble(parameter) == 14)
+            else if (jgmod_high_nibble(parameter) == 14)
                 mi.pattern_delay = mi.tempo * (parameter & 0x0F);
             break;
         default: break;
@@ -350,7 +340,7 @@ static void set_up_command(int channel, const NOTE_INFO *cell, int sample)
     case 0x0A: parse_pro_volume_slide(channel, p); break;
     case 0x0C: c->volume = p; break;
     case 0x0E:
-        if (high_nibble(p) != 6 && high_nibble(p) != 14)
+        if (jgmod_high_nibble(p) != 6 && jgmod_high_nibble(p) != 14)
             parse_extended_command(channel, p);
         break;
     case 0x11: parse_s3m_volume_slide(channel, p); break;
@@ -455,8 +445,8 @@ static void run_tick_effects(int channel)
     if (c->arpeggio_on)
         do_arpeggio(channel);
     if (c->pitch_slide_on) {
-        c->period += c->pitch_slide;
-        c->tick_period += c->pitch_slide;
+        c->period = jgmod_slide_period(c->period, c->pitch_slide);
+        c->tick_period = jgmod_slide_period(c->tick_period, c->pitch_slide);
     }
     if (c->volume_slide != 0) {
         c->volume += c->volume_slide;
@@ -505,10 +495,10 @@ static void clamp_channel(CHANNEL_STATE *c)
 {
     if (c->tick_period < 4)
         c->tick_period = 4;
-    c->volume = clamp_to(c->volume, 0, 64);
-    c->tick_volume = clamp_to(c->tick_volume, 0, 64);
-    c->pan = clamp_to(c->pan, 0, 255);
-    c->tick_pan = clamp_to(c->tick_pan, 0, 255);
+    c->volume = jgmod_clamp(c->volume, 0, 64);
+    c->tick_volume = jgmod_clamp(c->tick_volume, 0, 64);
+    c->pan = jgmod_clamp(c->pan, 0, 255);
+    c->tick_pan = jgmod_clamp(c->tick_pan, 0, 255);
 }
 
 static void load_sample(int voice, const CHANNEL_STATE *c)

@@ -11,16 +11,6 @@
 #define PRO_ARPEGGIO_NOTES 192   // 16 octaves of the period table
 #define NEW_ARPEGGIO_NOTES 119   // note2period clamps notes to 0..118
 
-static int high_nibble(int parameter)
-{
-    return (parameter & 0xF0) >> 4;
-}
-
-static int low_nibble(int parameter)
-{
-    return parameter & 0x0F;
-}
-
 static int magnitude(int value)
 {
     return value < 0 ? -value : value;
@@ -84,7 +74,7 @@ void do_arpeggio(int chan)
         c->tick_period = c->period;
         return;
     }
-    int k = step == 1 ? high_nibble(c->arpeggio) : low_nibble(c->arpeggio);
+    int k = step == 1 ? jgmod_high_nibble(c->arpeggio) : jgmod_low_nibble(c->arpeggio);
     if (k == 0) {
         // The search below never returns the note it starts from: an offset
         // of 0 would sound a semitone up on an exact note. It means the base.
@@ -173,10 +163,10 @@ void parse_vibrato(int chan, int extcommand, int shift)
         return;
     c->vibrato_on = -1;
     c->vibrato_shift = shift;
-    if (high_nibble(extcommand) != 0)
-        c->vibrato_speed = high_nibble(extcommand) * 4;
-    if (low_nibble(extcommand) != 0)
-        c->vibrato_depth = low_nibble(extcommand);
+    if (jgmod_high_nibble(extcommand) != 0)
+        c->vibrato_speed = jgmod_high_nibble(extcommand) * 4;
+    if (jgmod_low_nibble(extcommand) != 0)
+        c->vibrato_depth = jgmod_low_nibble(extcommand);
 }
 
 void do_vibrato(int chan)
@@ -194,10 +184,10 @@ void parse_tremolo(int chan, int extcommand, int shift)
     CHANNEL_STATE *c = &ci[chan];
     c->tremolo_on = -1;
     c->tremolo_shift = shift;
-    if (high_nibble(extcommand) != 0)
-        c->tremolo_speed = high_nibble(extcommand) * 4;
-    if (low_nibble(extcommand) != 0)
-        c->tremolo_depth = low_nibble(extcommand);
+    if (jgmod_high_nibble(extcommand) != 0)
+        c->tremolo_speed = jgmod_high_nibble(extcommand) * 4;
+    if (jgmod_low_nibble(extcommand) != 0)
+        c->tremolo_depth = jgmod_low_nibble(extcommand);
 }
 
 void do_tremolo(int chan)
@@ -212,10 +202,10 @@ void do_tremolo(int chan)
 void parse_pro_volume_slide(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
-    if (high_nibble(extcommand) != 0)
-        c->volume_slide = high_nibble(extcommand);
-    else if (low_nibble(extcommand) != 0)
-        c->volume_slide = -low_nibble(extcommand);
+    if (jgmod_high_nibble(extcommand) != 0)
+        c->volume_slide = jgmod_high_nibble(extcommand);
+    else if (jgmod_low_nibble(extcommand) != 0)
+        c->volume_slide = -jgmod_low_nibble(extcommand);
 }
 
 // Fine slides share fine_slide_memory between the directions, but a zero
@@ -361,7 +351,7 @@ void do_pattern_break(int extcommand)
     if (mi.break_order == 0)
         mi.break_order = mi.order + 2;
     // The parameter is read as two decimal digits.
-    mi.break_row = low_nibble(extcommand) + 10 * high_nibble(extcommand) + 1;
+    mi.break_row = jgmod_low_nibble(extcommand) + 10 * jgmod_high_nibble(extcommand) + 1;
     if (mi.loop == -1 && mi.break_order > of->order_count)
         mi.break_order = 1;
     int rows = rows_at_order(mi.break_order - 1);
@@ -390,7 +380,7 @@ void do_pro_tempo_bpm(int extcommand)
 void do_pattern_loop(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
-    int y = low_nibble(extcommand);
+    int y = jgmod_low_nibble(extcommand);
     if (y == 0) {
         c->loop_row = mi.row;
         return;

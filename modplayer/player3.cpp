@@ -8,42 +8,10 @@
 // slide that starts outside that range is never pushed further out.
 #define BPM_SLIDE_MIN 32
 #define BPM_SLIDE_MAX 255
-// Portamento has no musical limit, but a song that slides for hours must not
-// overflow the period; this is far past anything audible.
-#define PERIOD_LIMIT (1 << 30)
-
-static int high_nibble(int parameter)
-{
-    return (parameter & 0xF0) >> 4;
-}
-
-static int low_nibble(int parameter)
-{
-    return parameter & 0x0F;
-}
 
 static int magnitude(int value)
 {
     return value < 0 ? -value : value;
-}
-
-static int clamp(int value, int low, int high)
-{
-    if (value < low)
-        return low;
-    if (value > high)
-        return high;
-    return value;
-}
-
-static int slide_period(int period, int step)
-{
-    long long moved = (long long)period + step;
-    if (moved > PERIOD_LIMIT)
-        return PERIOD_LIMIT;
-    if (moved < -PERIOD_LIMIT)
-        return -PERIOD_LIMIT;
-    return (int)moved;
 }
 
 // The fine forms are tested first, so 0xFF is a fine slide down and 0x0F a
@@ -51,8 +19,8 @@ static int slide_period(int period, int step)
 void parse_s3m_volume_slide(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
-    int x = high_nibble(extcommand);
-    int y = low_nibble(extcommand);
+    int x = jgmod_high_nibble(extcommand);
+    int y = jgmod_low_nibble(extcommand);
     if (x == 0xF && y != 0) {
         c->s3m_fine_volume_slide = -y;
         c->s3m_volume_slide = 0;
@@ -90,10 +58,10 @@ static void s3m_portamento_amounts(CHANNEL_STATE *c, int extcommand)
         c->s3m_fine_slide = 0;
     } else if (extcommand >= 0xE0 && extcommand <= 0xEF) {  // extra fine
         c->s3m_slide = 0;
-        c->s3m_fine_slide = low_nibble(extcommand);
+        c->s3m_fine_slide = jgmod_low_nibble(extcommand);
     } else if (extcommand >= 0xF0 && extcommand <= 0xFF) {  // fine
         c->s3m_slide = 0;
-        c->s3m_fine_slide = 4 * low_nibble(extcommand);
+        c->s3m_fine_slide = 4 * jgmod_low_nibble(extcommand);
     }
     // Anything else keeps the amounts unchanged.
 }
@@ -124,14 +92,14 @@ void do_s3m_portamento(int chan)
 {
     CHANNEL_STATE *c = &ci[chan];
     int step = mi.tick == 0 ? c->s3m_fine_slide : c->s3m_slide;
-    c->period = slide_period(c->period, step);
-    c->tick_period = slide_period(c->tick_period, step);
+    c->period = jgmod_slide_period(c->period, step);
+    c->tick_period = jgmod_slide_period(c->tick_period, step);
 }
 
 void parse_tremor(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
-    c->tremor_param = (high_nibble(extcommand) + 1) * 256 + (low_nibble(extcommand) + 1);
+    c->tremor_param = (jgmod_high_nibble(extcommand) + 1) * 256 + (jgmod_low_nibble(extcommand) + 1);
     c->tremor_on = -1;
 }
 
@@ -153,8 +121,8 @@ void parse_s3m_retrig(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
     if (extcommand != 0) {
-        c->s3m_retrig_interval = low_nibble(extcommand);
-        c->s3m_retrig_volume = high_nibble(extcommand);
+        c->s3m_retrig_interval = jgmod_low_nibble(extcommand);
+        c->s3m_retrig_volume = jgmod_high_nibble(extcommand);
     }
     c->s3m_retrig_on = -1;
 }
@@ -249,7 +217,7 @@ void parse_volume_command(int chan, int volume, int note)
     default:
         break;
     }
-    c->volume = clamp(c->volume, 0, 64);
+    c->volume = jgmod_clamp(c->volume, 0, 64);
 }
 
 void parse_note_command(int chan, int note)
@@ -267,7 +235,7 @@ void parse_note_command(int chan, int note)
 
 void do_global_volume(int extcommand)
 {
-    mi.global_volume = clamp(extcommand, 0, 64);
+    mi.global_volume = jgmod_clamp(extcommand, 0, 64);
 }
 
 void do_s3m_set_tempo(int extcommand)

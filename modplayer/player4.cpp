@@ -9,34 +9,12 @@
 
 // XM pitch slides up never bring the period below this.
 #define XM_MIN_PERIOD 40
-// Slides down have no musical limit, but a song that slides for hours must
-// not overflow the period; this is far past anything audible.
-#define PERIOD_LIMIT (1 << 30)
-
-static int high_nibble(int parameter)
-{
-    return (parameter & 0xF0) >> 4;
-}
-
-static int low_nibble(int parameter)
-{
-    return parameter & 0x0F;
-}
-
-static int clamp(int value, int low, int high)
-{
-    if (value < low)
-        return low;
-    if (value > high)
-        return high;
-    return value;
-}
 
 // Point indices and counts come from module files: keep every one inside
 // the 12 points the state holds.
 static int clamp_point(int index, int points)
 {
-    return clamp(index, 0, points - 1);
+    return jgmod_clamp(index, 0, points - 1);
 }
 
 // Straight line from (t1, a) to (t2, b), evaluated at p. Wide arithmetic so
@@ -57,7 +35,7 @@ void start_envelope(ENVELOPE_STATE *es, const int *value, const int *tick, int f
         es->tick[i] = tick[i];
     }
     es->flags = flags;
-    es->points = clamp(points, 0, ENVELOPE_POINTS);
+    es->points = jgmod_clamp(points, 0, ENVELOPE_POINTS);
     int last = es->points > 0 ? es->points : 1;
     es->loop_start = clamp_point(loop_start, last);
     es->loop_end = clamp_point(loop_end, last);
@@ -121,7 +99,7 @@ void parse_xm_set_envelop_position(ENVELOPE_STATE *es, int position)
     if (es->points <= 0)
         return;
     int last = (es->points > ENVELOPE_POINTS ? ENVELOPE_POINTS : es->points) - 1;
-    int q = clamp(position, 0, es->tick[last]);
+    int q = jgmod_clamp(position, 0, es->tick[last]);
     es->position = q;
     int next = last;
     for (int i = 0; i <= last; i++) {
@@ -144,7 +122,7 @@ void parse_xm_volume_slide(int chan, int extcommand)
     CHANNEL_STATE *c = &ci[chan];
     c->xm_volume_slide_on = -1;
     if (extcommand != 0)
-        c->xm_volume_slide = high_nibble(extcommand) != 0 ? high_nibble(extcommand) : -low_nibble(extcommand);
+        c->xm_volume_slide = jgmod_high_nibble(extcommand) != 0 ? jgmod_high_nibble(extcommand) : -jgmod_low_nibble(extcommand);
 }
 
 void do_xm_volume_slide(int chan)
@@ -189,15 +167,15 @@ void do_xm_pitch_slide_up(int chan)
 void do_xm_pitch_slide_down(int chan)
 {
     CHANNEL_STATE *c = &ci[chan];
-    c->period = (int)std::min<long long>((long long)c->period + c->xm_slide_down, PERIOD_LIMIT);
-    c->tick_period = (int)std::min<long long>((long long)c->tick_period + c->xm_slide_down, PERIOD_LIMIT);
+    c->period = jgmod_slide_period(c->period, c->xm_slide_down);
+    c->tick_period = jgmod_slide_period(c->tick_period, c->xm_slide_down);
 }
 
 void parse_xm_pan_slide(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
     if (extcommand != 0)
-        c->pan_slide_memory = high_nibble(extcommand) != 0 ? high_nibble(extcommand) : -low_nibble(extcommand);
+        c->pan_slide_memory = jgmod_high_nibble(extcommand) != 0 ? jgmod_high_nibble(extcommand) : -jgmod_low_nibble(extcommand);
     c->pan_slide = c->pan_slide_memory;
 }
 
@@ -213,17 +191,17 @@ void parse_global_volume_slide(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
     c->global_slide_on = -1;
-    if (high_nibble(extcommand) != 0)
-        c->global_slide = high_nibble(extcommand);
-    else if (low_nibble(extcommand) != 0)
-        c->global_slide = -low_nibble(extcommand);
+    if (jgmod_high_nibble(extcommand) != 0)
+        c->global_slide = jgmod_high_nibble(extcommand);
+    else if (jgmod_low_nibble(extcommand) != 0)
+        c->global_slide = -jgmod_low_nibble(extcommand);
 }
 
 // Every channel carrying the command applies its own step, so two channels
 // slide the global volume twice as fast.
 void do_global_volume_slide(int chan)
 {
-    mi.global_volume = clamp(mi.global_volume + ci[chan].global_slide, 0, 64);
+    mi.global_volume = jgmod_clamp(mi.global_volume + ci[chan].global_slide, 0, 64);
 }
 
 // The two memories here are never reset by play_mod: they carry over from
@@ -233,8 +211,8 @@ void do_xm_x(int chan, int extcommand)
     CHANNEL_STATE *c = &ci[chan];
     if (c->period == 0)
         return;
-    int y = low_nibble(extcommand);
-    switch (high_nibble(extcommand)) {
+    int y = jgmod_low_nibble(extcommand);
+    switch (jgmod_high_nibble(extcommand)) {
     case 1:
         if (y != 0)
             c->xm_extra_fine_up_memory = -y;

@@ -524,3 +524,20 @@ TEST_F(Engine, TooManyChannelsInAFileStayWithinTheChannelState)
     run_ticks(1);
     EXPECT_EQ(mi.tempo, 2);
 }
+
+/* ---- Slides that run for a long time ---- */
+
+TEST_F(Engine, ProPitchSlideWithHugeStoredParameterStopsAtThePeriodLimit)
+{
+    // A JGM parameter may be 0xFFFF: 4 x 65535 period units per tick would
+    // overflow the period after a few minutes of one long slide.
+    JGMOD *j = keep(build_module(1, 1, 256, 1));
+    set_cell(j, 0, 0, 0, 1, 8363, 0, 0x02, 0xFFFF);
+    for (int row = 1; row < 256; row++)
+        set_command(j, 0, row, 0, 0x02, 0xFFFF);
+    j->tempo = 31;  // 256 rows x 30 sliding ticks x 262140 passes 2^31
+    play_mod(j, 0);
+    run_ticks(256 * 31 - 1);
+    EXPECT_EQ(ci[0].period, JGMOD_PERIOD_LIMIT);
+    EXPECT_GE(on(0).frequency, 0);
+}

@@ -26,7 +26,10 @@ bool start_library_sound()
     state = -1;
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0 || install_timer() != 0)
         return false;
-    set_config_string("sound", "alsa_device", "null");
+    // An in-memory configuration: a setting stored into the allegro.cfg beside
+    // the test programs would be written back there and silence the game.
+    static const char config[] = "[sound]\nalsa_device = null\n";
+    set_config_data(config, sizeof(config) - 1);
     reserve_voices(16, -1);
     if (install_sound(DIGI_AUTODETECT, MIDI_NONE, NULL) != 0 || digi_driver->voices < 4)
         return false;
