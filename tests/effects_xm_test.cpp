@@ -33,10 +33,10 @@ protected:
     }
 };
 
-TEST_F(XmEffects, ArpeggioOnALinearPeriodStepsSixtyFourPerSemitone)
+TEST_F(XmEffects, ArpeggioStepsSixtyFourPerSemitoneAndEndsAboveTheHighestNote)
 {
-    // The search uses periods without finetune (7744 - 64 n), so a note with
-    // the usual tuning of 128 sits exactly one search step above a table note.
+    // The search uses periods without finetune (7744 - 64 n), so the usual
+    // tuning of 128 sits exactly one search step above a table note.
     CHANNEL_STATE &c = channel(note2period(48, 128));
     ASSERT_EQ(c.period, 4608);
     parse_pro_arpeggio(0, 0x47);
@@ -46,74 +46,54 @@ TEST_F(XmEffects, ArpeggioOnALinearPeriodStepsSixtyFourPerSemitone)
         do_arpeggio(0);
         EXPECT_EQ(c.tick_period, expected[tick - 1]) << "tick " << tick;
     }
-}
-
-TEST_F(XmEffects, ArpeggioAboveTheHighestNoteEnds)
-{
-    CHANNEL_STATE &c = channel(100);  // above note 118, the highest there is
     parse_pro_arpeggio(0, 0x0F);
-    mi.tick = 2;
-    do_arpeggio(0);
-    EXPECT_EQ(c.tick_period, 100);
-    c.period = 192;  // exactly the highest note: its own period stays
-    mi.tick = 1;
-    do_arpeggio(0);
-    EXPECT_EQ(c.tick_period, 192);
+    for (int period : {100, 192}) {  // above note 118, the highest; and exactly it
+        c.period = period;
+        mi.tick = 2;
+        do_arpeggio(0);
+        EXPECT_EQ(c.tick_period, period);
+    }
 }
 
-TEST_F(XmEffects, VolumeSlideUpDownAndRepeat)
+TEST_F(XmEffects, VolumeSlideHighNibbleWinsAndZeroRepeats)
 {
     CHANNEL_STATE &c = channel(4000, 32);
     parse_xm_volume_slide(0, 0x35);
-    EXPECT_EQ(c.xm_volume_slide_on, -1);
-    EXPECT_EQ(c.xm_volume_slide, 3) << "the high nibble wins";
+    EXPECT_EQ(c.xm_volume_slide, 3);
     parse_xm_volume_slide(0, 0x05);
-    EXPECT_EQ(c.xm_volume_slide, -5);
     parse_xm_volume_slide(0, 0);
-    EXPECT_EQ(c.xm_volume_slide, -5);
+    EXPECT_EQ(c.xm_volume_slide_on, -1);
     for (int tick = 1; tick < 4; tick++)
         do_xm_volume_slide(0);
     EXPECT_EQ(c.volume, 17);
     EXPECT_EQ(c.tick_volume, 17);
 }
 
-TEST_F(XmEffects, PitchSlidesKeepSeparateMemories)
+TEST_F(XmEffects, PitchSlidesKeepSeparateMemoriesAndNeedANote)
 {
-    CHANNEL_STATE &c = channel(4000);
+    CHANNEL_STATE &c = channel(0);
+    parse_xm_pitch_slide_up(0, 0x02);
+    EXPECT_EQ(c.xm_slide_up_on, 0);
+    EXPECT_EQ(c.xm_slide_up, 0);
+    channel(4000);
     parse_xm_pitch_slide_up(0, 0x02);
     parse_xm_pitch_slide_down(0, 0x05);
-    EXPECT_EQ(c.xm_slide_up, -8);
-    EXPECT_EQ(c.xm_slide_down, 20);
     c.xm_slide_up_on = c.xm_slide_down_on = 0;
     parse_xm_pitch_slide_up(0, 0);
     parse_xm_pitch_slide_down(0, 0);
     EXPECT_EQ(c.xm_slide_up_on, -1);
     EXPECT_EQ(c.xm_slide_down_on, -1);
-    EXPECT_EQ(c.xm_slide_up, -8);
-    EXPECT_EQ(c.xm_slide_down, 20);
     do_xm_pitch_slide_up(0);
     do_xm_pitch_slide_down(0);
-    EXPECT_EQ(c.period, 4012);
-    EXPECT_EQ(c.tick_period, 4012);
+    EXPECT_EQ(c.period, 4000 - 8 + 20);
+    EXPECT_EQ(c.tick_period, c.period);
 }
 
-TEST_F(XmEffects, PitchSlidesNeedANote)
-{
-    CHANNEL_STATE &c = channel(0);
-    parse_xm_pitch_slide_up(0, 0x02);
-    parse_xm_pitch_slide_down(0, 0x05);
-    EXPECT_EQ(c.xm_slide_up_on, 0);
-    EXPECT_EQ(c.xm_slide_down_on, 0);
-    EXPECT_EQ(c.xm_slide_up, 0);
-    EXPECT_EQ(c.xm_slide_down, 0);
-}
-
-TEST_F(XmEffects, PitchSlideUpStopsAtFortyAndDownHasNoCeiling)
+TEST_F(XmEffects, PitchSlideUpStopsAtFortyAndDownNeverOverflows)
 {
     CHANNEL_STATE &c = channel(150);
     parse_xm_pitch_slide_up(0, 0x10);
-    int expected[] = {86, 40, 40};
-    for (int period : expected) {
+    for (int period : {86, 40, 40}) {
         do_xm_pitch_slide_up(0);
         EXPECT_EQ(c.period, period);
         EXPECT_EQ(c.tick_period, period);
@@ -126,11 +106,6 @@ TEST_F(XmEffects, PitchSlideUpStopsAtFortyAndDownHasNoCeiling)
     for (int tick = 0; tick < 10; tick++)
         do_xm_pitch_slide_down(0);
     EXPECT_EQ(c.period, 30000 + 10 * 1020);
-}
-
-TEST_F(XmEffects, HoursOfTheWidestSlideDownDoNotOverflow)
-{
-    CHANNEL_STATE &c = channel(4000);
     parse_xm_pitch_slide_down(0, 0xFFFF);  // the widest a JGM parameter can be
     for (int tick = 0; tick < 20000; tick++)
         do_xm_pitch_slide_down(0);
@@ -138,59 +113,40 @@ TEST_F(XmEffects, HoursOfTheWidestSlideDownDoNotOverflow)
     EXPECT_EQ(c.tick_period, c.period);
 }
 
-TEST_F(XmEffects, PanSlideRightLeftAndRepeat)
+TEST_F(XmEffects, PanSlideRepeatsFromAMemoryApartFromTheVolumeColumns)
 {
     CHANNEL_STATE &c = channel(4000, 32, 100);
     parse_xm_pan_slide(0, 0x20);
     EXPECT_EQ(c.pan_slide, 2);
+    parse_volume_command(0, 0xE4, 0);
     parse_xm_pan_slide(0, 0x07);
     EXPECT_EQ(c.pan_slide, -7);
-    c.pan_slide = 0;  // the next row start clears it
+    parse_volume_command(0, 0xE0, 0);
+    EXPECT_EQ(c.pan_slide, 4);
     parse_xm_pan_slide(0, 0);
     EXPECT_EQ(c.pan_slide, -7);
-    EXPECT_EQ(c.pan_slide_memory, -7);
     do_xm_pan_slide(0);
     do_xm_pan_slide(0);
     EXPECT_EQ(c.pan, 86);
     EXPECT_EQ(c.tick_pan, 86);
 }
 
-TEST_F(XmEffects, PanSlideMemoryIsApartFromTheVolumeColumns)
-{
-    CHANNEL_STATE &c = channel(4000);
-    parse_volume_command(0, 0xE4, 0);
-    parse_xm_pan_slide(0, 0x01);
-    parse_volume_command(0, 0xE0, 0);
-    EXPECT_EQ(c.pan_slide, 4);
-    parse_xm_pan_slide(0, 0);
-    EXPECT_EQ(c.pan_slide, -1);
-}
-
-TEST_F(XmEffects, GlobalVolumeSlideClampsAtOnce)
+TEST_F(XmEffects, GlobalVolumeSlideClampsAtOnceAndRepeatsOnZero)
 {
     mi.global_volume = 60;
     parse_global_volume_slide(0, 0x30);
-    EXPECT_EQ(ci[0].global_slide_on, -1);
-    EXPECT_EQ(ci[0].global_slide, 3);
     do_global_volume_slide(0);
     EXPECT_EQ(mi.global_volume, 63);
     do_global_volume_slide(0);
     EXPECT_EQ(mi.global_volume, 64);
     parse_global_volume_slide(0, 0x0F);
+    ci[0].global_slide_on = 0;
+    parse_global_volume_slide(0, 0);
+    EXPECT_EQ(ci[0].global_slide_on, -1);
+    parse_global_volume_slide(0, 0x100);  // no nibble set: keeps it too
     for (int tick = 0; tick < 5; tick++)
         do_global_volume_slide(0);
     EXPECT_EQ(mi.global_volume, 0);
-}
-
-TEST_F(XmEffects, GlobalVolumeSlideRepeatsOnZero)
-{
-    parse_global_volume_slide(2, 0x04);
-    ci[2].global_slide_on = 0;
-    parse_global_volume_slide(2, 0);
-    EXPECT_EQ(ci[2].global_slide_on, -1);
-    EXPECT_EQ(ci[2].global_slide, -4);
-    parse_global_volume_slide(2, 0x100);  // no nibble set: keeps it too
-    EXPECT_EQ(ci[2].global_slide, -4);
 }
 
 TEST_F(XmEffects, GlobalVolumeSlideOnTwoChannelsGoesTwiceAsFast)
@@ -205,31 +161,18 @@ TEST_F(XmEffects, GlobalVolumeSlideOnTwoChannelsGoesTwiceAsFast)
     EXPECT_EQ(mi.global_volume, 20);
 }
 
-TEST_F(XmEffects, ExtraFinePortamentoKeepsAMemoryPerDirection)
-{
-    CHANNEL_STATE &c = channel(4000);
-    do_xm_x(0, 0x13);
-    EXPECT_EQ(c.period, 3997);
-    do_xm_x(0, 0x25);
-    EXPECT_EQ(c.period, 4002);
-    do_xm_x(0, 0x10);
-    EXPECT_EQ(c.period, 3999);
-    do_xm_x(0, 0x20);
-    EXPECT_EQ(c.period, 4004);
-    EXPECT_EQ(c.tick_period, 4000) << "tick 0: the row start copies the period afterwards";
-    do_xm_x(0, 0x35);
-    do_xm_x(0, 0x05);
-    EXPECT_EQ(c.period, 4004);
-}
-
-TEST_F(XmEffects, ExtraFinePortamentoNeedsANote)
+TEST_F(XmEffects, ExtraFinePortamentoKeepsAMemoryPerDirectionAndNeedsANote)
 {
     CHANNEL_STATE &c = channel(0);
     do_xm_x(0, 0x13);
-    do_xm_x(0, 0x25);
-    EXPECT_EQ(c.period, 0);
     EXPECT_EQ(c.xm_extra_fine_up_memory, 0);
-    EXPECT_EQ(c.xm_extra_fine_down_memory, 0);
+    channel(4000);
+    for (auto s : {std::make_pair(0x13, 3997), {0x25, 4002}, {0x10, 3999}, {0x20, 4004},
+                   {0x35, 4004}, {0x05, 4004}}) {  // codes other than 1 and 2: nothing
+        do_xm_x(0, s.first);
+        EXPECT_EQ(c.period, s.second) << std::hex << s.first;
+    }
+    EXPECT_EQ(c.tick_period, 4000) << "tick 0: the row start copies the period afterwards";
 }
 
 }  // namespace
