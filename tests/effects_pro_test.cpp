@@ -1,43 +1,16 @@
 // The ProTracker effect family, handler by handler: set up a channel, call
 // the parse_ handler as tick 0 would, then the do_ handler tick by tick.
 #include <stdlib.h>
-#include <string.h>
-
-#include <algorithm>
 
 #include <gtest/gtest.h>
 
 #include "support/effects_state.h"
-#include "support/module_builder.h"
-#include "support/timer_recorder.h"
 
 namespace {
 
-class ProEffects : public testing::Test {
+class ProEffects : public EffectsFixture {
 protected:
-    JGMOD *j = nullptr;
-
-    void SetUp() override
-    {
-        timer_recorder_install();  // bpm commands re-install the tick handler
-        j = build_module(4, 3, 64, 2);
-        effects_reset_state(j);
-    }
-
-    void TearDown() override
-    {
-        effects_reset_state(nullptr);
-        destroy_mod(j);
-        timer_recorder_remove();
-    }
-
-    // Starts a row with the given period on channel 0, as the note pass does.
-    CHANNEL_STATE &note_on(int period)
-    {
-        ci[0].period = period;
-        effects_start_row(0);
-        return ci[0];
-    }
+    ProEffects() : EffectsFixture(3, 0) {}
 };
 
 // Period of the period-module table: note n, 12 per octave.
@@ -58,7 +31,7 @@ TEST_F(ProEffects, ArpeggioCyclesBaseAndTwoOffsets)
         {-20, 0x47, -20, -20},
     };
     for (const Case &k : cases) {
-        CHANNEL_STATE &c = note_on(8);
+        CHANNEL_STATE &c = channel(8);
         parse_pro_arpeggio(0, k.parameter);
         ASSERT_EQ(c.arpeggio_on, -1);
         c.period = c.tick_period = k.period;
@@ -70,7 +43,7 @@ TEST_F(ProEffects, ArpeggioCyclesBaseAndTwoOffsets)
             EXPECT_EQ(c.period, k.period);
         }
     }
-    CHANNEL_STATE &c = note_on(3);  // far above the top of the table
+    CHANNEL_STATE &c = channel(3);  // far above the top of the table
     parse_pro_arpeggio(0, 0xFF);
     mi.tick = 1;
     do_arpeggio(0);
@@ -79,14 +52,14 @@ TEST_F(ProEffects, ArpeggioCyclesBaseAndTwoOffsets)
     effects_reset_state(j);
     parse_pro_arpeggio(0, 0x47);
     EXPECT_EQ(ci[0].arpeggio_on, 0);
-    note_on(1712);
+    channel(1712);
     parse_pro_arpeggio(0, 0);
     EXPECT_EQ(ci[0].arpeggio_on, 0);
 }
 
 TEST_F(ProEffects, PitchSlidesShareOneMagnitudeAndTakeTheCommandsDirection)
 {
-    CHANNEL_STATE &c = note_on(1712);
+    CHANNEL_STATE &c = channel(1712);
     parse_pro_pitch_slide_up(0, 0x10);
     EXPECT_EQ(c.pitch_slide_on, -1);
     EXPECT_EQ(c.pitch_slide, -64);
@@ -98,80 +71,43 @@ TEST_F(ProEffects, PitchSlidesShareOneMagnitudeAndTakeTheCommandsDirection)
     EXPECT_EQ(c.pitch_slide, 12);
 }
 
-TEST_F(ProEffects, TonePortamentoReachesItsTargetFromEitherSideAndHoldsIt)
+TEST_F(ProEffects, TonePortamentoNeedsANoteAndATargetThenReachesAndHoldsIt)
 {
-    CHANNEL_STATE &c = note_on(1712);
-    c.porta_target = 1600;
-    parse_slide2period(0, 0x10, 0);  // no note: keeps the target
-    ASSERT_EQ(c.porta_on, -1);
-    for (int step : {1648, 1600, 1600}) {
+    parse_slide2period(0, 0x10, 0);
+    EXPECT_EQ(ci[0].porta_speed, 0) << "period 0: nothing at all";
+    CHANNEL_STATE &c = channel(1712);
+    parse_slide2period(0, 0x10, 0);
+    EXPECT_EQ(c.porta_on, 0) << "no target yet";
+    c.tuning = 8363;
+    parse_slide2period(0, 0x10, 8364);  // the note 1 above the stored value 8363
+    EXPECT_EQ(c.porta_target, 1712);
+    c.period = 1800;
+    for (int step : {1736, 1712, 1712}) {
         do_slide2period(0);
         EXPECT_EQ(c.period, step);
         EXPECT_EQ(c.tick_period, step);
     }
-    c.period = 1600;
-    c.porta_target = 1712;
-    parse_slide2period(0, 0x20, 0);
-    EXPECT_EQ(c.porta_speed, -128);
+    c.period = 1600;  // a zero speed keeps the magnitude, in the new direction
+    parse_slide2period(0, 0, 0);
+    EXPECT_EQ(c.porta_speed, -64);
+    do_slide2period(0);
     do_slide2period(0);
     EXPECT_EQ(c.period, 1712) << "1728 passed the target";
-    c.period = 1800;  // a zero speed keeps the magnitude, in the new direction
-    parse_slide2period(0, 0, 0);
-    do_slide2period(0);
-    EXPECT_EQ(c.period, 1712);
 }
 
-TEST_F(ProEffects, TonePortamentoNeedsANoteAndATarget)
-{
-    parse_slide2period(0, 0x10, 0);
-    EXPECT_EQ(ci[0].porta_speed, 0) << "period 0: nothing at all";
-    CHANNEL_STATE &c = note_on(2000);
-    parse_slide2period(0, 0x10, 0);
-    EXPECT_EQ(c.porta_on, 0) << "no target yet";
-    c.tuning = 8363;
-    parse_slide2period(0, 1, 8364);  // the note 1 above the stored value 8363
-    EXPECT_EQ(c.porta_target, 1712);
-    EXPECT_EQ(c.porta_on, -1);
-    EXPECT_EQ(c.porta_speed, 4);
-}
-
-TEST_F(ProEffects, VibratoParameterNeedsANoteAndKeepsZeroNibbles)
+TEST_F(ProEffects, VibratoNeedsANoteKeepsZeroNibblesAndWrapsItsPhase)
 {
     parse_vibrato(0, 0x48, 5);
     EXPECT_EQ(ci[0].vibrato_on, 0);
-    CHANNEL_STATE &c = note_on(1712);
-    parse_vibrato(0, 0x48, 5);
-    EXPECT_EQ(c.vibrato_on, -1);
-    EXPECT_EQ(c.vibrato_speed, 16);
-    EXPECT_EQ(c.vibrato_depth, 8);
+    CHANNEL_STATE &c = channel(1712);
+    parse_vibrato(0, 0xF8, 5);
     parse_vibrato(0, 0x03, 7);
-    EXPECT_EQ(c.vibrato_speed, 16);
+    EXPECT_EQ(c.vibrato_on, -1);
+    EXPECT_EQ(c.vibrato_speed, 60);
     EXPECT_EQ(c.vibrato_depth, 3);
     EXPECT_EQ(c.vibrato_shift, 7);
-}
-
-TEST_F(ProEffects, SineVibratoSwingsBySixtyThreeAtDepthEight)
-{
-    CHANNEL_STATE &c = note_on(1712);
-    parse_vibrato(0, 0x48, 5);
-    int low = 1712, high = 1712;
-    for (int tick = 0; tick < 64; tick++) {
-        mi.tick = tick % 6;
-        do_vibrato(0);
-        low = std::min(low, c.tick_period);
-        high = std::max(high, c.tick_period);
-    }
-    EXPECT_EQ(high, 1712 + 63);
-    EXPECT_EQ(low, 1712 - 63);
-}
-
-TEST_F(ProEffects, VibratoPhaseMovesOnlyOnLaterTicksAndWrapsAsEightBits)
-{
-    CHANNEL_STATE &c = note_on(1712);
-    parse_vibrato(0, 0xF1, 5);  // speed 60
-    mi.tick = 0;
     do_vibrato(0);
-    EXPECT_EQ(c.vibrato_pos, 0);
+    EXPECT_EQ(c.vibrato_pos, 0) << "tick 0 leaves the phase";
     mi.tick = 1;
     for (int pos : {60, 120, -76, -16, 44}) {
         do_vibrato(0);
@@ -191,8 +127,9 @@ TEST_F(ProEffects, VibratoAndTremoloWaveforms)
         {2, 4, 1239, 63},   {2, -4, 761, 1},                        // square
         {6, -4, 761, 1},                                            // low two bits only
     };
-    CHANNEL_STATE &c = note_on(1000);
-    c.volume = 32;
+    parse_tremolo(1, 0x08, 6);
+    EXPECT_EQ(ci[1].tremolo_on, -1) << "tremolo needs no note";
+    CHANNEL_STATE &c = channel(1000);
     parse_vibrato(0, 0x0F, 4);
     parse_tremolo(0, 0x08, 6);
     mi.tick = 0;
@@ -216,23 +153,7 @@ TEST_F(ProEffects, VibratoAndTremoloWaveforms)
     srand(99);
     do_tremolo(0);
     EXPECT_EQ(c.tick_volume, 32 + (drawn * 8 >> 6));
-}
-
-TEST_F(ProEffects, TremoloNeedsNoNoteAndLeavesThePitchAlone)
-{
-    CHANNEL_STATE &c = ci[0];
-    c.volume = 32;
-    effects_start_row(0);
-    parse_tremolo(0, 0x48, 6);
-    EXPECT_EQ(c.tremolo_on, -1);
-    EXPECT_EQ(c.tremolo_speed, 16);
-    c.tremolo_pos = -64;
-    mi.tick = 2;
-    do_tremolo(0);
-    EXPECT_EQ(c.tick_volume, 1);
-    EXPECT_EQ(c.tremolo_pos, -48);
     EXPECT_EQ(c.volume, 32);
-    EXPECT_EQ(c.period, 0);
 }
 
 TEST_F(ProEffects, VolumeSlideUpWinsOverDownAndZeroLeavesItOff)
@@ -245,9 +166,12 @@ TEST_F(ProEffects, VolumeSlideUpWinsOverDownAndZeroLeavesItOff)
     EXPECT_EQ(ci[2].volume_slide, 0);
 }
 
-TEST_F(ProEffects, FineSlidesShareAMemoryThatRepeatsOnlyInTheSameDirection)
+TEST_F(ProEffects, FineSlidesNeedANoteAndShareAMemoryThatRepeatsInOneDirection)
 {
-    CHANNEL_STATE &c = note_on(1712);
+    for (int parameter : {0x13, 0x23, 0x113, 0x123})
+        parse_extended_command(0, parameter);
+    EXPECT_EQ(ci[0].period, 0);
+    CHANNEL_STATE &c = channel(1712);
     struct Step {
         int parameter, period;
     } steps[] = {
@@ -266,7 +190,7 @@ TEST_F(ProEffects, FineSlidesShareAMemoryThatRepeatsOnlyInTheSameDirection)
 
 TEST_F(ProEffects, ImportersFineSlidesKeepSeparateMemoriesPerDirection)
 {
-    CHANNEL_STATE &c = note_on(1712);
+    CHANNEL_STATE &c = channel(1712);
     for (auto s : {std::make_pair(0x112, 1704), {0x123, 1716}, {0x110, 1708}, {0x120, 1720}}) {
         parse_extended_command(0, s.first);
         EXPECT_EQ(c.period, s.second) << std::hex << s.first;
@@ -278,16 +202,6 @@ TEST_F(ProEffects, ImportersFineSlidesKeepSeparateMemoriesPerDirection)
         EXPECT_EQ(c.volume, s.second) << std::hex << s.first;
         EXPECT_EQ(c.tick_volume, s.second);
     }
-}
-
-TEST_F(ProEffects, FineSlidesNeedANote)
-{
-    for (int parameter : {0x13, 0x23, 0x113, 0x123})
-        parse_extended_command(0, parameter);
-    EXPECT_EQ(ci[0].period, 0);
-    EXPECT_EQ(ci[0].fine_slide_memory, 0);
-    EXPECT_EQ(ci[0].xm_fine_up_memory, 0);
-    EXPECT_EQ(ci[0].xm_fine_down_memory, 0);
 }
 
 TEST_F(ProEffects, ExtendedVolumeCutDelayAndPan)
@@ -306,7 +220,7 @@ TEST_F(ProEffects, ExtendedVolumeCutDelayAndPan)
     parse_extended_command(0, 0x8F);
     EXPECT_EQ(c.pan, 255);
     // Swapped-nibble pan of the importers.
-    for (auto s : {std::make_pair(0x100, 136), {0x107, 255}, {0x108, 0}, {0x10F, 119}}) {
+    for (auto s : {std::make_pair(0x100, 136), {0x108, 0}, {0x10F, 119}}) {
         parse_extended_command(0, s.first);
         EXPECT_EQ(c.pan, s.second) << std::hex << s.first;
     }
@@ -314,7 +228,7 @@ TEST_F(ProEffects, ExtendedVolumeCutDelayAndPan)
 
 TEST_F(ProEffects, RowCommandsAndUnknownCodesDoNothingInTheChannelPass)
 {
-    CHANNEL_STATE &c = note_on(1712);
+    CHANNEL_STATE &c = channel(1712);
     c.volume = 20;
     CHANNEL_STATE before = c;
     for (int code : {0x00, 0x05, 0x50, 0x62, 0x6F, 0xE3, 0xF1, 0x150, 0x16F, -5})

@@ -1,41 +1,16 @@
-// The S3M effect family, the volume column and the note commands, handler by
-// handler, with the state checked tick by tick.
+// The S3M effect family and the volume column, handler by handler, with the
+// state checked tick by tick.
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "support/effects_state.h"
-#include "support/module_builder.h"
-#include "support/timer_recorder.h"
 
 namespace {
 
-class S3mEffects : public testing::Test {
+class S3mEffects : public EffectsFixture {
 protected:
-    JGMOD *j = nullptr;
-
-    void SetUp() override
-    {
-        timer_recorder_install();  // bpm commands re-install the tick handler
-        j = build_module(4, 1, 64, 2, XM_MODE | PERIOD_MODE, 2);
-        effects_reset_state(j);
-    }
-
-    void TearDown() override
-    {
-        effects_reset_state(nullptr);
-        destroy_mod(j);
-        timer_recorder_remove();
-    }
-
-    CHANNEL_STATE &channel(int volume, int period = 1712)
-    {
-        ci[0] = CHANNEL_STATE();
-        ci[0].volume = volume;
-        ci[0].period = period;
-        effects_start_row(0);
-        return ci[0];
-    }
+    S3mEffects() : EffectsFixture(1, XM_MODE | PERIOD_MODE) {}
 
     // Runs `run` on ticks first..end-1 of a row, reading `field` after each.
     template <typename F>
@@ -65,7 +40,7 @@ TEST_F(S3mEffects, VolumeSlideFormsInTheirOrderOfTests)
         {0x23, 0, 0, 0},    // both nibbles, no fine form: nothing
     };
     for (const Case &k : cases) {
-        channel(40);
+        channel(1712, 40);
         parse_s3m_volume_slide(0, k.parameter);
         EXPECT_EQ(ci[0].s3m_volume_slide_on, k.on) << std::hex << k.parameter;
         EXPECT_EQ(ci[0].s3m_fine_volume_slide, k.fine) << std::hex << k.parameter;
@@ -86,7 +61,7 @@ TEST_F(S3mEffects, VolumeSlideFineOnTickZeroNormalOnLaterTicksZeroRepeats)
         {0, {0xF0}, {0, 15, 30, 45}},
     };
     for (const Case &k : cases) {
-        channel(k.volume);
+        channel(1712, k.volume);
         for (int parameter : k.parameters)
             parse_s3m_volume_slide(0, parameter);
         EXPECT_EQ(row(0, 4, do_s3m_volume_slide, &CHANNEL_STATE::volume), k.volumes);
@@ -102,7 +77,7 @@ TEST_F(S3mEffects, PortamentoFormsBothDirections)
         {0x01, 0, 4}, {0xDF, 0, 4 * 0xDF}, {0xE4, 4, 0}, {0xE0, 0, 0}, {0xF4, 16, 0}, {0xFF, 60, 0},
     };
     for (const Case &k : cases) {
-        channel(64);
+        channel(1712, 64);
         parse_s3m_portamento_down(0, k.parameter);
         EXPECT_EQ(ci[0].s3m_slide_on, -1);
         EXPECT_EQ(ci[0].s3m_fine_slide, k.fine) << std::hex << k.parameter;
@@ -111,7 +86,7 @@ TEST_F(S3mEffects, PortamentoFormsBothDirections)
         EXPECT_EQ(ci[0].s3m_fine_slide, -k.fine) << std::hex << k.parameter;
         EXPECT_EQ(ci[0].s3m_slide, -k.normal) << std::hex << k.parameter;
     }
-    channel(64);
+    channel(1712, 64);
     parse_s3m_portamento_up(0, 0xF3);
     parse_s3m_portamento_down(0, 0);  // zero: the amounts in the new direction
     EXPECT_EQ(ci[0].s3m_fine_slide, 12);
@@ -119,7 +94,7 @@ TEST_F(S3mEffects, PortamentoFormsBothDirections)
     parse_s3m_portamento_down(0, 0x10);
     parse_s3m_portamento_up(0, 0x120);  // above a byte: keeps the amounts, slides
     EXPECT_EQ(ci[0].s3m_slide, -64);
-    channel(64, 0);
+    channel(0, 64);
     parse_s3m_portamento_up(0, 0x10);
     EXPECT_EQ(ci[0].s3m_slide_on, 0) << "needs a note";
 }
@@ -133,7 +108,7 @@ TEST_F(S3mEffects, PortamentoExtraFineFineAndNormalPerTick)
         {0xE4, {1708, 1708, 1708}}, {0xF4, {1696, 1696, 1696}}, {0x04, {1712, 1696, 1680}},
     };
     for (const Case &k : cases) {
-        channel(64, 1712);
+        channel(1712, 64);
         parse_s3m_portamento_up(0, k.parameter);
         EXPECT_EQ(row(0, 3, do_s3m_portamento, &CHANNEL_STATE::period), k.periods);
         EXPECT_EQ(ci[0].tick_period, ci[0].period);
@@ -142,7 +117,7 @@ TEST_F(S3mEffects, PortamentoExtraFineFineAndNormalPerTick)
 
 TEST_F(S3mEffects, HoursOfPortamentoDoNotOverflow)
 {
-    CHANNEL_STATE &c = channel(64, 1712);
+    CHANNEL_STATE &c = channel(1712, 64);
     parse_s3m_portamento_up(0, 0xDF);
     mi.tick = 1;
     for (int tick = 0; tick < 3000000; tick++)
@@ -156,7 +131,7 @@ TEST_F(S3mEffects, HoursOfPortamentoDoNotOverflow)
 
 TEST_F(S3mEffects, TremorSoundsThenSilencesAndCarriesOnAcrossRows)
 {
-    CHANNEL_STATE &c = channel(50);
+    CHANNEL_STATE &c = channel(1712, 50);
     c.tremor_on = -1;  // never set up: ignored
     mi.tick = 1;
     do_tremor(0);
@@ -174,43 +149,38 @@ TEST_F(S3mEffects, TremorSoundsThenSilencesAndCarriesOnAcrossRows)
 
 TEST_F(S3mEffects, RetriggerOnMultiplesOfTheIntervalWithItsVolumeCode)
 {
-    CHANNEL_STATE &c = channel(64);
+    CHANNEL_STATE &c = channel(1712, 64);
     parse_s3m_retrig(0, 0x63);
     EXPECT_EQ(row(1, 12, do_s3m_retrig, &CHANNEL_STATE::volume),
               (Ints{64, 64, 42, 42, 42, 28, 28, 28, 18, 18, 18}));
     Ints expected = {48, 47, 46, 44, 40, 32, 32, 24, 48, 49, 50, 52, 56, 64, 72, 96};
     for (int code = 0; code < 16; code++) {
-        channel(48).tick_volume = 30;  // changed on its own, by a tremolo say
+        channel(1712, 48).tick_volume = 30;  // changed on its own, by a tremolo say
         parse_s3m_retrig(0, code * 16 + 1);
         mi.tick = 1;
         do_s3m_retrig(0);
         EXPECT_EQ(c.volume, expected[code]) << "code " << code;
         EXPECT_EQ(c.trigger, -1);
     }
-    channel(48).tick_volume = 31;
+    channel(1712, 48).tick_volume = 31;
     parse_s3m_retrig(0, 0x61);
     do_s3m_retrig(0);
     EXPECT_EQ(c.tick_volume, 20);
-}
-
-TEST_F(S3mEffects, RetriggerZeroRepeatsAndZeroIntervalNeverTriggers)
-{
-    CHANNEL_STATE &c = channel(64);
+    channel(1712, 64);
     parse_s3m_retrig(0, 0x92);
-    parse_s3m_retrig(0, 0);
+    parse_s3m_retrig(0, 0);  // repeats the last parameter
     EXPECT_EQ(c.s3m_retrig_interval, 2);
     EXPECT_EQ(c.s3m_retrig_volume, 9);
     parse_s3m_retrig(0, 0x90);
-    EXPECT_EQ(row(1, 4, do_s3m_retrig, &CHANNEL_STATE::trigger), (Ints{0, 0, 0}));
-    EXPECT_EQ(c.volume, 64);
+    EXPECT_EQ(row(1, 4, do_s3m_retrig, &CHANNEL_STATE::trigger), (Ints{0, 0, 0})) << "interval 0";
 }
 
 TEST_F(S3mEffects, ArpeggioNeedsANoteRepeatsOnZeroAndUsesNoteNumbers)
 {
-    channel(64, 0);
+    channel(0, 64);
     parse_s3m_arpeggio(0, 0x37);
     EXPECT_EQ(ci[0].arpeggio_on, 0);
-    CHANNEL_STATE &c = channel(64, 1712);
+    CHANNEL_STATE &c = channel(1712, 64);
     parse_s3m_arpeggio(0, 0x47);
     c.arpeggio_on = 0;
     parse_s3m_arpeggio(0, 0);
@@ -229,7 +199,7 @@ TEST_F(S3mEffects, Panning)
 
 TEST_F(S3mEffects, VolumeColumnCommands)
 {
-    CHANNEL_STATE &c = channel(30);
+    CHANNEL_STATE &c = channel(1712, 30);
     struct Step {
         int value, CHANNEL_STATE::*field, want;
     } steps[] = {
@@ -254,7 +224,7 @@ TEST_F(S3mEffects, VolumeColumnCommands)
 
 TEST_F(S3mEffects, VolumeColumnTonePortamento)
 {
-    CHANNEL_STATE &c = channel(30, 1712);
+    CHANNEL_STATE &c = channel(1712, 30);
     c.porta_target = 1500;
     parse_volume_command(0, 0xF2, 0);
     EXPECT_EQ(c.porta_speed, 128);
@@ -266,24 +236,6 @@ TEST_F(S3mEffects, VolumeColumnTonePortamento)
     c.transpose = 12;
     parse_volume_command(0, 0xF1, 25);
     EXPECT_EQ(c.porta_target, note2period(12 + 25 - 1, 128));
-}
-
-TEST_F(S3mEffects, NoteCutAndKeyOff)
-{
-    CHANNEL_STATE &c = channel(40);
-    parse_note_command(0, NOTE_CUT);
-    EXPECT_EQ(c.volume, 0);
-    EXPECT_EQ(c.key_off, 0);
-    c.volume = 40;
-    parse_note_command(0, NOTE_KEY_OFF);
-    EXPECT_EQ(c.key_off, -1);
-    EXPECT_EQ(c.volume, 0) << "no volume envelope: silent at once";
-    c.volume = 40;
-    c.key_off = 0;
-    c.volume_env.flags = 1;
-    parse_note_command(0, NOTE_KEY_OFF);
-    EXPECT_EQ(c.key_off, -1);
-    EXPECT_EQ(c.volume, 40) << "the envelope and fade-out carry the note on";
 }
 
 TEST_F(S3mEffects, GlobalVolumeAndTicksPerRow)

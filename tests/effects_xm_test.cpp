@@ -3,34 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "support/effects_state.h"
-#include "support/module_builder.h"
 
 namespace {
 
-class XmEffects : public testing::Test {
+class XmEffects : public EffectsFixture {
 protected:
-    JGMOD *j = nullptr;
-
-    void SetUp() override
-    {
-        j = build_module(4, 1, 64, 2, XM_MODE | LINEAR_MODE, 2);
-        effects_reset_state(j);
-    }
-
-    void TearDown() override
-    {
-        effects_reset_state(nullptr);
-        destroy_mod(j);
-    }
-
-    CHANNEL_STATE &channel(int period, int volume = 32, int pan = 128)
-    {
-        ci[0].period = period;
-        ci[0].volume = volume;
-        ci[0].pan = pan;
-        effects_start_row(0);
-        return ci[0];
-    }
+    XmEffects() : EffectsFixture(1, XM_MODE | LINEAR_MODE) {}
 };
 
 TEST_F(XmEffects, ArpeggioStepsSixtyFourPerSemitoneAndEndsAboveTheHighestNote)
