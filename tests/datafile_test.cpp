@@ -51,9 +51,7 @@ int count_colour(BITMAP *bmp, int colour)
 // By index: kind and size (w 0: any; w -1: sides a power of two, for the
 // copy-pattern mode). The labelled button is the widest that uses it.
 const int B = DAT_BITMAP, S = DAT_SAMPLE;
-const struct {
-    int type, w = 0, h = 0;
-} objects[DAT_OBJECT_COUNT] = {
+const struct { int type, w = 0, h = 0; } objects[DAT_OBJECT_COUNT] = {
     {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20},
     {DAT_DATA}, {B, 240, 30}, {B, 30, 30}, {B, 30, 30}, {B, 140, 25}, {S}, {B, 640, 480}, {DAT_DATA},   // 8-15
     {S}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20},     // 16-23
@@ -93,19 +91,14 @@ TEST_F(DatafileTest, TheEightCellTilesAreDistinct)
         }
 }
 
-double luminance(int index)
-{
-    auto channel = [](int six_bit) {
-        double c = six_bit / 63.0;
-        return c <= 0.03928 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);
-    };
-    const RGB &c = palette()[index];
-    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
-}
-
+// The contrast ratio of two palette entries, from their relative luminance.
 double contrast(int a, int b)
 {
-    double la = luminance(a), lb = luminance(b);
+    auto luminance = [](const RGB &c) {
+        auto lin = [](int v) { double f = v / 63.0; return f <= 0.03928 ? f / 12.92 : pow((f + 0.055) / 1.055, 2.4); };
+        return 0.2126 * lin(c.r) + 0.7152 * lin(c.g) + 0.0722 * lin(c.b);
+    };
+    double la = luminance(palette()[a]), lb = luminance(palette()[b]);
     return (fmax(la, lb) + 0.05) / (fmin(la, lb) + 0.05);
 }
 
@@ -116,29 +109,20 @@ TEST_F(DatafileTest, PaletteHasItsBlacksAndLegibleTextOnPlainFills)
     for (int black : {0, 16})
         EXPECT_EQ(palette()[black].r + palette()[black].g + palette()[black].b, 0) << black;
     EXPECT_EQ(palette()[255].r + palette()[255].g + palette()[255].b, 3 * 63);
-    for (int i = 0; i < PAL_SIZE; i++)
-        EXPECT_LE(std::max({palette()[i].r, palette()[i].g, palette()[i].b}), 63) << i;
-    const struct {
-        int text, background;
-        const char *where;
-    } pairs[] = {
-        {5, 0, "play-screen titles and counter values"}, {65, 0, "counter labels"},
-        {86, 0, "legend keys"}, {54, 0, "legend actions"}, {176, 0, "legend rules"},
-        {70, 0, "pause message"}, {15, 0, "name field, game-over text"},
-        {25, 1, "menu button, raised"}, {15, 1, "menu button, pressed"},
-        {14, 1, "title button, raised"}, {48, 1, "title button, pressed"},
-    };
-    for (const auto &p : pairs)
-        EXPECT_GE(contrast(p.text, p.background), 4.5) << p.where;
+    // On black: play-screen titles and counter values, counter labels, legend
+    // keys, actions and rules, the pause message, the name field and the
+    // game-over text. On the button face: menu and title button labels,
+    // raised and pressed.
+    for (int text : {5, 65, 86, 54, 176, 70, 15})
+        EXPECT_GE(contrast(text, 0), 4.5) << text;
+    for (int text : {25, 15, 14, 48})
+        EXPECT_GE(contrast(text, 1), 4.5) << text;
 }
 
 // Text over pictures: the worst pixel of the area under the text counts.
 TEST_F(DatafileTest, TextOnPicturesIsLegibleOnEveryPixel)
 {
-    const struct {
-        int object, x1, y1, x2, y2;
-        std::vector<int> texts;
-    } areas[] = {
+    const struct { int object, x1, y1, x2, y2; std::vector<int> texts; } areas[] = {
         // headings, labels, help lines, "Press ESC To Exit", the table, "HELP"
         {DAT_PATTERN_SCREENS, 0, 0, 999, 999, {5, 15, 85, 86, 255}},
         {DAT_PATTERN_MENU, 0, 0, 999, 999, {15}},   // the footer
@@ -157,10 +141,9 @@ TEST_F(DatafileTest, TextOnPicturesIsLegibleOnEveryPixel)
     }
 }
 
-int width(int index, const char *s) { return text_length(font_of(index), s); }
-
-// The screens choose the text colour, which only mono fonts honour.
-TEST_F(DatafileTest, FontsAreMonoAndDrawInTheColourAsked)
+// The screens choose the text colour, which only mono fonts honour; each
+// text drawn at x must end by `limit`.
+TEST_F(DatafileTest, FontsAreMonoAndTextsFitTheirPlaces)
 {
     BITMAP *page = create_bitmap_ex(8, 200, 40);
     ASSERT_NE(page, nullptr);
@@ -172,17 +155,8 @@ TEST_F(DatafileTest, FontsAreMonoAndDrawInTheColourAsked)
         EXPECT_EQ(count_colour(page, 0) + count_colour(page, 86), page->w * page->h) << index;
     }
     destroy_bitmap(page);
-}
-
-// Each text drawn at x must end by `limit`.
-TEST_F(DatafileTest, TextsFitTheirPlaces)
-{
     const int L = DAT_FONT_LARGE, S = DAT_FONT_SMALL, N = DAT_FONT_NUMBERS;
-    const struct {
-        int font;
-        const char *text;
-        int x, limit;
-    } fits[] = {
+    const struct { int font; const char *text; int x, limit; } fits[] = {
         // button labels inside their bevels (button width - 4)
         {L, "PLAY GAME", 0, 136}, {L, "EXIT", 0, 136}, {L, "Start Game", 0, 236},
         {L, "View High Scores", 0, 236}, {L, "Previous Menu", 0, 236}, {L, "Sound Off", 0, 206},
@@ -199,7 +173,7 @@ TEST_F(DatafileTest, TextsFitTheirPlaces)
         {L, "You got high score", 0, 236}, {S, "Starting Blocks", 0, 210},
     };
     for (const auto &f : fits)
-        EXPECT_LE(f.x + width(f.font, f.text), f.limit) << f.text;
+        EXPECT_LE(f.x + text_length(font_of(f.font), f.text), f.limit) << f.text;
     // Buttons are at least 25 high, table and credits rows 20 apart.
     EXPECT_LE(text_height(font_of(L)), 21);
     EXPECT_LE(text_height(font_of(N)), 20);
@@ -231,15 +205,10 @@ TEST_F(DatafileTest, SamplesAreAudibleDistinctMonoEffects)
 {
     std::set<unsigned long> lengths;
     for (int index : {DAT_SAMPLE_CLICK, DAT_SAMPLE_ROW_REMOVED, DAT_SAMPLE_HIGH_SCORE, DAT_SAMPLE_KEY_CLICK}) {
-        SCOPED_TRACE("sample " + std::to_string(index));
         SAMPLE *s = (SAMPLE *)data[index].dat;
-        EXPECT_EQ(s->bits, 8);
-        EXPECT_EQ(s->stereo, 0);
-        EXPECT_GE(s->freq, 8000);
-        ASSERT_GT(s->len, 0u);
-        const unsigned char *pcm = (const unsigned char *)s->data;
-        auto range = std::minmax_element(pcm, pcm + s->len);
-        EXPECT_GT(*range.second - *range.first, 150) << "too quiet";
+        EXPECT_TRUE(s->bits == 8 && !s->stereo && s->freq >= 8000 && s->len > 0) << index;
+        auto range = std::minmax_element((unsigned char *)s->data, (unsigned char *)s->data + s->len);
+        EXPECT_GT(*range.second - *range.first, 150) << index << " is too quiet";
         lengths.insert(s->len);
     }
     EXPECT_EQ(lengths.size(), 4u);
@@ -303,19 +272,15 @@ TEST(MakedatTest, SameSourcesGiveTheSameBytesAndFailuresLeaveNoFile)
 {
     char name[] = "/tmp/zq_datafile_XXXXXX";
     ASSERT_NE(mkdtemp(name), nullptr);
-    std::string dir = name, first = dir + "/first.dat", second = dir + "/second.dat";
-    ASSERT_EQ(run(" " + first), 0);
-    ASSERT_EQ(run(" " + second), 0);
-    std::string a = read_file(first);
-    EXPECT_GT(a.size(), 1000u);
-    EXPECT_TRUE(a == read_file(second)) << "two runs differ";
-    EXPECT_TRUE(a == read_file(datafile_path)) << "the build's datafile differs from a fresh one";
-    std::string unwritable = dir + "/missing/zorvane.dat";
+    std::string dir = name, fresh = dir + "/fresh.dat", unwritable = dir + "/missing/zorvane.dat";
+    ASSERT_EQ(run(" " + fresh), 0);
+    std::string bytes = read_file(fresh);
+    EXPECT_GT(bytes.size(), 1000u);
+    EXPECT_TRUE(bytes == read_file(datafile_path)) << "the build's run and a fresh one differ";
     EXPECT_NE(run(" " + unwritable), 0);
     EXPECT_NE(access(unwritable.c_str(), F_OK), 0);
     EXPECT_NE(run(""), 0) << "no output named";
-    unlink(first.c_str());
-    unlink(second.c_str());
+    unlink(fresh.c_str());
     rmdir(dir.c_str());
 }
 

@@ -1,0 +1,215 @@
+// The datafile builder's parts: the text score, the instruments, the datafile
+// and MIDI writers and the palette checker. makedat is a program, not a
+// library, so its sources are compiled in here, file-local helpers and all.
+#include "tools/makedat/datafile_writer.cpp"
+#include "tools/makedat/instruments.cpp"
+#include "tools/makedat/midi_song.cpp"
+#include "tools/makedat/module_builder.cpp"
+#include "tools/makedat/palette.cpp"
+#include "tools/makedat/sounds.cpp"
+#include "tools/makedat/synth.cpp"
+#include "tools/makedat/tune.cpp"
+
+#include <unistd.h>
+#include <map>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+typedef std::vector<unsigned char> Bytes;
+
+// Notes are stored as 3579546 / Amiga period (0: no note); each channel's
+// reference octave (lead 4, bass 3, chords 4) plays at the middle octave's.
+TEST(Tune, CellsBecomeNotesSamplesAndVolumes)
+{
+    const int L = CH_LEAD, C = CH_CHORDS, D = CH_DRUMS;
+    const struct { int channel; const char *token; int period, sample, command = 0, parameter = 0; } cells[] = {
+        {L, "A4", 254, INS_LEAD}, {L, "C4", 428, INS_LEAD}, {L, "C5", 214, INS_LEAD}, {L, "G#4", 269, INS_LEAD},
+        {L, "C#4", 404, INS_LEAD}, {L, "Db4", 404, INS_LEAD}, {L, "B#4", 214, INS_LEAD}, {L, "Cb5", 226, INS_LEAD},
+        {CH_BASS, "A3", 254, INS_BASS}, {C, "A3m", 508, INS_MINOR}, {C, "A3M", 508, INS_MAJOR},
+        {D, "K", 428, INS_KICK}, {D, "S", 428, INS_SNARE}, {D, "H", 428, INS_HAT}, {D, "O", 428, INS_OPEN_HAT},
+        {D, "H:18", 428, INS_HAT, 0x0C, 0x18}, {L, "C5:40", 214, INS_LEAD, 0x0C, 64},
+        {C, "F3M:00", 640, INS_MAJOR, 0x0C, 0}, {L, ".", 0, 0, 0, 0}, {L, "-", 0, 0, 0x0C, 0},
+    };
+    for (const auto &c : cells) {
+        CellResult r = parse_cell(c.channel, c.token);
+        EXPECT_EQ(r.error, "") << c.token;
+        EXPECT_EQ(r.cell.note, c.period ? 3579546 / c.period : 0) << c.token;
+        EXPECT_EQ(std::make_tuple(r.cell.sample, r.cell.command, r.cell.parameter),
+                  std::make_tuple(c.sample, c.command, c.parameter)) << c.token;
+    }
+    // Mistakes are reported, not guessed; the period table reaches two octaves
+    // either side of the reference.
+    for (const char *bad : {"H4", "A", "a4", "A4:41", "A4:", "A4:zz", "A4x", "C1", "C9"})
+        EXPECT_NE(parse_cell(L, bad).error, "") << bad;
+    for (const char *bad : {"A3", "A3x"})
+        EXPECT_NE(parse_cell(C, bad).error, "") << bad;
+    for (const char *bad : {"X", "A4", "K:1g"})
+        EXPECT_NE(parse_cell(D, bad).error, "") << bad;
+    EXPECT_EQ(parse_cell(L, "C2").error + parse_cell(L, "B6").error, "");
+}
+
+std::string rows(int count, const char *token)
+{
+    std::string text;
+    for (int i = 0; i < count; i++)
+        text += std::string(token) + (i % 16 == 15 ? " | " : " ");
+    return text;
+}
+
+TEST(Tune, AChannelIsExactlySixtyFourRowsAndErrorsNameTheToken)
+{
+    std::vector<NOTE_INFO> notes(TUNE_ROWS * TUNE_CHANNELS);
+    std::string error;
+    EXPECT_TRUE(parse_channel((rows(63, ".") + "|K").c_str(), CH_DRUMS, notes.data(), &error)) << error;
+    EXPECT_EQ(notes[63 * TUNE_CHANNELS + CH_DRUMS].sample, INS_KICK) << "a bar line glued to a token";
+    EXPECT_EQ(notes[63 * TUNE_CHANNELS + CH_LEAD].sample, 0) << "another channel was written";
+    EXPECT_FALSE(parse_channel(rows(63, "K").c_str(), CH_DRUMS, notes.data(), &error));
+    EXPECT_FALSE(parse_channel(rows(65, "K").c_str(), CH_DRUMS, notes.data(), &error));
+    EXPECT_FALSE(parse_channel((rows(10, ".") + "Q7 " + rows(53, ".")).c_str(), CH_LEAD, notes.data(), &error));
+    EXPECT_NE(error.find("Q7"), std::string::npos) << error;
+}
+
+// A held note loops from loop_start to the end, seamless only when the loop
+// spans whole repetitions of the waveform; drums are one-shots that die away.
+TEST(Instruments, HeldNotesLoopWithoutAClickAndDrumsEndInSilence)
+{
+    const int repetition[MODULE_SAMPLE_COUNT + 1] = {0, 64, 128, 256, 640};   // frames; 0: a drum
+    for (int number = 1; number <= MODULE_SAMPLE_COUNT; number++) {
+        Instrument ins = make_instrument(number);
+        Bytes pcm = to_unsigned_8bit(ins.signal);
+        int length = (int)pcm.size(), frames = repetition[number];
+        ASSERT_GT(length, 100) << number;
+        ASSERT_EQ(ins.looped, frames > 0) << number;
+        if (!frames) {
+            EXPECT_EQ(pcm.back(), 128) << number;
+            continue;
+        }
+        EXPECT_EQ((length - ins.loop_start) % frames, 0) << number;
+        for (int i = ins.loop_start; i + frames < length; i++)
+            ASSERT_EQ(pcm[i], pcm[i + frames]) << number << " frame " << i;
+    }
+    Signal s;   // 8-bit offset binary, clamped
+    s.frames = {0.0, 1.0, -1.0, 0.5, 2.0, -2.0};
+    EXPECT_EQ(to_unsigned_8bit(s), (Bytes{128, 255, 1, 192, 255, 0}));
+}
+
+// Everything the builder writes reads back through the library's loader;
+// a short count or an uncreatable file is a failure.
+TEST(DatafileWriter, ObjectsReadBackAsTheLibrarysRecords)
+{
+    ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, atexit), 0);
+    set_color_depth(8);
+    std::string path = "/tmp/zq_makedat_" + std::to_string(getpid()) + ".dat";
+    BITMAP *bmp = create_bitmap_ex(8, 5, 3);
+    ASSERT_NE(bmp, nullptr);
+    for (int i = 0; i < 15; i++)
+        putpixel(bmp, i % 5, i / 5, i + 1);
+    Signal tone;
+    tone.rate = 11025;
+    tone.frames = {0.0, 0.5, -0.5, 1.0};
+    MidiSong song = make_credits_song();
+    DatWriter w;
+    ASSERT_TRUE(dat_open(&w, path.c_str(), 4));
+    dat_write_bitmap(&w, "PICTURE", bmp);
+    dat_write_data(&w, "NOTE", "hello");
+    dat_write_sample(&w, "TONE", tone);
+    dat_write_midi(&w, "SONG", song);
+    ASSERT_TRUE(dat_close(&w));
+    destroy_bitmap(bmp);
+
+    DATAFILE *d = load_datafile(path.c_str());
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d[0].type, DAT_BITMAP);
+    BITMAP *back = (BITMAP *)d[0].dat;
+    ASSERT_EQ(std::make_pair(back->w, back->h), std::make_pair(5, 3));
+    for (int i = 0; i < 15; i++)
+        EXPECT_EQ(getpixel(back, i % 5, i / 5), i + 1);
+    EXPECT_STREQ(get_datafile_property(&d[0], DAT_NAME), "PICTURE");
+    ASSERT_EQ(d[1].type, DAT_DATA);
+    EXPECT_EQ(std::string((const char *)d[1].dat, d[1].size), "hello");
+    ASSERT_EQ(d[2].type, DAT_SAMPLE);
+    SAMPLE *s = (SAMPLE *)d[2].dat;
+    EXPECT_EQ(std::make_tuple(s->bits, s->stereo, s->freq), std::make_tuple(8, 0, 11025));
+    EXPECT_EQ(Bytes((unsigned char *)s->data, (unsigned char *)s->data + s->len), to_unsigned_8bit(tone));
+    ASSERT_EQ(d[3].type, DAT_MIDI);
+    MIDI *midi = (MIDI *)d[3].dat;
+    EXPECT_EQ(midi->divisions, song.divisions);
+    for (int t = 0; t < MIDI_TRACKS; t++)
+        EXPECT_EQ(Bytes(midi->track[t].data, midi->track[t].data + midi->track[t].len),
+                  t < (int)song.tracks.size() ? song.tracks[t] : Bytes()) << "track " << t;
+    EXPECT_EQ(d[4].type, DAT_END);
+    unload_datafile(d);
+
+    DatWriter short_count, missing;
+    ASSERT_TRUE(dat_open(&short_count, path.c_str(), 3));
+    dat_write_data(&short_count, "ONLY", "1");
+    EXPECT_FALSE(dat_close(&short_count));
+    unlink(path.c_str());
+    EXPECT_FALSE(dat_open(&missing, "/nonexistent-directory/zorvane.dat", 1));
+    EXPECT_FALSE(dat_close(&missing));
+}
+
+TEST(Midi, VariableLengthDeltasAndEventOrder)
+{
+    const std::pair<unsigned long, Bytes> lengths[] = {
+        {0, {0x00}}, {0x7F, {0x7F}}, {0x80, {0x81, 0x00}}, {0x3FFF, {0xFF, 0x7F}}, {0x200000, {0x81, 0x80, 0x80, 0x00}}};
+    for (const auto &c : lengths) {
+        Bytes out;
+        put_variable_length(&out, c.first);
+        EXPECT_EQ(out, c.second) << c.first;
+    }
+    // Sorted by time, and at equal times a note-off before the next note-on.
+    Track t;
+    t.note(0, 96, 96, 60, 100);
+    t.note(0, 192, 96, 62, 100);
+    t.note(0, 0, 96, 64, 100);
+    EXPECT_EQ(encode(t), (Bytes{0x00, 0x90, 64, 100, 0x60, 0x80, 64, 0, 0x00, 0x90, 60, 100, 0x60, 0x80, 60, 0,
+                                0x00, 0x90, 62, 100, 0x60, 0x80, 62, 0, 0x00, 0xFF, 0x2F, 0x00}));
+}
+
+// Music, not a beep; and every note ends, so none hangs past the credits.
+TEST(Midi, CreditsSongIsATuneWhoseNotesAllEnd)
+{
+    MidiSong song = make_credits_song();
+    ASSERT_GE(song.tracks.size(), 3u);
+    int note_ons = 0;
+    for (const Bytes &track : song.tracks) {
+        ASSERT_GE(track.size(), 4u);
+        EXPECT_EQ(Bytes(track.end() - 3, track.end()), (Bytes{0xFF, 0x2F, 0x00}));
+        std::map<int, int> open;   // channel * 128 + key
+        for (size_t at = 0; at < track.size();) {
+            while (track[at] & 0x80)   // the delta time
+                at++;
+            int status = track[++at];
+            if (status == 0xFF) {
+                at += 3 + track[at + 2];
+                continue;
+            }
+            int kind = status & 0xF0, key = (status & 0x0F) * 128 + track[at + 1];
+            bool on = kind == 0x90 && track[at + 2] > 0;
+            if (kind == 0x90 || kind == 0x80)
+                open[key] += on ? 1 : -1;
+            note_ons += on;
+            at += (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
+        }
+        for (const auto &entry : open)
+            EXPECT_EQ(entry.second, 0) << "channel " << entry.first / 128 << " key " << entry.first % 128;
+    }
+    EXPECT_GE(note_ons, 100);
+}
+
+TEST(Palette, CheckerRefusesAnIllegibleTextColour)
+{
+    PALETTE pal;
+    build_palette(pal);
+    EXPECT_TRUE(palette_pairs_legible(pal));
+    pal[COL_PAUSE] = pal[COL_BUTTON_FACE];
+    EXPECT_FALSE(palette_pairs_legible(pal));
+    build_palette(pal);
+    pal[RAMP_NIGHT + RAMP_NIGHT_COUNT - 1] = pal[COL_TEXT];   // a pattern shade as light as text
+    EXPECT_FALSE(palette_pairs_legible(pal));
+}
+
+}  // namespace
