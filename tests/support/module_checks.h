@@ -1,13 +1,23 @@
 // What every module an importer returns must satisfy, whatever file it came
-// from: counts within the records' limits and every index that the player
-// follows (orders, cell samples, sample maps, envelope points, loops)
-// pointing inside what was allocated.
+// from: counts within the records' limits and every index the player follows
+// (orders, cell samples, sample maps, envelope points, loops) inside what was
+// allocated.
 #ifndef MODULE_CHECKS_H
 #define MODULE_CHECKS_H
 
+#include <functional>
+
 #include "jgmod.h"
+#include "support/packfile_helpers.h"
 
 // Adds a GoogleTest failure for every broken rule; `what` names the input.
 void expect_module_sane(const JGMOD *j, const char *what);
+
+// Loads every `step`-th prefix of `whole` (none when step is 0), then
+// `rounds` copies with `hits` bytes changed at random within the first
+// `span` bytes (0: anywhere): each gives a sane module, or, unless
+// `must_load`, a refusal.
+void expect_damage_safe(const Bytes &whole, const std::function<JGMOD *(const char *)> &load, size_t step,
+                        int rounds, int hits, bool must_load, size_t span = 0);
 
 #endif
