@@ -8,6 +8,8 @@
 
 namespace {
 
+typedef std::vector<int> Ints;
+
 class ProEffects : public EffectsFixture {
 protected:
     ProEffects() : EffectsFixture(3, 0) {}
@@ -25,43 +27,34 @@ TEST_F(ProEffects, ArpeggioCyclesBaseAndTwoOffsets)
         int period, parameter, tick1, tick2;
     } cases[] = {
         {table(24), 0x47, table(28), table(31)},
-        {1700, 0x30, table(28), 1700},         // between table notes: from the next one up
+        {1700, 0x30, table(28), 1700},  // between table notes: from the next one up
         {table(24), 0x04, table(24), table(28)},
-        {0, 0x47, 0, 0},                       // slid to or below 0: kept, no table read
+        {0, 0x47, 0, 0},  // slid to or below 0: kept, no table read
         {-20, 0x47, -20, -20},
     };
     for (const Case &k : cases) {
         CHANNEL_STATE &c = channel(8);
         parse_pro_arpeggio(0, k.parameter);
-        ASSERT_EQ(c.arpeggio_on, -1);
-        c.period = c.tick_period = k.period;
-        int expected[] = {k.period, k.tick1, k.tick2, k.period};
-        for (int tick = 1; tick < 4; tick++) {
-            mi.tick = tick;
-            do_arpeggio(0);
-            EXPECT_EQ(c.tick_period, expected[tick]) << k.period << " tick " << tick;
-            EXPECT_EQ(c.period, k.period);
-        }
+        c.period = k.period;
+        EXPECT_EQ(row(1, 4, do_arpeggio, &CHANNEL_STATE::tick_period),
+                  (Ints{k.tick1, k.tick2, k.period}))
+            << k.period;
     }
     CHANNEL_STATE &c = channel(3);  // far above the top of the table
     parse_pro_arpeggio(0, 0xFF);
-    mi.tick = 1;
-    do_arpeggio(0);
-    EXPECT_LT(c.tick_period, 3);
-    // Not set up without a note or with a zero parameter.
-    effects_reset_state(j);
-    parse_pro_arpeggio(0, 0x47);
-    EXPECT_EQ(ci[0].arpeggio_on, 0);
+    EXPECT_LT(row(1, 2, do_arpeggio, &CHANNEL_STATE::tick_period)[0], 3);
     channel(1712);
     parse_pro_arpeggio(0, 0);
-    EXPECT_EQ(ci[0].arpeggio_on, 0);
+    EXPECT_EQ(c.arpeggio_on, 0) << "a zero parameter: off";
+    channel(0);
+    parse_pro_arpeggio(0, 0x47);
+    EXPECT_EQ(c.arpeggio_on, 0) << "no note: off";
 }
 
 TEST_F(ProEffects, PitchSlidesShareOneMagnitudeAndTakeTheCommandsDirection)
 {
     CHANNEL_STATE &c = channel(1712);
     parse_pro_pitch_slide_up(0, 0x10);
-    EXPECT_EQ(c.pitch_slide_on, -1);
     EXPECT_EQ(c.pitch_slide, -64);
     parse_pro_pitch_slide_down(0, 0);
     EXPECT_EQ(c.pitch_slide, 64);
@@ -82,17 +75,10 @@ TEST_F(ProEffects, TonePortamentoNeedsANoteAndATargetThenReachesAndHoldsIt)
     parse_slide2period(0, 0x10, 8364);  // the note 1 above the stored value 8363
     EXPECT_EQ(c.porta_target, 1712);
     c.period = 1800;
-    for (int step : {1736, 1712, 1712}) {
-        do_slide2period(0);
-        EXPECT_EQ(c.period, step);
-        EXPECT_EQ(c.tick_period, step);
-    }
+    EXPECT_EQ(row(1, 4, do_slide2period, &CHANNEL_STATE::tick_period), (Ints{1736, 1712, 1712}));
     c.period = 1600;  // a zero speed keeps the magnitude, in the new direction
     parse_slide2period(0, 0, 0);
-    EXPECT_EQ(c.porta_speed, -64);
-    do_slide2period(0);
-    do_slide2period(0);
-    EXPECT_EQ(c.period, 1712) << "1728 passed the target";
+    EXPECT_EQ(row(1, 3, do_slide2period, &CHANNEL_STATE::period), (Ints{1664, 1712}));
 }
 
 TEST_F(ProEffects, VibratoNeedsANoteKeepsZeroNibblesAndWrapsItsPhase)
@@ -102,17 +88,10 @@ TEST_F(ProEffects, VibratoNeedsANoteKeepsZeroNibblesAndWrapsItsPhase)
     CHANNEL_STATE &c = channel(1712);
     parse_vibrato(0, 0xF8, 5);
     parse_vibrato(0, 0x03, 7);
-    EXPECT_EQ(c.vibrato_on, -1);
     EXPECT_EQ(c.vibrato_speed, 60);
     EXPECT_EQ(c.vibrato_depth, 3);
-    EXPECT_EQ(c.vibrato_shift, 7);
-    do_vibrato(0);
-    EXPECT_EQ(c.vibrato_pos, 0) << "tick 0 leaves the phase";
-    mi.tick = 1;
-    for (int pos : {60, 120, -76, -16, 44}) {
-        do_vibrato(0);
-        EXPECT_EQ(c.vibrato_pos, pos);
-    }
+    // Tick 0 leaves the phase; it wraps as a signed byte.
+    EXPECT_EQ(row(0, 6, do_vibrato, &CHANNEL_STATE::vibrato_pos), (Ints{0, 60, 120, -76, -16, 44}));
 }
 
 // Vibrato (depth 15, shift 4, on period 1000) and tremolo (depth 8, shift 6,
@@ -122,17 +101,15 @@ TEST_F(ProEffects, VibratoAndTremoloWaveforms)
     struct Case {
         int wave, pos, period, volume;
     } cases[] = {
-        {0, 64, 1239, 63},  {0, 32, 1168, 54},   {0, -64, 761, 1},  // sine
-        {1, 32, 1060, 40},  {1, -128, 761, 1},   {1, -64, 881, 17}, // ramp
-        {2, 4, 1239, 63},   {2, -4, 761, 1},                        // square
-        {6, -4, 761, 1},                                            // low two bits only
+        {0, 64, 1239, 63}, {0, 32, 1168, 54}, {0, -64, 761, 1},   // sine
+        {1, 32, 1060, 40}, {1, -128, 761, 1}, {1, -64, 881, 17},  // ramp
+        {2, 4, 1239, 63},  {2, -4, 761, 1},   {6, -4, 761, 1},    // square; low two bits only
     };
     parse_tremolo(1, 0x08, 6);
     EXPECT_EQ(ci[1].tremolo_on, -1) << "tremolo needs no note";
     CHANNEL_STATE &c = channel(1000);
     parse_vibrato(0, 0x0F, 4);
     parse_tremolo(0, 0x08, 6);
-    mi.tick = 0;
     for (const Case &k : cases) {
         c.vibrato_wave = c.tremolo_wave = k.wave;
         c.vibrato_pos = c.tremolo_pos = (signed char)k.pos;
@@ -141,29 +118,14 @@ TEST_F(ProEffects, VibratoAndTremoloWaveforms)
         EXPECT_EQ(c.tick_period, k.period) << "wave " << k.wave << " pos " << k.pos;
         EXPECT_EQ(c.tick_volume, k.volume) << "wave " << k.wave << " pos " << k.pos;
     }
-    c.vibrato_wave = c.tremolo_wave = 3;  // random: from the C library
-    c.vibrato_pos = c.tremolo_pos = 8;
+    EXPECT_EQ(c.volume, 32);
+    c.vibrato_wave = 3;  // random: from the C library
+    c.vibrato_pos = 8;
     srand(1234);
     int drawn = rand() % 255;
     srand(1234);
     do_vibrato(0);
     EXPECT_EQ(c.tick_period, 1000 + (drawn * 15 >> 4));
-    srand(99);
-    drawn = rand() % 255;
-    srand(99);
-    do_tremolo(0);
-    EXPECT_EQ(c.tick_volume, 32 + (drawn * 8 >> 6));
-    EXPECT_EQ(c.volume, 32);
-}
-
-TEST_F(ProEffects, VolumeSlideUpWinsOverDownAndZeroLeavesItOff)
-{
-    parse_pro_volume_slide(0, 0x12);
-    parse_pro_volume_slide(1, 0x03);
-    parse_pro_volume_slide(2, 0);
-    EXPECT_EQ(ci[0].volume_slide, 1);
-    EXPECT_EQ(ci[1].volume_slide, -3);
-    EXPECT_EQ(ci[2].volume_slide, 0);
 }
 
 TEST_F(ProEffects, FineSlidesNeedANoteAndShareAMemoryThatRepeatsInOneDirection)
@@ -172,82 +134,51 @@ TEST_F(ProEffects, FineSlidesNeedANoteAndShareAMemoryThatRepeatsInOneDirection)
         parse_extended_command(0, parameter);
     EXPECT_EQ(ci[0].period, 0);
     CHANNEL_STATE &c = channel(1712);
-    struct Step {
-        int parameter, period;
-    } steps[] = {
-        {0x23, 1724},  // fine down 3
-        {0x10, 1724},  // zero up after a down: nothing
-        {0x13, 1712}, {0x10, 1700},  // zero up after an up: again
-        {0x20, 1700},  // zero down after an up: nothing
-        {0x21, 1704}, {0x20, 1708},
-    };
-    for (const Step &s : steps) {
-        parse_extended_command(0, s.parameter);
-        EXPECT_EQ(c.period, s.period) << std::hex << s.parameter;
+    // Down 3; zero up after a down: nothing; up 3; zero up after an up:
+    // again; zero down after an up: nothing; down 1 and again.
+    int steps[][2] = {{0x23, 1724}, {0x10, 1724}, {0x13, 1712}, {0x10, 1700},
+                      {0x20, 1700}, {0x21, 1704}, {0x20, 1708}};
+    for (auto &s : steps) {
+        parse_extended_command(0, s[0]);
+        EXPECT_EQ(c.period, s[1]) << std::hex << s[0];
     }
     EXPECT_EQ(c.tick_period, 1712) << "fine slides change only the lasting period";
 }
 
-TEST_F(ProEffects, ImportersFineSlidesKeepSeparateMemoriesPerDirection)
+TEST_F(ProEffects, VolumeSlidesAndImportersFineSlidesWithMemories)
 {
-    CHANNEL_STATE &c = channel(1712);
-    for (auto s : {std::make_pair(0x112, 1704), {0x123, 1716}, {0x110, 1708}, {0x120, 1720}}) {
-        parse_extended_command(0, s.first);
-        EXPECT_EQ(c.period, s.second) << std::hex << s.first;
+    parse_pro_volume_slide(1, 0x12);
+    EXPECT_EQ(ci[1].volume_slide, 1) << "up wins over down";
+    CHANNEL_STATE &c = channel(1712, 30);
+    int steps[][3] = {{0x112, 1704, 30}, {0x123, 1716, 30}, {0x110, 1708, 30}, {0x120, 1720, 30},
+                      {0x135, 1720, 35}, {0x142, 1720, 33}, {0x140, 1720, 31}, {0x130, 1720, 36},
+                      {0xAF, 1720, 51},  {0xBF, 1720, 36}};
+    for (auto &s : steps) {
+        parse_extended_command(0, s[0]);
+        EXPECT_EQ(c.period, s[1]) << std::hex << s[0];
+        EXPECT_EQ(c.volume, s[2]) << std::hex << s[0];
     }
-    c.volume = 30;
-    effects_start_row(0);
-    for (auto s : {std::make_pair(0x135, 35), {0x142, 33}, {0x140, 31}, {0x130, 36}}) {
-        parse_extended_command(0, s.first);
-        EXPECT_EQ(c.volume, s.second) << std::hex << s.first;
-        EXPECT_EQ(c.tick_volume, s.second);
-    }
-}
-
-TEST_F(ProEffects, ExtendedVolumeCutDelayAndPan)
-{
-    CHANNEL_STATE &c = ci[0];
     c.volume = 60;
     parse_extended_command(0, 0xAF);
     EXPECT_EQ(c.volume, 75) << "clamped only at the voice update";
-    parse_extended_command(0, 0xBF);
-    EXPECT_EQ(c.volume, 60);
-    parse_extended_command(0, 0xC4);
-    EXPECT_EQ(c.note_cut, 4);
-    EXPECT_EQ(c.volume, 60) << "a later cut waits for its tick";
-    parse_extended_command(0, 0xC0);
-    EXPECT_EQ(c.volume, 0) << "cut on tick 0 silences at once";
-    parse_extended_command(0, 0x8F);
-    EXPECT_EQ(c.pan, 255);
-    // Swapped-nibble pan of the importers.
-    for (auto s : {std::make_pair(0x100, 136), {0x108, 0}, {0x10F, 119}}) {
-        parse_extended_command(0, s.first);
-        EXPECT_EQ(c.pan, s.second) << std::hex << s.first;
-    }
 }
 
-TEST_F(ProEffects, RowCommandsAndUnknownCodesDoNothingInTheChannelPass)
+TEST_F(ProEffects, NoteCutPanAndCodesThatDoNothingInTheChannelPass)
 {
-    CHANNEL_STATE &c = channel(1712);
-    c.volume = 20;
+    CHANNEL_STATE &c = channel(1712, 20);
     CHANNEL_STATE before = c;
     for (int code : {0x00, 0x05, 0x50, 0x62, 0x6F, 0xE3, 0xF1, 0x150, 0x16F, -5})
         parse_extended_command(0, code);
     EXPECT_EQ(memcmp(&before, &c, sizeof c), 0);
-    EXPECT_EQ(mi.pattern_delay, 0);
-}
-
-TEST_F(ProEffects, NoteDelayTriggersOnItsTickAndHoldsTheVoiceBefore)
-{
-    CHANNEL_STATE &c = ci[0];
-    parse_extended_command(0, 0xD3);
-    c.trigger = -1;  // the delayed note's own trigger from the note pass
-    for (int tick = 1; tick <= 3; tick++) {
-        mi.tick = tick;
-        do_delay_sample(0);
-        EXPECT_EQ(c.trigger, tick == 3 ? -1 : 0) << "tick " << tick;
+    parse_extended_command(0, 0xC4);
+    EXPECT_EQ(c.volume, 20) << "a later cut waits for its tick";
+    parse_extended_command(0, 0xC0);
+    EXPECT_EQ(c.volume, 0) << "cut on tick 0 silences at once";
+    // Pan, and the importers' swapped-nibble pan.
+    for (auto s : {std::make_pair(0x8F, 255), {0x100, 136}, {0x108, 0}, {0x10F, 119}}) {
+        parse_extended_command(0, s.first);
+        EXPECT_EQ(c.pan, s.second) << std::hex << s.first;
     }
-    EXPECT_EQ(c.note_delay, 0);
 }
 
 // break_order and break_row hold order + 1 and row + 1; 0 means none.
@@ -275,7 +206,7 @@ TEST_F(ProEffects, PositionJumpAndPatternBreak)
     };
     int saved = enable_lasttrk_loop;
     for (const Case &k : cases) {
-        effects_reset_state(j);
+        reset_state();
         resize_pattern(j, 1, k.rows1);
         mi.loop = k.loop;
         mi.order = k.order;
@@ -293,15 +224,12 @@ TEST_F(ProEffects, PositionJumpAndPatternBreak)
 
 TEST_F(ProEffects, SpeedUpToThirtyTwoIsTicksPerRowAboveIsBpm)
 {
-    do_pro_tempo_bpm(0);
-    EXPECT_EQ(mi.tempo, 6);
-    do_pro_tempo_bpm(32);
-    EXPECT_EQ(mi.tempo, 32);
-    EXPECT_EQ(mi.bpm, 125);
-    EXPECT_EQ(recorded_timer().install_calls, 0);
-    do_pro_tempo_bpm(33);
-    EXPECT_EQ(mi.tempo, 32);
+    for (auto s : {std::make_pair(0, 6), {32, 32}, {33, 32}}) {
+        do_pro_tempo_bpm(s.first);
+        EXPECT_EQ(mi.tempo, s.second) << s.first;
+    }
     EXPECT_EQ(mi.bpm, 33);
+    EXPECT_EQ(recorded_timer().install_calls, 1);
     EXPECT_EQ(recorded_timer().period, 71590860L / (33 * 24));
 }
 

@@ -6,6 +6,8 @@
 
 namespace {
 
+typedef std::vector<int> Ints;
+
 class XmEffects : public EffectsFixture {
 protected:
     XmEffects() : EffectsFixture(1, XM_MODE | LINEAR_MODE) {}
@@ -18,64 +20,39 @@ TEST_F(XmEffects, ArpeggioStepsSixtyFourPerSemitoneAndEndsAboveTheHighestNote)
     CHANNEL_STATE &c = channel(note2period(48, 128));
     ASSERT_EQ(c.period, 4608);
     parse_pro_arpeggio(0, 0x47);
-    int expected[] = {4608 - 4 * 64, 4608 - 7 * 64, 4608};
-    for (int tick = 1; tick < 4; tick++) {
-        mi.tick = tick;
-        do_arpeggio(0);
-        EXPECT_EQ(c.tick_period, expected[tick - 1]) << "tick " << tick;
-    }
+    EXPECT_EQ(row(1, 4, do_arpeggio, &CHANNEL_STATE::tick_period),
+              (Ints{4608 - 4 * 64, 4608 - 7 * 64, 4608}));
+    c.period = 100;  // above note 118, the highest
+    EXPECT_EQ(row(2, 3, do_arpeggio, &CHANNEL_STATE::tick_period), Ints{100});
+    c.period = 192;  // exactly the highest note
     parse_pro_arpeggio(0, 0x0F);
-    for (int period : {100, 192}) {  // above note 118, the highest; and exactly it
-        c.period = period;
-        mi.tick = 2;
-        do_arpeggio(0);
-        EXPECT_EQ(c.tick_period, period);
-    }
+    EXPECT_EQ(row(2, 3, do_arpeggio, &CHANNEL_STATE::tick_period), Ints{192});
 }
 
-TEST_F(XmEffects, VolumeSlideHighNibbleWinsAndZeroRepeats)
-{
-    CHANNEL_STATE &c = channel(4000, 32);
-    parse_xm_volume_slide(0, 0x35);
-    EXPECT_EQ(c.xm_volume_slide, 3);
-    parse_xm_volume_slide(0, 0x05);
-    parse_xm_volume_slide(0, 0);
-    EXPECT_EQ(c.xm_volume_slide_on, -1);
-    for (int tick = 1; tick < 4; tick++)
-        do_xm_volume_slide(0);
-    EXPECT_EQ(c.volume, 17);
-    EXPECT_EQ(c.tick_volume, 17);
-}
-
-TEST_F(XmEffects, PitchSlidesKeepSeparateMemoriesAndNeedANote)
+TEST_F(XmEffects, VolumeAndPitchSlidesKeepTheirOwnMemoriesAndNeedANote)
 {
     CHANNEL_STATE &c = channel(0);
     parse_xm_pitch_slide_up(0, 0x02);
     EXPECT_EQ(c.xm_slide_up_on, 0);
-    EXPECT_EQ(c.xm_slide_up, 0);
-    channel(4000);
+    channel(4000, 32);
+    parse_xm_volume_slide(0, 0x35);
+    EXPECT_EQ(c.xm_volume_slide, 3) << "the high nibble wins";
+    parse_xm_volume_slide(0, 0x05);
     parse_xm_pitch_slide_up(0, 0x02);
     parse_xm_pitch_slide_down(0, 0x05);
-    c.xm_slide_up_on = c.xm_slide_down_on = 0;
+    parse_xm_volume_slide(0, 0);
     parse_xm_pitch_slide_up(0, 0);
     parse_xm_pitch_slide_down(0, 0);
-    EXPECT_EQ(c.xm_slide_up_on, -1);
-    EXPECT_EQ(c.xm_slide_down_on, -1);
-    do_xm_pitch_slide_up(0);
-    do_xm_pitch_slide_down(0);
-    EXPECT_EQ(c.period, 4000 - 8 + 20);
-    EXPECT_EQ(c.tick_period, c.period);
+    EXPECT_EQ(row(1, 4, do_xm_volume_slide, &CHANNEL_STATE::tick_volume), (Ints{27, 22, 17}));
+    EXPECT_EQ(row(1, 3, do_xm_pitch_slide_up, &CHANNEL_STATE::tick_period), (Ints{3992, 3984}));
+    EXPECT_EQ(row(1, 3, do_xm_pitch_slide_down, &CHANNEL_STATE::period), (Ints{4004, 4024}));
 }
 
 TEST_F(XmEffects, PitchSlideUpStopsAtFortyAndDownNeverOverflows)
 {
     CHANNEL_STATE &c = channel(150);
     parse_xm_pitch_slide_up(0, 0x10);
-    for (int period : {86, 40, 40}) {
-        do_xm_pitch_slide_up(0);
-        EXPECT_EQ(c.period, period);
-        EXPECT_EQ(c.tick_period, period);
-    }
+    EXPECT_EQ(row(1, 4, do_xm_pitch_slide_up, &CHANNEL_STATE::period), (Ints{86, 40, 40}));
     c.tick_period = 30;  // a vibrato may take the tick's period lower
     do_xm_pitch_slide_up(0);
     EXPECT_EQ(c.tick_period, 40);
@@ -98,18 +75,14 @@ TEST_F(XmEffects, PanSlideRepeatsFromAMemoryApartFromTheVolumeColumns)
     EXPECT_EQ(c.pan_slide, 2);
     parse_volume_command(0, 0xE4, 0);
     parse_xm_pan_slide(0, 0x07);
-    EXPECT_EQ(c.pan_slide, -7);
     parse_volume_command(0, 0xE0, 0);
     EXPECT_EQ(c.pan_slide, 4);
     parse_xm_pan_slide(0, 0);
-    EXPECT_EQ(c.pan_slide, -7);
-    do_xm_pan_slide(0);
-    do_xm_pan_slide(0);
+    EXPECT_EQ(row(1, 3, do_xm_pan_slide, &CHANNEL_STATE::tick_pan), (Ints{93, 86}));
     EXPECT_EQ(c.pan, 86);
-    EXPECT_EQ(c.tick_pan, 86);
 }
 
-TEST_F(XmEffects, GlobalVolumeSlideClampsAtOnceAndRepeatsOnZero)
+TEST_F(XmEffects, GlobalVolumeSlideIsClampedAtOnceRepeatsAndActsPerChannel)
 {
     mi.global_volume = 60;
     parse_global_volume_slide(0, 0x30);
@@ -117,26 +90,19 @@ TEST_F(XmEffects, GlobalVolumeSlideClampsAtOnceAndRepeatsOnZero)
     EXPECT_EQ(mi.global_volume, 63);
     do_global_volume_slide(0);
     EXPECT_EQ(mi.global_volume, 64);
-    parse_global_volume_slide(0, 0x0F);
-    ci[0].global_slide_on = 0;
-    parse_global_volume_slide(0, 0);
-    EXPECT_EQ(ci[0].global_slide_on, -1);
-    parse_global_volume_slide(0, 0x100);  // no nibble set: keeps it too
-    for (int tick = 0; tick < 5; tick++)
-        do_global_volume_slide(0);
-    EXPECT_EQ(mi.global_volume, 0);
-}
-
-TEST_F(XmEffects, GlobalVolumeSlideOnTwoChannelsGoesTwiceAsFast)
-{
-    mi.global_volume = 40;
     parse_global_volume_slide(0, 0x02);
+    parse_global_volume_slide(0, 0);
     parse_global_volume_slide(3, 0x02);
+    parse_global_volume_slide(3, 0x100);  // no nibble set: repeats too
     for (int tick = 1; tick < 6; tick++) {
         do_global_volume_slide(0);
         do_global_volume_slide(3);
     }
-    EXPECT_EQ(mi.global_volume, 20);
+    EXPECT_EQ(mi.global_volume, 44) << "twice as fast on two channels";
+    parse_global_volume_slide(0, 0x0F);
+    for (int tick = 0; tick < 5; tick++)
+        do_global_volume_slide(0);
+    EXPECT_EQ(mi.global_volume, 0);
 }
 
 TEST_F(XmEffects, ExtraFinePortamentoKeepsAMemoryPerDirectionAndNeedsANote)
