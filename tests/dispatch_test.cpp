@@ -333,16 +333,9 @@ TEST_F(Dispatch, UnknownAndMissingFiles)
 // the counts are, give modules the player can use, or a refusal.
 TEST_F(Dispatch, DamagedSharedModulesLoadSafely)
 {
-    std::string folder = std::string(ZQ_SOURCE_DIR) + "/../shared/modules";
-    DIR *dir = opendir(folder.c_str());
-    if (dir == NULL)
+    std::vector<std::string> files = shared_module_files(ZQ_SOURCE_DIR, false);
+    if (files.empty())
         GTEST_SKIP() << "no shared module folder beside the source tree";
-    std::vector<std::string> files;
-    while (dirent *entry = readdir(dir)) {
-        if (entry->d_name[0] != '.' && strcmp(entry->d_name, "README.md") != 0)
-            files.push_back(folder + "/" + entry->d_name);
-    }
-    closedir(dir);
     enable_m15 = -1;
     testing::internal::CaptureStdout();  // IT names
     for (const std::string &path : files) {

@@ -1,5 +1,7 @@
 #include "support/module_files.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 
 ByteWriter &ByteWriter::text(const std::string &text, size_t width)
@@ -226,4 +228,28 @@ Bytes build_unreal_package(const Bytes &module, int offset)
     Bytes bytes = {0xC1, 0x83, 0x2A, 0x9E};
     ByteWriter(&bytes).fill(0, (size_t)offset - 4).append(module);
     return bytes;
+}
+
+std::string extension_of(const std::string &path)
+{
+    size_t dot = path.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+    return extension;
+}
+
+std::vector<std::string> shared_module_files(const std::string &source_dir, bool trackers_only)
+{
+    std::vector<std::string> files;
+    std::string folder = source_dir + "/../shared/modules";
+    DIR *dir = opendir(folder.c_str());
+    while (dirent *entry = dir != NULL ? readdir(dir) : NULL) {
+        std::string name = entry->d_name, kind = extension_of(name);
+        if (name[0] != '.' && name != "README.md" && (!trackers_only || kind == "mod" || kind == "s3m" || kind == "xm"))
+            files.push_back(folder + "/" + name);
+    }
+    if (dir != NULL)
+        closedir(dir);
+    std::sort(files.begin(), files.end());
+    return files;
 }

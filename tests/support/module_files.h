@@ -139,4 +139,10 @@ Bytes build_it(const std::string &name);
 // The package signature, filler up to `offset`, then the module.
 Bytes build_unreal_package(const Bytes &module, int offset);
 
+// The files of the shared module folder beside the source tree, sorted;
+// with `trackers_only`, only MOD, S3M and XM files. Empty without the folder.
+std::vector<std::string> shared_module_files(const std::string &source_dir, bool trackers_only);
+// The lower-case extension of a path, without the dot.
+std::string extension_of(const std::string &path);
+
 #endif
