@@ -1,34 +1,4 @@
-// JGM streams built byte by byte in tests.
 #include "support/jgm_stream.h"
-
-JgmStream &JgmStream::byte(int value)
-{
-    bytes_.push_back((unsigned char)value);
-    return *this;
-}
-
-JgmStream &JgmStream::word(int value)
-{
-    return byte(value & 0xFF).byte((value >> 8) & 0xFF);
-}
-
-JgmStream &JgmStream::dword(long value)
-{
-    return word((int)(value & 0xFFFF)).word((int)((value >> 16) & 0xFFFF));
-}
-
-JgmStream &JgmStream::repeat(int value, int count)
-{
-    for (int index = 0; index < count; index++)
-        byte(value);
-    return *this;
-}
-
-JgmStream &JgmStream::append(const Bytes &bytes)
-{
-    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-    return *this;
-}
 
 JgmStream &JgmStream::header(const JgmHeader &h)
 {
@@ -36,24 +6,15 @@ JgmStream &JgmStream::header(const JgmHeader &h)
         byte(*c);
     for (size_t index = 0; index < 28; index++)
         byte(index < h.name.size() ? h.name[index] : 0);
-    byte(h.unused[0]).byte(h.unused[1]);
-    return word(h.orders)
-        .word(h.patterns)
-        .word(h.channels)
-        .word(h.instruments)
-        .word(h.samples)
-        .word(h.tempo)
-        .word(h.bpm)
-        .word(h.global_volume)
-        .word(h.restart_order)
-        .word(h.flags);
+    byte(h.unused[0]).byte(h.unused[1]).word(h.orders).word(h.patterns).word(h.channels);
+    word(h.instruments).word(h.samples).word(h.tempo).word(h.bpm).word(h.global_volume);
+    return word(h.restart_order).word(h.flags);
 }
 
 JgmStream &JgmStream::sample(long length, long loop_start, long loop_end, int volume, int pan,
                              int transpose, int tuning, int bits, int loop_type, const Bytes &data)
 {
-    dword(length).dword(loop_start).dword(loop_end);
-    repeat(0, 4);  // automatic vibrato: type, sweep, depth, rate
+    dword(length).dword(loop_start).dword(loop_end).repeat(0, 4);
     byte(volume).byte(pan).byte(transpose).word(tuning).byte(bits).byte(loop_type);
     return append(data);
 }
@@ -63,10 +24,9 @@ JGMOD *load_jgm_bytes(const Bytes &bytes)
     install_allegro_for_files();
     ScratchFile file(bytes);
     PACKFILE *f = pack_fopen(file.path(), F_READ);
-    if (f == NULL)
-        return NULL;
-    JGMOD *j = load_jgm(f);
-    pack_fclose(f);
+    JGMOD *j = f ? load_jgm(f) : NULL;
+    if (f)
+        pack_fclose(f);
     return j;
 }
 
@@ -75,12 +35,9 @@ Bytes save_jgm_bytes(const JGMOD *j, int *result)
     install_allegro_for_files();
     ScratchFile file;
     PACKFILE *f = pack_fopen(file.path(), F_WRITE);
-    if (f == NULL) {
-        *result = -2;
-        return Bytes();
-    }
-    *result = save_jgm(f, j);
-    pack_fclose(f);
+    *result = save_jgm(f, j);  // refuses a file that did not open
+    if (f)
+        pack_fclose(f);
     return file.read();
 }
 
@@ -88,36 +45,24 @@ JgmStream example_note_number_stream()
 {
     JgmHeader h;
     h.name = "round trip";
-    h.orders = 3;
-    h.patterns = 2;
-    h.channels = 3;
-    h.instruments = 1;
-    h.samples = 3;
-    h.tempo = 3;
-    h.bpm = 140;
-    h.global_volume = 50;
-    h.restart_order = 1;
+    h.orders = 3, h.patterns = 2, h.channels = 3, h.instruments = 1, h.samples = 3;
+    h.tempo = 3, h.bpm = 140, h.global_volume = 50, h.restart_order = 1;
     h.flags = XM_MODE | LINEAR_MODE;
     JgmStream s;
-    s.header(h).byte(0).byte(128).byte(255).byte(1).byte(0).byte(1);
-    for (int note = 0; note < 96; note++)
-        s.byte(note < 48 ? 1 : 2);
+    s.header(h).byte(0).byte(128).byte(255).byte(1).byte(0).byte(1).repeat(1, 48).repeat(2, 48);
     for (int envelope = 0; envelope < 2; envelope++) {
         for (int point = 0; point < 12; point++)
             s.word(point * 7 + envelope).word(point < 3 ? 64 - point : 0);
         s.byte(3).byte(envelope ? 1 : 7).byte(1).byte(0).byte(2);
     }
-    s.word(0x0400);
-    s.dword(0);
+    s.word(0x0400).dword(0);
     s.sample(5, 1, 4, 64, 32, 0xF4, 140, 8, LOOP_FORWARD, {0x80, 0xFF, 0x00, 0x7F, 0x81});
     s.sample(2, 0, 2, 10, 250, 5, 128, 16, LOOP_PINGPONG, {0x00, 0x80, 0xFF, 0x7F});
-    // Pattern 0: 2 rows.
-    s.word(2);
-    s.byte(0x81).byte(49).byte(0x02).byte(0x83).byte(0xFE).byte(0xFF).byte(12);  // notes
-    s.byte(0x81).byte(1).byte(0x04).byte(0x81).byte(2);                         // samples
-    s.byte(0x06);                                                               // volumes
-    s.byte(0x02).byte(0x81).byte(0x0C).byte(0x03);                              // commands
-    s.byte(0x02).byte(0x82).word(0xFFFF).word(0x0100).byte(0x02);               // parameters
+    // Pattern 0, 2 rows: notes, samples, volumes, commands, parameters.
+    s.word(2).byte(0x81).byte(49).byte(0x02).byte(0x83).byte(0xFE).byte(0xFF).byte(12);
+    s.byte(0x81).byte(1).byte(0x04).byte(0x81).byte(2).byte(0x06);
+    s.byte(0x02).byte(0x81).byte(0x0C).byte(0x03);
+    s.byte(0x02).byte(0x82).word(0xFFFF).word(0x0100).byte(0x02);
     // Pattern 1: 64 rows of which only the last cell has a value.
     s.word(64);
     for (int plane = 0; plane < 5; plane++) {
@@ -133,18 +78,10 @@ JgmStream example_period_stream()
 {
     JgmHeader h;
     h.name = "periods";
-    h.orders = 1;
-    h.patterns = 1;
-    h.channels = 4;
-    h.samples = 1;
+    h.orders = 1, h.patterns = 1, h.channels = 4, h.samples = 1;
     JgmStream s;
     s.header(h).byte(0).byte(255).byte(255).byte(0).byte(0);
-    s.sample(3, 0, 0, 64, 128, 0, 8363, 8, 0, {1, 2, 3});
-    s.word(1);
+    s.sample(3, 0, 0, 64, 128, 0, 8363, 8, 0, {1, 2, 3}).word(1);
     s.byte(0x84).word(428).word(0xFFFF).word(0xFFFE).word(113);
-    s.byte(0x81).byte(1).byte(0x03);
-    s.byte(0x04);
-    s.byte(0x04);
-    s.byte(0x04);
-    return s;
+    return s.byte(0x81).byte(1).byte(0x03).byte(0x04).byte(0x04).byte(0x04);
 }

@@ -1,12 +1,6 @@
-// JGM streams built byte by byte in tests, and short ways to load and save
-// them.
-//
-//   JgmHeader h;                      // 1 channel, nothing else; edit fields
-//   h.channels = 4; h.samples = 1;
-//   JgmStream s;
-//   s.header(h).repeat(128, 4)        // channel pans
-//    .dword(0);                       // an empty sample
-//   JGMOD *j = load_jgm_bytes(s.data());
+// JGM streams built byte by byte in tests:
+//   JgmHeader h;  h.samples = 1;              // 1 channel by default
+//   JgmStream s;  s.header(h).byte(128).dword(0);  // pan, an empty sample
 #ifndef JGM_STREAM_H
 #define JGM_STREAM_H
 
@@ -19,27 +13,19 @@
 struct JgmHeader {
     std::string name;
     int unused[2] = {0, 0};  // the two bytes after the name
-    int orders = 0;
-    int patterns = 0;
-    int channels = 1;
-    int instruments = 0;
-    int samples = 0;
-    int tempo = 6;
-    int bpm = 125;
-    int global_volume = 64;
-    int restart_order = 0;
-    int flags = 0;
+    int orders = 0, patterns = 0, channels = 1, instruments = 0, samples = 0;
+    int tempo = 6, bpm = 125, global_volume = 64, restart_order = 0, flags = 0;
 };
 
 class JgmStream {
 public:
-    JgmStream &byte(int value);
-    JgmStream &word(int value);             // 16 bits, little-endian
-    JgmStream &dword(long value);           // 32 bits, little-endian
-    JgmStream &repeat(int value, int count);  // count equal bytes
-    JgmStream &append(const Bytes &bytes);
-    JgmStream &header(const JgmHeader &h);  // signature, name, unused bytes, ten words
-    // A non-empty sample: its 23-byte header followed by `data`.
+    JgmStream &byte(int value) { bytes_.push_back((unsigned char)value); return *this; }
+    JgmStream &word(int value) { return byte(value).byte(value >> 8); }  // little-endian
+    JgmStream &dword(long value) { return word((int)value).word((int)(value >> 16)); }
+    JgmStream &repeat(int value, int count) { bytes_.insert(bytes_.end(), count, value); return *this; }
+    JgmStream &append(const Bytes &b) { bytes_.insert(bytes_.end(), b.begin(), b.end()); return *this; }
+    JgmStream &header(const JgmHeader &h);
+    // A non-empty sample: its 23-byte header (vibrato bytes 0) and `data`.
     JgmStream &sample(long length, long loop_start, long loop_end, int volume, int pan,
                       int transpose, int tuning, int bits, int loop_type, const Bytes &data);
     const Bytes &data() const { return bytes_; }
@@ -48,18 +34,14 @@ private:
     Bytes bytes_;
 };
 
-// Two complete streams in the writer's own run coding, so that saving what
-// they load gives them back byte for byte: a note-number module with an
-// instrument, an empty, an 8-bit and a 16-bit sample and runs across rows;
-// and a period module with note cut and key-off markers.
+// Streams in the writer's own run coding, so saving what they load gives
+// them back byte for byte: a note-number module (instrument; empty, 8- and
+// 16-bit samples; runs across rows) and a period module with cut and key-off.
 JgmStream example_note_number_stream();
 JgmStream example_period_stream();
 
-// Loads a stream from a scratch file through the library's normal packfile.
+// Through a scratch file and the library's normal packfile.
 JGMOD *load_jgm_bytes(const Bytes &bytes);
-
-// Saves a module to a scratch file and returns its bytes; *result gets
-// save_jgm's result.
-Bytes save_jgm_bytes(const JGMOD *j, int *result);
+Bytes save_jgm_bytes(const JGMOD *j, int *result);  // *result: save_jgm's
 
 #endif

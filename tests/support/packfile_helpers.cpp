@@ -1,8 +1,6 @@
-// Packed files for tests: scratch files and packfiles over memory.
 #include "support/packfile_helpers.h"
 
 #include <errno.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -10,23 +8,18 @@
 
 void install_allegro_for_files()
 {
-    static bool installed = false;
-    if (!installed) {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        installed = true;
-    }
+    static bool installed = install_allegro(SYSTEM_NONE, &errno, atexit) == 0;
+    (void)installed;
 }
 
 Bytes read_file_bytes(const char *path)
 {
     Bytes bytes;
-    FILE *file = fopen(path, "rb");
-    if (file == NULL)
-        return bytes;
-    int c;
-    while ((c = fgetc(file)) != EOF)
-        bytes.push_back((unsigned char)c);
-    fclose(file);
+    if (FILE *file = fopen(path, "rb")) {
+        for (int c; (c = fgetc(file)) != EOF;)
+            bytes.push_back((unsigned char)c);
+        fclose(file);
+    }
     return bytes;
 }
 
@@ -47,102 +40,57 @@ ScratchFile::ScratchFile(const Bytes &bytes)
     if (descriptor < 0)
         throw std::runtime_error("cannot create a scratch file");
     close(descriptor);
-    path_ = pattern;
-    write_file_bytes(path(), bytes);
+    write_file_bytes((path_ = pattern).c_str(), bytes);
 }
 
-ScratchFile::~ScratchFile()
-{
-    remove(path_.c_str());
-}
+namespace {
 
-Bytes ScratchFile::read() const
-{
-    return read_file_bytes(path());
-}
-
-const PACKFILE_VTABLE MemoryPackfile::vtable_ = {
-    fclose_, getc_, ungetc_, fread_, putc_, fwrite_, fseek_, feof_, ferror_,
-};
-
-MemoryPackfile::MemoryPackfile(const Bytes &bytes) : bytes_(bytes) {}
-
-PACKFILE *MemoryPackfile::open()
-{
-    position_ = 0;
-    return pack_fopen_vtable(&vtable_, this);
-}
-
-int MemoryPackfile::fclose_(void *)
-{
-    return 0;
-}
-
-int MemoryPackfile::getc_(void *self)
+int memory_getc(void *self)
 {
     MemoryPackfile *m = (MemoryPackfile *)self;
-    if (m->position_ >= m->bytes_.size())
-        return EOF;
-    return m->bytes_[m->position_++];
+    return m->position < m->data.size() ? m->data[m->position++] : EOF;
 }
 
-int MemoryPackfile::ungetc_(int c, void *self)
+int memory_putc(int c, void *self)
 {
     MemoryPackfile *m = (MemoryPackfile *)self;
-    if (m->position_ == 0)
+    if (m->put_attempts++, m->put_limit >= 0 && (long)m->data.size() >= m->put_limit)
         return EOF;
-    m->bytes_[--m->position_] = (unsigned char)c;
-    return c;
-}
-
-long MemoryPackfile::fread_(void *p, long n, void *self)
-{
-    long count = 0;
-    for (; count < n; count++) {
-        int c = getc_(self);
-        if (c == EOF)
-            break;
-        ((unsigned char *)p)[count] = (unsigned char)c;
-    }
-    return count;
-}
-
-int MemoryPackfile::putc_(int c, void *self)
-{
-    MemoryPackfile *m = (MemoryPackfile *)self;
-    m->put_attempts++;
-    if (m->put_limit >= 0 && (long)m->bytes_.size() >= m->put_limit)
-        return EOF;
-    m->bytes_.push_back((unsigned char)c);
+    m->data.push_back((unsigned char)c);
     return c & 0xFF;
 }
 
-long MemoryPackfile::fwrite_(const void *p, long n, void *self)
-{
-    long count = 0;
-    for (; count < n; count++) {
-        if (putc_(((const unsigned char *)p)[count], self) == EOF)
-            break;
-    }
-    return count;
-}
+const PACKFILE_VTABLE memory_vtable = {
+    [](void *) { return 0; }, memory_getc,
+    [](int c, void *self) {  // ungetc
+        MemoryPackfile *m = (MemoryPackfile *)self;
+        return m->position == 0 ? EOF : (m->data[--m->position] = (unsigned char)c);
+    },
+    [](void *p, long n, void *self) {
+        long count = 0;
+        for (int c; count < n && (c = memory_getc(self)) != EOF; count++)
+            ((unsigned char *)p)[count] = (unsigned char)c;
+        return count;
+    },
+    memory_putc,
+    [](const void *p, long n, void *self) {
+        long count = 0;
+        while (count < n && memory_putc(((const unsigned char *)p)[count], self) != EOF)
+            count++;
+        return count;
+    },
+    [](void *self, int offset) {  // relative seek
+        MemoryPackfile *m = (MemoryPackfile *)self;
+        return offset < 0 || m->position + offset > m->data.size() ? -1 : (m->position += offset, 0);
+    },
+    [](void *self) { return (int)(((MemoryPackfile *)self)->position >= ((MemoryPackfile *)self)->data.size()); },
+    [](void *) { return 0; },
+};
 
-int MemoryPackfile::fseek_(void *self, int offset)
-{
-    MemoryPackfile *m = (MemoryPackfile *)self;
-    if (offset < 0 || m->position_ + offset > m->bytes_.size())
-        return -1;
-    m->position_ += offset;
-    return 0;
-}
+}  // namespace
 
-int MemoryPackfile::feof_(void *self)
+PACKFILE *MemoryPackfile::open()
 {
-    MemoryPackfile *m = (MemoryPackfile *)self;
-    return m->position_ >= m->bytes_.size();
-}
-
-int MemoryPackfile::ferror_(void *)
-{
-    return 0;
+    position = 0;
+    return pack_fopen_vtable(&memory_vtable, this);
 }
