@@ -180,6 +180,7 @@ TEST_F(S3mEffects, VolumeColumnCommands)
 
 TEST_F(S3mEffects, BpmSetAndSlidesStopAtTheirLimits)
 {
+    int installs = recorded_timer().install_calls;
     struct Case {
         int bpm, parameter, times, want;
     } cases[] = {
@@ -194,7 +195,7 @@ TEST_F(S3mEffects, BpmSetAndSlidesStopAtTheirLimits)
         EXPECT_EQ(mi.bpm, k.want) << k.bpm << " " << std::hex << k.parameter;
     }
     EXPECT_EQ(recorded_timer().period, 71590860L / (299 * 24));
-    EXPECT_EQ(recorded_timer().install_calls, 28) << "once per command, slides included";
+    EXPECT_EQ(recorded_timer().install_calls, installs + 28) << "once per command, slides too";
 }
 
 }  // namespace

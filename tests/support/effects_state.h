@@ -1,72 +1,35 @@
-// A fixture that puts the song and channel state where play_mod leaves it,
-// without the engine, so the effect handlers can be called one by one.
+// A fixture that puts a song where play_mod leaves it, before any tick, so
+// the effect handlers can be called one by one and their state checked.
 #ifndef EFFECTS_STATE_H
 #define EFFECTS_STATE_H
 
-#include <string.h>
-
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "support/player_fixture.h"
 
-#include "jgmod_internal.h"
-#include "support/module_builder.h"
-#include "support/timer_recorder.h"
-
-// A current 4-channel module of 64-row patterns; the timer is recorded since
-// bpm commands re-install the tick handler.
-class EffectsFixture : public testing::Test {
+// A 4-channel module of 64-row patterns, playing (looped) on recorded voices.
+class EffectsFixture : public PlayerFixture {
 protected:
     EffectsFixture(int patterns, int flags) : patterns_(patterns), flags_(flags) {}
 
     void SetUp() override
     {
-        timer_recorder_install();
-        j = build_module(4, patterns_, 64, 2, flags_, flags_ ? 2 : 0);
-        reset_state();
+        PlayerFixture::SetUp();
+        j = keep(build_module(4, patterns_, 64, 2, flags_, flags_ ? 2 : 0));
+        restart();
+        fresh_ = ci[0];
     }
 
-    void TearDown() override
+    void restart()
     {
-        of = NULL;
-        destroy_mod(j);
-        timer_recorder_remove();
+        play_mod(j, 1);
+        mi.tick = 0;
     }
 
-    // The song start of j, with the extra-fine memories cleared too.
-    void reset_state()
-    {
-        of = j;
-        memset(&mi, 0, sizeof mi);
-        mi.voice_count = mi.channel_count = j->channel_count;
-        mi.flags = j->flags;
-        mi.bpm = j->bpm;
-        mi.tempo = j->tempo;
-        mi.global_volume = j->global_volume;
-        mi.speed_ratio = mi.pitch_ratio = 100;
-        mi.pattern = j->order_table[0];
-        mi.loop = mi.playing = -1;
-        for (int chan = 0; chan < MAX_ALLEG_VOICE; chan++)
-            reset_channel(chan);
-    }
-
-    void reset_channel(int chan)
-    {
-        CHANNEL_STATE &c = ci[chan];
-        memset(&c, 0, sizeof c);
-        c.fade_volume = 32768;
-        c.volume_env.output = 64;
-        c.pan_env.output = 32;
-        c.tremolo_shift = 6;
-        c.vibrato_shift = 5;
-        c.tuning = (j->flags & XM_MODE) ? 0 : 8363;
-        c.pan = j->channel_pan[chan];
-    }
-
-    // Channel 0 afresh, starting a row with a note of this period.
+    // Channel 0 as at the song start, beginning a row with a note of this period.
     CHANNEL_STATE &channel(int period, int volume = 32, int pan = 128)
     {
-        reset_channel(0);
+        ci[0] = fresh_;
         ci[0].period = period;
         ci[0].volume = volume;
         ci[0].pan = pan;
@@ -98,6 +61,7 @@ protected:
 
 private:
     int patterns_, flags_;
+    CHANNEL_STATE fresh_;
 };
 
 #endif
