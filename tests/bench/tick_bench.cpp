@@ -24,25 +24,18 @@ const JGMOD_VOICE_DRIVER silent_voices = {
 };
 const JGMOD_TIMER_DRIVER idle_timer = {[](void (*)(void), long) { return 0; }, [](void (*)(void)) {}};
 
-// Effects that keep working on the ticks after the first: (command, parameter).
-const int kEffects[kChannels][2] = {
-    {0x00, 0x47}, {0x01, 0x02}, {0x02, 0x02}, {0x03, 0x08}, {0x04, 0x48}, {0x05, 0x01},
-    {0x06, 0x10}, {0x07, 0x44}, {0x0A, 0x01}, {0x0E, 0x93}, {0x11, 0x01}, {0x12, 0x01},
-    {0x13, 0x01}, {0x14, 0x21}, {0x15, 0x37}, {0x16, 0x10}, {0x17, 0x01}, {0x18, 0x83},
-    {0x19, 0x44}, {0x1B, 0x48}, {0x1E, 0x01}, {0x1F, 0x01}, {0x20, 0x01}, {0x21, 0x10},
-    {0x22, 0x01}, {0x23, 0x01}, {0x26, 0x01}, {0x0E, 0x11}, {0x0E, 0x21}, {0x27, 0x11},
-    {0x25, 0x04}, {0x0E, 0xC5},
+// Effects that keep working on the ticks after the first: command << 8 | parameter.
+const int kEffects[kChannels] = {
+    0x0047, 0x0102, 0x0202, 0x0308, 0x0448, 0x0501, 0x0610, 0x0744, 0x0A01, 0x0E93, 0x1101,
+    0x1201, 0x1301, 0x1421, 0x1537, 0x1610, 0x1701, 0x1883, 0x1944, 0x1B48, 0x1E01, 0x1F01,
+    0x2001, 0x2110, 0x2201, 0x2301, 0x2601, 0x0E11, 0x0E21, 0x2711, 0x2504, 0x0EC5,
 };
 
-template <typename T>
-T *zeroed(int count)
-{
-    return (T *)jgmod_calloc((long)sizeof(T) * count);
-}
+#define ZEROED(type, count) ((type *)jgmod_calloc((long)sizeof(type) * (count)))
 
 JGMOD *build_busy_module()
 {
-    JGMOD *j = zeroed<JGMOD>(1);
+    JGMOD *j = ZEROED(JGMOD, 1);
     j->flags = XM_MODE | LINEAR_MODE;
     j->channel_count = kChannels;
     j->tempo = 6;
@@ -51,12 +44,12 @@ JGMOD *build_busy_module()
     j->order_count = j->pattern_count = j->sample_count = j->instrument_count = 1;
     for (int channel = 0; channel < MAX_ALLEG_VOICE; channel++)
         j->channel_pan[channel] = 128;
-    j->sample_info = zeroed<SAMPLE_INFO>(1);
+    j->sample_info = ZEROED(SAMPLE_INFO, 1);
     j->sample_info[0] = {1024, 128, 0, 64, 128, 0, 1024, LOOP_FORWARD, 0, 0, 0, 0};
-    j->samples = zeroed<SAMPLE>(1);
+    j->samples = ZEROED(SAMPLE, 1);
     j->samples[0] = SAMPLE{8, 0, 1000, 0, 1024, 0, 1024, 0, jgmod_calloc(1024)};
     // Looping volume and pan envelopes, and a fade-out.
-    INSTRUMENT_INFO *ii = j->instrument_info = zeroed<INSTRUMENT_INFO>(1);
+    INSTRUMENT_INFO *ii = j->instrument_info = ZEROED(INSTRUMENT_INFO, 1);
     const int ticks[] = {0, 8, 16, 24}, values[] = {64, 40, 56, 20};
     for (int point = 0; point < 4; point++) {
         ii->volume_env_tick[point] = ii->pan_env_tick[point] = ticks[point];
@@ -68,18 +61,16 @@ JGMOD *build_busy_module()
     ii->volume_env_loop_start = ii->pan_env_loop_start = 1;
     ii->volume_env_loop_end = ii->pan_env_loop_end = 3;
     ii->fadeout = 256;
-    j->pattern_info = zeroed<PATTERN_INFO>(1);
+    j->pattern_info = ZEROED(PATTERN_INFO, 1);
     j->pattern_info[0].row_count = kRows;
-    j->pattern_info[0].notes = zeroed<NOTE_INFO>(kRows * kChannels);
+    j->pattern_info[0].notes = ZEROED(NOTE_INFO, kRows * kChannels);
     for (int row = 0; row < kRows; row++) {
         for (int channel = 0; channel < kChannels; channel++) {
             NOTE_INFO *cell = get_note(j, 0, row, channel);
-            if (row % 8 == 0) {  // a fresh note now and then keeps the slides in range
-                cell->sample = 1;
-                cell->note = 37 + channel % 24;
-            }
-            cell->command = kEffects[channel][0];
-            cell->parameter = kEffects[channel][1];
+            cell->sample = row % 8 ? 0 : 1;  // a fresh note now and then keeps slides in range
+            cell->note = row % 8 ? 0 : 37 + channel % 24;
+            cell->command = kEffects[channel] >> 8;
+            cell->parameter = kEffects[channel] & 0xFF;
         }
     }
     return j;
