@@ -11,22 +11,18 @@ namespace {
 enum { ON = 1, SUSTAIN = 2, LOOP = 4 };
 
 typedef std::vector<int> Ints;
-typedef std::vector<std::pair<int, int>> Points;  // (tick, value)
 
-// Starts an envelope the way a note start does.
-ENVELOPE_STATE make_envelope(const Points &points, int flags, int loop_start = 0,
-                             int loop_end = 0, int sustain_start = 0, int sustain_end = 0)
+// Starts an envelope of (tick, value) points the way a note start does;
+// `at` holds loop start, loop end, sustain start and sustain end.
+ENVELOPE_STATE make_envelope(const std::vector<std::pair<int, int>> &points, int flags,
+                             Ints at = {0, 0, 0, 0})
 {
-    int values[ENVELOPE_POINTS] = {0};
-    int ticks[ENVELOPE_POINTS] = {0};
-    for (size_t i = 0; i < points.size(); i++) {
-        ticks[i] = points[i].first;
-        values[i] = points[i].second;
-    }
+    int values[ENVELOPE_POINTS] = {0}, ticks[ENVELOPE_POINTS] = {0};
+    for (size_t i = 0; i < points.size(); i++)
+        ticks[i] = points[i].first, values[i] = points[i].second;
     ENVELOPE_STATE es = ENVELOPE_STATE();
     es.output = 64;
-    start_envelope(&es, values, ticks, flags, (int)points.size(), loop_start, loop_end,
-                   sustain_start, sustain_end);
+    start_envelope(&es, values, ticks, flags, (int)points.size(), at[0], at[1], at[2], at[3]);
     return es;
 }
 
@@ -47,38 +43,37 @@ TEST(Envelope, SustainLoopAndHoldBeforeAndAfterKeyOff)
 {
     struct Case {
         const char *what;
-        Points points;
-        int flags, loop_start, loop_end, sustain_start, sustain_end;
+        ENVELOPE_STATE es;
         Ints held, released;  // before key-off, then after
     } cases[] = {
-        {"ramp, then holds its last point", {{0, 64}, {10, 0}}, ON, 0, 0, 0, 0,
+        {"ramp, then holds its last point", make_envelope({{0, 64}, {10, 0}}, ON),
          {64, 58, 52, 45, 39, 32, 26, 20, 13, 7, 0, 0, 0}, {0}},
-        {"sustain at point 0", {{0, 64}, {10, 0}}, ON | SUSTAIN, 0, 0, 0, 0, Ints(20, 64),
+        {"sustain at point 0", make_envelope({{0, 64}, {10, 0}}, ON | SUSTAIN), Ints(20, 64),
          {64, 58, 52, 45}},
-        {"sustain in the middle", {{0, 0}, {4, 64}, {8, 32}}, ON | SUSTAIN, 0, 0, 1, 1,
+        {"sustain in the middle",
+         make_envelope({{0, 0}, {4, 64}, {8, 32}}, ON | SUSTAIN, {0, 0, 1, 1}),
          {0, 16, 32, 48, 64, 64, 64, 64}, {64, 56, 48, 40, 32, 32}},
-        {"sustain range", {{0, 0}, {2, 20}, {4, 40}, {6, 0}}, ON | SUSTAIN, 0, 0, 1, 2,
+        {"sustain range",
+         make_envelope({{0, 0}, {2, 20}, {4, 40}, {6, 0}}, ON | SUSTAIN, {0, 0, 1, 2}),
          {0, 10, 20, 30, 20, 30, 20, 30, 20}, {30, 40, 20, 0, 0}},
-        {"loop, with or without key-off", {{0, 0}, {2, 40}, {4, 20}}, ON | LOOP, 1, 2, 0, 0,
+        {"loop, with or without key-off",
+         make_envelope({{0, 0}, {2, 40}, {4, 20}}, ON | LOOP, {1, 2, 0, 0}),
          {0, 20, 40, 30, 40, 30, 40, 30}, {40, 30, 40, 30}},
-        {"single-point loop", {{0, 0}, {2, 40}, {4, 20}}, ON | LOOP, 1, 1, 0, 0,
+        {"single-point loop", make_envelope({{0, 0}, {2, 40}, {4, 20}}, ON | LOOP, {1, 1, 0, 0}),
          {0, 20, 40, 40, 40, 40}, {40}},
-        {"sustain before loop", {{0, 64}, {2, 32}, {4, 0}, {6, 32}}, ON | SUSTAIN | LOOP, 2, 3,
-         1, 1, {64, 48, 32, 32, 32}, {32, 16, 0, 16, 0, 16, 0, 16, 0}},
-        {"one point", {{3, 17}}, ON, 0, 0, 0, 0, Ints(5, 17), {17}},
-        {"points at one tick: no division by zero", {{0, 10}, {0, 50}, {2, 30}}, ON, 0, 0, 0, 0,
-         {10, 40, 30, 30}, {30}},
-        {"off: the default", {{0, 10}, {4, 50}}, SUSTAIN | LOOP, 0, 0, 0, 0, Ints(3, 64), {64}},
-        {"no points: the default", {}, ON, 0, 0, 0, 0, Ints(3, 64), {64}},
+        {"sustain before loop",
+         make_envelope({{0, 64}, {2, 32}, {4, 0}, {6, 32}}, ON | SUSTAIN | LOOP, {2, 3, 1, 1}),
+         {64, 48, 32, 32, 32}, {32, 16, 0, 16, 0, 16, 0, 16, 0}},
+        {"one point", make_envelope({{3, 17}}, ON), Ints(5, 17), {17}},
+        {"points at one tick: no division by zero",
+         make_envelope({{0, 10}, {0, 50}, {2, 30}}, ON), {10, 40, 30, 30}, {30}},
+        {"off: the default", make_envelope({{0, 10}, {4, 50}}, SUSTAIN | LOOP), Ints(3, 64), {64}},
+        {"no points: the default", make_envelope({}, ON), Ints(3, 64), {64}},
     };
-    for (const Case &k : cases) {
-        ENVELOPE_STATE es = make_envelope(k.points, k.flags, k.loop_start, k.loop_end,
-                                          k.sustain_start, k.sustain_end);
-        EXPECT_EQ(run(es, (int)k.held.size()), k.held) << k.what;
-        EXPECT_EQ(run(es, (int)k.released.size(), -1), k.released) << k.what;
+    for (Case &k : cases) {
+        EXPECT_EQ(run(k.es, (int)k.held.size()), k.held) << k.what;
+        EXPECT_EQ(run(k.es, (int)k.released.size(), -1), k.released) << k.what;
     }
-    ENVELOPE_STATE off = make_envelope({{0, 10}, {4, 50}}, 0);
-    EXPECT_EQ(run(off, 2, 0, 32), Ints(2, 32)) << "the caller's default";
 }
 
 TEST(Envelope, IndicesFromABadFileStayInsideThePoints)
@@ -93,8 +88,7 @@ TEST(Envelope, IndicesFromABadFileStayInsideThePoints)
     EXPECT_EQ(es.sustain_end, 0);
     run(es, 30);
     run(es, 30, -1);
-    // State written from outside, not through start_envelope.
-    es.points = 200;
+    es.points = 200;  // state written from outside, not through start_envelope
     es.index = 70;
     es.next = -9;
     es.loop_start = 500;
@@ -109,7 +103,7 @@ TEST(Envelope, SetPosition)
         int to, position, index, next;
         Ints out;
     } cases[] = {
-        {5, 5, 0, 1, {32, 26}},   {10, 10, 1, 2, {0, 3}}, {0, 0, 0, 1, {64}},
+        {5, 5, 0, 1, {32, 26}},    {10, 10, 1, 2, {0, 3}}, {0, 0, 0, 1, {64}},
         {200, 20, 2, 2, {32, 32}}, {20, 20, 2, 2, {32}},  // at or beyond the last: holds it
     };
     for (const Case &k : cases) {
