@@ -20,9 +20,7 @@ int fread4(PACKFILE *f)  // bytes read * 1000 + the first of them
 // that is not normal (our own vtable). Words are never sign-extended; four
 // 0xFF bytes cannot be told from the end of the file; short values consume
 // what is there.
-class ReaderTest : public testing::TestWithParam<bool> {};
-
-TEST_P(ReaderTest, ExactByteSequences)
+TEST(FileIo, ReadersOnExactByteSequences)
 {
     install_allegro_for_files();
     const struct {
@@ -40,18 +38,16 @@ TEST_P(ReaderTest, ExactByteSequences)
         {{1, 2, 3, 4, 5, 6}, {{jgmod_getc, 1}, {jgmod_igetl, 0x05040302}, {jgmod_mgetl, EOF}, {jgmod_getc, EOF}}},
         {{10, 11, 12, 13, 14, 15}, {{jgmod_getc, 10}, {skip3, 0}, {jgmod_getc, 14}, {fread4, 1015}}},
     };
-    for (size_t index = 0; index < sizeof cases / sizeof cases[0]; index++) {
-        ScratchFile file(cases[index].bytes);
-        MemoryPackfile memory(cases[index].bytes);
-        PACKFILE *f = GetParam() ? pack_fopen(file.path(), F_READ) : memory.open();
-        for (size_t step = 0; step < cases[index].steps.size(); step++)
-            EXPECT_EQ(cases[index].steps[step].first(f), cases[index].steps[step].second)
-                << "case " << index << " step " << step;
+    for (size_t index = 0; index < 2 * sizeof cases / sizeof cases[0]; index++) {
+        const auto &c = cases[index / 2];
+        ScratchFile file(c.bytes);
+        MemoryPackfile memory(c.bytes);
+        PACKFILE *f = index % 2 ? memory.open() : pack_fopen(file.path(), F_READ);
+        for (size_t step = 0; step < c.steps.size(); step++)
+            EXPECT_EQ(c.steps[step].first(f), c.steps[step].second) << "case " << index << " step " << step;
         pack_fclose(f);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(NormalAndVtablePackfiles, ReaderTest, testing::Bool());
 
 Bytes pattern_bytes(size_t count)
 {
@@ -100,36 +96,30 @@ TEST(FileIo, ByteReaderMatchesLibraryAcrossRefillsAndInterleaves)
     pack_fclose(f);
 }
 
-// Plain, compressed, password-protected and nested (datafile object) normal
-// packfiles; the last three decode whole buffers at a time.
+// Plain, compressed and nested (datafile object) normal packfiles; the
+// last two decode whole buffers at a time.
 TEST(FileIo, WriterAndByteReaderOnEveryKindOfNormalPackfile)
 {
     install_allegro_for_files();
     Bytes bytes = pattern_bytes(9000);
-    const struct {
-        const char *password;
-        bool packed, chunk;
-    } cases[] = {{NULL, false, false}, {NULL, true, false}, {"secret", true, false}, {NULL, false, true}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << c.packed << c.chunk << (c.password != NULL));
+    for (const char *kind : {"plain", "packed", "chunk"}) {
+        bool packed = std::string(kind) == "packed", chunk = std::string(kind) == "chunk";
         ScratchFile file;
-        packfile_password(c.password);
-        PACKFILE *f = pack_fopen(file.path(), c.packed ? F_WRITE_PACKED : F_WRITE);
-        f = c.chunk ? pack_fopen_chunk(f, 0) : f;
+        PACKFILE *f = pack_fopen(file.path(), packed ? F_WRITE_PACKED : F_WRITE);
+        f = chunk ? pack_fopen_chunk(f, 0) : f;
         for (unsigned char byte : bytes)
-            ASSERT_EQ(jgmod_putc(byte | 0x100, f), byte);
-        if (c.chunk)
+            ASSERT_EQ(jgmod_putc(byte | 0x100, f), byte) << kind;
+        if (chunk)
             pack_putc('Z', f = pack_fclose_chunk(f));
         ASSERT_EQ(pack_fclose(f), 0);
-        EXPECT_TRUE(c.packed || c.chunk || file.read() == bytes);
-        f = pack_fopen(file.path(), c.packed ? F_READ_PACKED : F_READ);
-        f = c.chunk ? pack_fopen_chunk(f, 0) : f;
+        EXPECT_TRUE(packed || chunk || file.read() == bytes);
+        f = pack_fopen(file.path(), packed ? F_READ_PACKED : F_READ);
+        f = chunk ? pack_fopen_chunk(f, 0) : f;
         for (size_t index = 0; index < bytes.size(); index++)
-            ASSERT_EQ(jgmod_getc(f), bytes[index]) << index;
-        EXPECT_EQ(jgmod_getc(f), EOF);
-        EXPECT_TRUE(!c.chunk || jgmod_getc(f = pack_fclose_chunk(f)) == 'Z');
+            ASSERT_EQ(jgmod_getc(f), bytes[index]) << kind << " " << index;
+        EXPECT_EQ(jgmod_getc(f), EOF) << kind;
+        EXPECT_TRUE(!chunk || jgmod_getc(f = pack_fclose_chunk(f)) == 'Z');
         pack_fclose(f);
-        packfile_password(NULL);
     }
 }
 

@@ -1,5 +1,5 @@
-// The cost of reading module files: the byte reader against the library's
-// own byte call over a 1 MB normal packfile (bytes per second).
+// The byte reader against the library's own byte call over a 1 MB normal
+// packfile (bytes per second).
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -15,25 +15,23 @@ namespace {
 
 const long kFileBytes = 1 << 20;
 
-struct ByteFile {
-    ByteFile()
-    {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        char pattern[] = "/tmp/zq_bench_XXXXXX";
-        close(mkstemp(pattern));
-        path = pattern;
-        FILE *out = fopen(pattern, "wb");
-        for (long index = 0; index < kFileBytes; index++)
-            fputc((int)(index * 13), out);
-        fclose(out);
-    }
-    ~ByteFile() { remove(path.c_str()); }
-    std::string path;
-};
-
+// Written once, removed at exit.
 const char *byte_file()
 {
-    static ByteFile file;
+    static struct File {
+        File()
+        {
+            install_allegro(SYSTEM_NONE, &errno, atexit);
+            char pattern[] = "/tmp/zq_bench_XXXXXX";
+            FILE *out = fdopen(mkstemp(pattern), "wb");
+            for (long index = 0; index < kFileBytes; index++)
+                fputc((int)(index * 13), out);
+            fclose(out);
+            path = pattern;
+        }
+        ~File() { remove(path.c_str()); }
+        std::string path;
+    } file;
     return file.path.c_str();
 }
 

@@ -1,44 +1,34 @@
-// libFuzzer target for the JGM reader and writer; not part of the test
-// suite. Build it with clang from the top of the tree:
-//
-//   mkdir -p build-fuzz && clang++ -std=c++17 -g -O1 \
-//     -fsanitize=fuzzer,address,undefined -Imodplayer -Itests \
-//     tests/fuzz/load_jgm_fuzz.cpp tests/support/packfile_helpers.cpp \
-//     modplayer/*.cpp modplayer/import/*.cpp \
-//     $(pkg-config --cflags --libs allegro) -o build-fuzz/load_jgm_fuzz
-//   build-fuzz/load_jgm_fuzz -max_len=4096 -timeout=10
-//
-// A module that loads is saved, read again and saved again: the writer is
-// the exact inverse of the reader, so the two saved streams must be equal.
+// libFuzzer target for the JGM reader and writer, outside the test suite.
+// From the top of the tree:
+//   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -Imodplayer -Itests \
+//     tests/fuzz/load_jgm_fuzz.cpp tests/support/packfile_helpers.cpp modplayer/*.cpp \
+//     modplayer/import/*.cpp $(pkg-config --cflags --libs allegro) -o load_jgm_fuzz
+//   ./load_jgm_fuzz -max_len=4096 -timeout=10
+// The writer is the reader's exact inverse: a module that loads, once saved,
+// must load again and save to the same bytes.
 #include <stdlib.h>
 
 #include "jgmod.h"
 #include "support/packfile_helpers.h"
 
-static JGMOD *load(MemoryPackfile &memory)
+template <class Call>
+static auto with_packfile(MemoryPackfile &memory, Call call)
 {
     PACKFILE *f = memory.open();
-    JGMOD *j = load_jgm(f);
+    auto result = call(f);
     pack_fclose(f);
-    return j;
-}
-
-static bool save(const JGMOD *j, MemoryPackfile &memory)
-{
-    PACKFILE *f = memory.open();
-    int result = save_jgm(f, j);
-    pack_fclose(f);
-    return result == 1;
+    return result;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     install_allegro_for_files();
     MemoryPackfile input(Bytes(data, data + size)), first, second;
-    JGMOD *j = load(input);
-    if (j != NULL && save(j, first)) {
-        JGMOD *again = load(first);
-        if (again == NULL || !save(again, second) || second.bytes() != first.bytes())
+    JGMOD *j = with_packfile(input, load_jgm);
+    if (j != NULL && with_packfile(first, [j](PACKFILE *f) { return save_jgm(f, j); }) == 1) {
+        JGMOD *again = with_packfile(first, load_jgm);
+        if (again == NULL || with_packfile(second, [again](PACKFILE *f) { return save_jgm(f, again); }) != 1 ||
+            second.bytes() != first.bytes())
             abort();
         destroy_mod(again);
     }

@@ -46,8 +46,7 @@ JgmStream example_note_number_stream()
     JgmHeader h;
     h.name = "round trip";
     h.orders = 3, h.patterns = 2, h.channels = 3, h.instruments = 1, h.samples = 3;
-    h.tempo = 3, h.bpm = 140, h.global_volume = 50, h.restart_order = 1;
-    h.flags = XM_MODE | LINEAR_MODE;
+    h.tempo = 3, h.bpm = 140, h.global_volume = 50, h.restart_order = 1, h.flags = XM_MODE | LINEAR_MODE;
     JgmStream s;
     s.header(h).byte(0).byte(128).byte(255).byte(1).byte(0).byte(1).repeat(1, 48).repeat(2, 48);
     for (int envelope = 0; envelope < 2; envelope++) {
@@ -65,12 +64,8 @@ JgmStream example_note_number_stream()
     s.byte(0x02).byte(0x82).word(0xFFFF).word(0x0100).byte(0x02);
     // Pattern 1: 64 rows of which only the last cell has a value.
     s.word(64);
-    for (int plane = 0; plane < 5; plane++) {
-        if (plane == 2)
-            s.byte(0x7F).byte(0x40).byte(0x81).byte(80);
-        else
-            s.byte(0x7F).byte(0x41);
-    }
+    for (int plane = 0; plane < 5; plane++)
+        plane == 2 ? s.byte(0x7F).byte(0x40).byte(0x81).byte(80) : s.byte(0x7F).byte(0x41);
     return s;
 }
 

@@ -1,6 +1,5 @@
-// JGM streams built byte by byte in tests:
-//   JgmHeader h;  h.samples = 1;              // 1 channel by default
-//   JgmStream s;  s.header(h).byte(128).dword(0);  // pan, an empty sample
+// JGM streams built byte by byte in tests, e.g. a header, a channel pan
+// and an empty sample: JgmStream().header(h).byte(128).dword(0).
 #ifndef JGM_STREAM_H
 #define JGM_STREAM_H
 

@@ -45,27 +45,24 @@ ScratchFile::ScratchFile(const Bytes &bytes)
 
 namespace {
 
+MemoryPackfile &m(void *self) { return *(MemoryPackfile *)self; }
+
 int memory_getc(void *self)
 {
-    MemoryPackfile *m = (MemoryPackfile *)self;
-    return m->position < m->data.size() ? m->data[m->position++] : EOF;
+    return m(self).position < m(self).data.size() ? m(self).data[m(self).position++] : EOF;
 }
 
 int memory_putc(int c, void *self)
 {
-    MemoryPackfile *m = (MemoryPackfile *)self;
-    if (m->put_attempts++, m->put_limit >= 0 && (long)m->data.size() >= m->put_limit)
+    if (m(self).put_attempts++, m(self).put_limit >= 0 && (long)m(self).data.size() >= m(self).put_limit)
         return EOF;
-    m->data.push_back((unsigned char)c);
+    m(self).data.push_back((unsigned char)c);
     return c & 0xFF;
 }
 
 const PACKFILE_VTABLE memory_vtable = {
     [](void *) { return 0; }, memory_getc,
-    [](int c, void *self) {  // ungetc
-        MemoryPackfile *m = (MemoryPackfile *)self;
-        return m->position == 0 ? EOF : (m->data[--m->position] = (unsigned char)c);
-    },
+    [](int c, void *self) { return m(self).position ? (m(self).data[--m(self).position] = c) : EOF; },
     [](void *p, long n, void *self) {
         long count = 0;
         for (int c; count < n && (c = memory_getc(self)) != EOF; count++)
@@ -79,11 +76,11 @@ const PACKFILE_VTABLE memory_vtable = {
             count++;
         return count;
     },
-    [](void *self, int offset) {  // relative seek
-        MemoryPackfile *m = (MemoryPackfile *)self;
-        return offset < 0 || m->position + offset > m->data.size() ? -1 : (m->position += offset, 0);
+    [](void *self, int offset) {  // relative
+        bool fits = offset >= 0 && m(self).position + offset <= m(self).data.size();
+        return fits ? (m(self).position += offset, 0) : -1;
     },
-    [](void *self) { return (int)(((MemoryPackfile *)self)->position >= ((MemoryPackfile *)self)->data.size()); },
+    [](void *self) { return (int)(m(self).position >= m(self).data.size()); },
     [](void *) { return 0; },
 };
 

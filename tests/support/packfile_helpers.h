@@ -1,14 +1,9 @@
 // Packed files for tests: scratch files on disk (the library's normal
-// packfiles) and packfiles over memory (our own vtable, so the library
-// treats them as not normal).
-//
-//   ScratchFile file(bytes);      // removed at scope end
-//   MemoryPackfile memory(bytes); // memory.open() reads it; writes append
+// packfiles) and packfiles over memory (our own vtable, so not normal).
 #ifndef PACKFILE_HELPERS_H
 #define PACKFILE_HELPERS_H
 
 #include <allegro.h>
-
 #include <stdio.h>
 
 #include <string>
@@ -16,12 +11,11 @@
 
 typedef std::vector<unsigned char> Bytes;
 
-// Installs the library without drivers, once per program.
-void install_allegro_for_files();
-
+void install_allegro_for_files();  // without drivers, once per program
 Bytes read_file_bytes(const char *path);
 void write_file_bytes(const char *path, const Bytes &bytes);
 
+// A file in the temporary directory, removed when the object goes.
 class ScratchFile {
 public:
     explicit ScratchFile(const Bytes &bytes = Bytes());
@@ -34,15 +28,15 @@ private:
     std::string path_;
 };
 
-// put_limit makes every write fail once the vector holds that many bytes.
+// Reads `data` from the start; writes append to it, and fail once it holds
+// put_limit bytes (-1: never).
 struct MemoryPackfile {
     explicit MemoryPackfile(const Bytes &initial = Bytes()) : data(initial) {}
-    PACKFILE *open();  // closed by pack_fclose as usual
+    PACKFILE *open();  // closed by pack_fclose
     const Bytes &bytes() const { return data; }
     Bytes data;
     size_t position = 0;
-    long put_limit = -1;  // -1: no limit
-    long put_attempts = 0;
+    long put_limit = -1, put_attempts = 0;
 };
 
 #endif
