@@ -21,6 +21,49 @@ struct ToolRun {
 std::string text_of(const Bytes &bytes) { return std::string(bytes.begin(), bytes.end()); }
 std::string quoted(const ScratchFile &file) { return std::string("'") + file.path() + "'"; }
 
+// Streams in the writer's own run coding, so converting them gives them back
+// byte for byte. A note-number module: an instrument, empty, 8- and 16-bit
+// samples, runs across rows.
+JgmStream note_number_stream()
+{
+    JgmHeader h;
+    h.name = "round trip";
+    h.orders = 3, h.patterns = 2, h.channels = 3, h.instruments = 1, h.samples = 3;
+    h.tempo = 3, h.bpm = 140, h.global_volume = 50, h.restart_order = 1, h.flags = XM_MODE | LINEAR_MODE;
+    JgmStream s;
+    s.header(h).byte(0).byte(128).byte(255).byte(1).byte(0).byte(1).repeat(1, 48).repeat(2, 48);
+    for (int envelope = 0; envelope < 2; envelope++) {
+        for (int point = 0; point < 12; point++)
+            s.word(point * 7 + envelope).word(point < 3 ? 64 - point : 0);
+        s.byte(3).byte(envelope ? 1 : 7).byte(1).byte(0).byte(2);
+    }
+    s.word(0x0400).dword(0);
+    s.sample(5, 1, 4, 64, 32, 0xF4, 140, 8, LOOP_FORWARD, {0x80, 0xFF, 0x00, 0x7F, 0x81});
+    s.sample(2, 0, 2, 10, 250, 5, 128, 16, LOOP_PINGPONG, {0x00, 0x80, 0xFF, 0x7F});
+    // Pattern 0, 2 rows: notes, samples, volumes, commands, parameters.
+    s.word(2).byte(0x81).byte(49).byte(0x02).byte(0x83).byte(0xFE).byte(0xFF).byte(12);
+    s.byte(0x81).byte(1).byte(0x04).byte(0x81).byte(2).byte(0x06);
+    s.byte(0x02).byte(0x81).byte(0x0C).byte(0x03);
+    s.byte(0x02).byte(0x82).word(0xFFFF).word(0x0100).byte(0x02);
+    // Pattern 1: 64 rows of which only the last cell has a value.
+    s.word(64);
+    for (int plane = 0; plane < 5; plane++)
+        plane == 2 ? s.byte(0x7F).byte(0x40).byte(0x81).byte(80) : s.byte(0x7F).byte(0x41);
+    return s;
+}
+
+// A period module: an empty and an 8-bit sample, a note cut, 2 x 2 cells.
+JgmStream period_stream()
+{
+    JgmHeader h;
+    h.name = "Caf\xe9 \"q\"\\\x01";
+    h.orders = 1, h.patterns = 1, h.channels = 2, h.samples = 2;
+    JgmStream s;
+    s.header(h).byte(0).byte(255).byte(0).dword(0).sample(3, 0, 3, 64, 128, 0xF4, 8363, 8, 1, {1, 2, 3});
+    s.word(2).byte(0x82).word(428).word(0xFFFF).byte(0x02);
+    return s.byte(0x81).byte(2).byte(0x03).byte(0x04).byte(0x04).byte(0x03).byte(0x81).word(0xFFFF);
+}
+
 class ModtoolTest : public testing::Test {
 protected:
     void SetUp() override
@@ -58,14 +101,7 @@ TEST_F(ModtoolTest, InfoAndHelp)
 // (FNV-1a of no bytes is 811c9dc5) and the cell layout.
 TEST_F(ModtoolTest, DumpWritesTheModuleAsJson)
 {
-    JgmHeader h;
-    h.name = "Caf\xe9 \"q\"\\\x01";
-    h.orders = 1, h.patterns = 1, h.channels = 2, h.samples = 2;
-    JgmStream s;
-    s.header(h).byte(0).byte(255).byte(0).dword(0).sample(3, 0, 3, 64, 128, 0xF4, 8363, 8, 1, {1, 2, 3});
-    s.word(2).byte(0x82).word(428).word(0xFFFF).byte(0x02);
-    s.byte(0x81).byte(2).byte(0x03).byte(0x04).byte(0x04).byte(0x03).byte(0x81).word(0xFFFF);
-    ScratchFile file(s.data());
+    ScratchFile file(period_stream().data());
     ToolRun run = modtool("dump " + quoted(file));
     EXPECT_EQ(run.status, 0) << run.err;
     const char *expected =
@@ -91,7 +127,7 @@ TEST_F(ModtoolTest, DumpWritesTheModuleAsJson)
 // lists every instrument field, arrays whole.
 TEST_F(ModtoolTest, ConvertAndDumpRoundTripAStreamByteForByte)
 {
-    for (const JgmStream &s : {example_note_number_stream(), example_period_stream()}) {
+    for (const JgmStream &s : {note_number_stream(), period_stream()}) {
         ScratchFile in(s.data()), out;
         ToolRun convert = modtool("convert " + quoted(in) + " " + quoted(out));
         EXPECT_EQ(convert.status, 0) << convert.err;
@@ -99,7 +135,7 @@ TEST_F(ModtoolTest, ConvertAndDumpRoundTripAStreamByteForByte)
         EXPECT_EQ(out.read(), s.data());
         std::string first = modtool("dump " + quoted(in)).out;
         EXPECT_EQ(first, modtool("dump " + quoted(out)).out);
-        if (s.data() != example_note_number_stream().data())
+        if (s.data() != note_number_stream().data())
             continue;
         for (const char *key :
              {"\"note_sample\": [1, 1,", "\"volume_env_value\": [64, 63, 62, 0,",
@@ -116,7 +152,7 @@ TEST_F(ModtoolTest, ConvertAndDumpRoundTripAStreamByteForByte)
 // refused conversion leaves the existing output file as it was.
 TEST_F(ModtoolTest, ErrorsGoToStandardErrorWithStatusOne)
 {
-    ScratchFile text(Bytes(9, 'x')), good(example_period_stream().data()), out({'o', 'l', 'd'});
+    ScratchFile text(Bytes(9, 'x')), good(period_stream().data()), out({'o', 'l', 'd'});
     JgmHeader h;
     h.orders = 2;
     ScratchFile cut(JgmStream().header(h).byte(128).data());

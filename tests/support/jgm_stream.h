@@ -33,12 +33,6 @@ private:
     Bytes bytes_;
 };
 
-// Streams in the writer's own run coding, so saving what they load gives
-// them back byte for byte: a note-number module (instrument; empty, 8- and
-// 16-bit samples; runs across rows) and a period module with cut and key-off.
-JgmStream example_note_number_stream();
-JgmStream example_period_stream();
-
 // Through a scratch file and the library's normal packfile.
 JGMOD *load_jgm_bytes(const Bytes &bytes);
 Bytes save_jgm_bytes(const JGMOD *j, int *result);  // *result: save_jgm's
