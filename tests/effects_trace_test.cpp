@@ -92,22 +92,6 @@ TEST_F(EffectsTrace, LoopsJumpsAndBreaksChooseTheRowsPlayed)
     }
 }
 
-TEST_F(EffectsTrace, NoteDelayCutAndRetriggerActOnTheirTicks)
-{
-    JGMOD *j = keep(build_module(4, 1, 4, 1));
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0x0E, 0xD2);
-    set_cell(j, 0, 0, 1, 1, 8363, 0, 0x0E, 0xC3);
-    set_cell(j, 0, 0, 2, 1, 8363, 0, 0x0E, 0x92);
-    play_mod(j, 0);
-    int delayed = voice_of(0).starts, retriggered = voice_of(2).starts + 1;
-    Ints starts = each_tick(5, [this] { return voice_of(0).starts; });
-    EXPECT_EQ(starts, (Ints{delayed, delayed, delayed + 1, delayed + 1, delayed + 1}));
-    EXPECT_EQ(voice_of(0).sample, &j->samples[0]);
-    EXPECT_EQ(voice_of(2).starts, retriggered + 2) << "ticks 2 and 4";
-    play_mod(j, 0);
-    EXPECT_EQ(each_tick(5, [this] { return voice_of(1).volume; }), (Ints{255, 255, 255, 0, 0}));
-}
-
 TEST_F(EffectsTrace, TonePortamentoReachesAndHoldsItsTargetAcrossRows)
 {
     JGMOD *j = keep(build_module(4, 1, 4, 1));

@@ -29,25 +29,6 @@ TEST_F(XmEffects, ArpeggioStepsSixtyFourPerSemitoneAndEndsAboveTheHighestNote)
     EXPECT_EQ(row(2, 3, do_arpeggio, &CHANNEL_STATE::tick_period), Ints{192});
 }
 
-TEST_F(XmEffects, VolumeAndPitchSlidesKeepTheirOwnMemoriesAndNeedANote)
-{
-    CHANNEL_STATE &c = channel(0);
-    parse_xm_pitch_slide_up(0, 0x02);
-    EXPECT_EQ(c.xm_slide_up_on, 0);
-    channel(4000, 32);
-    parse_xm_volume_slide(0, 0x35);
-    EXPECT_EQ(c.xm_volume_slide, 3) << "the high nibble wins";
-    parse_xm_volume_slide(0, 0x05);
-    parse_xm_pitch_slide_up(0, 0x02);
-    parse_xm_pitch_slide_down(0, 0x05);
-    parse_xm_volume_slide(0, 0);
-    parse_xm_pitch_slide_up(0, 0);
-    parse_xm_pitch_slide_down(0, 0);
-    EXPECT_EQ(row(1, 4, do_xm_volume_slide, &CHANNEL_STATE::tick_volume), (Ints{27, 22, 17}));
-    EXPECT_EQ(row(1, 3, do_xm_pitch_slide_up, &CHANNEL_STATE::tick_period), (Ints{3992, 3984}));
-    EXPECT_EQ(row(1, 3, do_xm_pitch_slide_down, &CHANNEL_STATE::period), (Ints{4004, 4024}));
-}
-
 TEST_F(XmEffects, PitchSlideUpStopsAtFortyAndDownNeverOverflows)
 {
     CHANNEL_STATE &c = channel(150);
