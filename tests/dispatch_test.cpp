@@ -1,13 +1,11 @@
-// load_mod and get_mod_info: the fixed detection order, the 15-sample switch,
-// IT recognition and refusal, the searches inside Unreal packages and the
+// load_mod and get_mod_info: the detectors and their fixed order, the
+// 15-sample switch, IT refusal, the searches inside Unreal packages and the
 // loads from the offsets they find, and files that fit two formats.
 #include <dirent.h>
 #include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -43,7 +41,6 @@ protected:
         return module = load_mod(file.path());
     }
 
-    // Loads, returning what the loader printed.
     std::string load_printing(const Bytes &bytes)
     {
         testing::internal::CaptureStdout();
@@ -56,15 +53,14 @@ protected:
 };
 
 const char *const refused = "Unsupported MOD type or unable to open file";
-const char *const it_refused = "IT support is not completed yet. Wait a few more versions";
 
-// Bytes that put `tag` at `tag_offset` of an Unreal package of `total` bytes.
-Bytes package_with_tag(const char *tag, int tag_offset, size_t total = 700)
+// `tag` at `at` of an Unreal package of `total` bytes (a short total cuts it).
+Bytes package_with_tag(const char *tag, int at, size_t total = 700)
 {
     Bytes bytes = build_unreal_package(Bytes(), 4);
-    bytes.resize(std::max(total, tag_offset + strlen(tag)), 0);
-    memcpy(bytes.data() + tag_offset, tag, strlen(tag));
-    bytes.resize(total);  // a short total cuts the tag off
+    bytes.resize(std::max(total, at + strlen(tag)), 0);
+    memcpy(bytes.data() + at, tag, strlen(tag));
+    bytes.resize(total);
     return bytes;
 }
 
@@ -79,100 +75,70 @@ int open_descriptors()
     return count;
 }
 
-TEST_F(Dispatch, ItIsRecognisedAndRefusedWithItsNamePrinted)
+TEST_F(Dispatch, DetectorsAndPackageSearches)
 {
-    ScratchFile it(build_it("song")), other(Bytes{'I', 'M', 'P', 'X', 0, 0});
-    EXPECT_EQ(detect_it(it.path()), 1);
-    EXPECT_EQ(detect_it(other.path()), -1);
-    EXPECT_EQ(detect_it("/nonexistent/file.it"), 0);
-
-    EXPECT_EQ(load_printing(build_it("Twenty-six characters song")), "Twenty-six characters song\n");
-    EXPECT_EQ(module, nullptr);
-    EXPECT_STREQ(jgmod_error, it_refused);
-    EXPECT_EQ(load_printing(build_unreal_package(build_it("packaged it"), 123)), "packaged it\n");
-    EXPECT_EQ(module, nullptr);
-    EXPECT_STREQ(jgmod_error, it_refused);
-
-    snprintf(jgmod_error, sizeof jgmod_error, "before");
-    EXPECT_EQ(load_it("/nonexistent/file.it", 0), nullptr);
-    EXPECT_STREQ(jgmod_error, "before");  // a missing file leaves no message
-    MODULE_INFO info;
-    EXPECT_EQ(get_it_info("/nonexistent/z.it", 0, &info), -1);
-    EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/z.it");
-}
-
-TEST_F(Dispatch, PackageSearchesFindTheirTags)
-{
+    Bytes s3m = build_s3m(S3mFile()), xm = build_xm(XmFile()), no_tag = s3m, not_xm = xm, no_package;
+    no_tag[44] = 'X';
+    not_xm[16] = '.';
+    no_package = package_with_tag("SCRM", 140);
+    no_package[3] = 0x9F;
+    memcpy(&no_package[10], "IMPM", 4);
+    memcpy(&no_package[60], "Extended Module: ", 17);
+    typedef int (*Detector)(const char *);
+    const Detector detectors[] = {detect_s3m, detect_xm, detect_it, detect_unreal_s3m, detect_unreal_xm, detect_unreal_it};
     struct {
-        const char *tag;
-        int at;
-        size_t total;
-        int s3m, xm, it;
+        const char *what;
+        Bytes bytes;
+        int expected[6];  // the plain detectors, then the package searches
     } cases[] = {
-        {"SCRM", 140, 700, 96, -1, -1},  // the S3M starts 44 bytes before its tag
-        {"Extended Module: ", 60, 700, -1, 60, -1},
-        {"IMPM", 4, 700, -1, -1, 4},
-        {"IMPM", 503, 700, -1, -1, 503},
-        {"Extended Module: ", 503, 700, -1, 503, -1},
-        {"SCRM", 44, 700, 0, -1, -1},  // near the start: no usable offset
-        {"SCRM", 10, 700, -34, -1, -1},
-        {"SCRM", 45, 700, 1, -1, -1},
-        {"IMPM", 504, 700, -1, -1, -1},  // from 504 on, nothing is found
-        {"SCRM", 504, 700, -1, -1, -1},
-        {"Extended Module: ", 510, 700, -1, -1, -1},
-        {"IMPM", 20, 22, -1, -1, -1},  // the tag runs off the end
-        {"", 4, 4, -1, -1, -1},        // the signature alone
+        {"s3m", s3m, {1, -1, -1, -1, -1, -1}},
+        {"s3m without its tag", no_tag, {-1, -1, -1, -1, -1, -1}},
+        {"30 bytes", Bytes(30, 'S'), {-1, -1, -1, -1, -1, -1}},
+        {"xm", xm, {-1, 1, -1, -1, -1, -1}},
+        {"xm text changed", not_xm, {-1, -1, -1, -1, -1, -1}},
+        {"3 bytes", Bytes{'E', 'x', 't'}, {-1, -1, -1, -1, -1, -1}},
+        {"it", build_it("song"), {-1, -1, 1, -1, -1, -1}},
+        {"IMPX", Bytes{'I', 'M', 'P', 'X', 0, 0}, {-1, -1, -1, -1, -1, -1}},
+        {"SCRM at 140", package_with_tag("SCRM", 140), {-1, -1, -1, 96, -1, -1}},  // S3M 44 bytes before
+        {"SCRM at 44", package_with_tag("SCRM", 44), {1, -1, -1, 0, -1, -1}},  // also a plain S3M tag
+        {"SCRM at 10", package_with_tag("SCRM", 10), {-1, -1, -1, -34, -1, -1}},
+        {"SCRM at 45", package_with_tag("SCRM", 45), {-1, -1, -1, 1, -1, -1}},
+        {"XM at 60", package_with_tag("Extended Module: ", 60), {-1, -1, -1, -1, 60, -1}},
+        {"XM at 503", package_with_tag("Extended Module: ", 503), {-1, -1, -1, -1, 503, -1}},
+        {"IMPM at 4", package_with_tag("IMPM", 4), {-1, -1, -1, -1, -1, 4}},
+        {"IMPM at 503", package_with_tag("IMPM", 503), {-1, -1, -1, -1, -1, 503}},
+        {"IMPM at 504", package_with_tag("IMPM", 504), {-1, -1, -1, -1, -1, -1}},  // from 504 on: not found
+        {"SCRM at 504", package_with_tag("SCRM", 504), {-1, -1, -1, -1, -1, -1}},
+        {"XM at 510", package_with_tag("Extended Module: ", 510), {-1, -1, -1, -1, -1, -1}},
+        {"IMPM cut", package_with_tag("IMPM", 20, 22), {-1, -1, -1, -1, -1, -1}},
+        {"signature alone", package_with_tag("", 4, 4), {-1, -1, -1, -1, -1, -1}},
+        {"no signature", no_package, {-1, -1, -1, -1, -1, -1}},
     };
-    for (auto c : cases) {
-        ScratchFile file(package_with_tag(c.tag, c.at, c.total));
-        SCOPED_TRACE(testing::Message() << c.tag << " at " << c.at);
-        EXPECT_EQ(detect_unreal_s3m(file.path()), c.s3m);
-        EXPECT_EQ(detect_unreal_xm(file.path()), c.xm);
-        EXPECT_EQ(detect_unreal_it(file.path()), c.it);
-    }
-    Bytes unsigned_package = package_with_tag("SCRM", 140);
-    unsigned_package[3] = 0x9F;
-    memcpy(&unsigned_package[10], "IMPM", 4);
-    memcpy(&unsigned_package[60], "Extended Module: ", 17);
-    ScratchFile file(unsigned_package);
-    for (const char *path : {file.path(), "/nonexistent/file.umx"}) {
-        int expected = path == file.path() ? -1 : 0;
-        EXPECT_EQ(detect_unreal_it(path), expected) << path;
-        EXPECT_EQ(detect_unreal_xm(path), expected) << path;
-        EXPECT_EQ(detect_unreal_s3m(path), expected) << path;
-    }
-}
-
-TEST_F(Dispatch, DetectorsAndSearchesCloseTheirFiles)
-{
-    ScratchFile package(package_with_tag("SCRM", 140)), it(build_it("x"));
     int before = open_descriptors();
-    for (const char *path : {package.path(), it.path()}) {
-        detect_it(path);
-        detect_unreal_it(path);
-        detect_unreal_xm(path);
-        detect_unreal_s3m(path);
-        detect_xm(path);
-        detect_s3m(path);
-        detect_m31(path);
-        detect_m15(path);
+    for (auto &c : cases) {
+        ScratchFile file(c.bytes);
+        for (int index = 0; index < 6; index++)
+            EXPECT_EQ(detectors[index](file.path()), c.expected[index]) << c.what << ", detector " << index;
+        detect_m31(file.path());
+        detect_m15(file.path());
     }
-    EXPECT_EQ(open_descriptors(), before);
+    EXPECT_EQ(open_descriptors(), before);  // every detector closes its file
+    for (Detector detector : detectors)
+        EXPECT_EQ(detector("/nonexistent/file"), 0);
 }
 
 TEST_F(Dispatch, InfoOfEachFormat)
 {
     ModFile mod;
-    mod.title = std::string(20, 'm');  // names fill their fields and stay terminated
+    mod.title = "abcdefghijklmnopqrstuvwxyz";  // names fill their fields and stay terminated
     S3mFile s3m;
     s3m.title = std::string(28, 's');
     struct {
         Bytes bytes;
         int type;
-        const char *type_name;
-        std::string name;
+        std::string type_name, name;
     } cases[] = {
-        {build_mod(mod), 2, "MOD (31 Samples)", mod.title},
+        {build_mod(mod), 2, "MOD (31 Samples)", "abcdefghijklmnopqrst"},
         {build_s3m(s3m), 3, "S3M", s3m.title},
         {build_xm(XmFile()), 4, "XM", "generated xm"},
         {build_it("an it"), 5, "IT", "an it"},
@@ -183,11 +149,26 @@ TEST_F(Dispatch, InfoOfEachFormat)
     for (auto &c : cases) {
         int result = 0;
         MODULE_INFO info = info_of(c.bytes, &result);
-        EXPECT_EQ(result, 1) << c.type_name;
-        EXPECT_EQ(info.type, c.type) << c.type_name;
-        EXPECT_STREQ(info.type_name, c.type_name);
-        EXPECT_STREQ(info.name, c.name.c_str()) << c.type_name;
+        EXPECT_EQ(std::make_tuple(result, info.type, std::string(info.type_name), std::string(info.name)),
+                  std::make_tuple(1, c.type, c.type_name, c.name));
     }
+}
+
+TEST_F(Dispatch, ItIsRefusedWithItsNamePrinted)
+{
+    const char *it_refused = "IT support is not completed yet. Wait a few more versions";
+    EXPECT_EQ(load_printing(build_it("Twenty-six characters song")), "Twenty-six characters song\n");
+    EXPECT_EQ(module, nullptr);
+    EXPECT_STREQ(jgmod_error, it_refused);
+    EXPECT_EQ(load_printing(build_unreal_package(build_it("packaged it"), 123)), "packaged it\n");
+    EXPECT_EQ(module, nullptr);
+    EXPECT_STREQ(jgmod_error, it_refused);
+    snprintf(jgmod_error, sizeof jgmod_error, "before");
+    EXPECT_EQ(load_it("/nonexistent/file.it", 0), nullptr);
+    EXPECT_STREQ(jgmod_error, "before");  // a missing file leaves no message
+    MODULE_INFO info;
+    EXPECT_EQ(get_it_info("/nonexistent/z.it", 0, &info), -1);
+    EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/z.it");
 }
 
 TEST_F(Dispatch, FifteenSampleModNeedsTheSwitch)
@@ -210,8 +191,7 @@ TEST_F(Dispatch, FifteenSampleModNeedsTheSwitch)
     EXPECT_EQ(module->sample_count, 15);
     EXPECT_STREQ(module->name, "old mod");
     MODULE_INFO info = info_of(bytes, &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_STREQ(info.type_name, "MOD (15 Samples)");
+    EXPECT_EQ(std::make_pair(result, std::string(info.type_name)), std::make_pair(1, std::string("MOD (15 Samples)")));
 }
 
 TEST_F(Dispatch, ModulesLoadFromPackageOffsets)
@@ -221,11 +201,7 @@ TEST_F(Dispatch, ModulesLoadFromPackageOffsets)
     s3m.samples.resize(1);
     s3m.samples[0].length = 4;
     s3m.samples[0].data = {1, 2, 3, 4};
-    S3mCell cell;
-    cell.row = 1;
-    cell.note = 0x40;
-    cell.instrument = 1;
-    s3m.patterns = {{cell}};
+    s3m.patterns = {{{1, 0, 0x40, 1, -1, -1, 0}}};
     ASSERT_NE(load(build_unreal_package(build_s3m(s3m), 96)), nullptr);
     EXPECT_STREQ(module->name, "s3m in a package");
     EXPECT_EQ(get_note(module, 0, 1, 0)->note, 8363);
@@ -242,53 +218,36 @@ TEST_F(Dispatch, ModulesLoadFromPackageOffsets)
         EXPECT_STREQ(module->name, "xm in a package");
         EXPECT_EQ(memcmp(module->samples[0].data, "\x90\xA0", 2), 0);
     }
-
-    // An S3M whose tag lies so near the start that it would begin before the file.
-    Bytes early = package_with_tag("SCRM", 40, 600);
-    EXPECT_EQ(load(early), nullptr);
+    EXPECT_EQ(load(package_with_tag("SCRM", 40, 600)), nullptr);  // the S3M would begin before the file
     EXPECT_STREQ(jgmod_error, refused);
-}
-
-// A JGM stream of one empty pattern whose bytes also read as an S3M tag at
-// 44 and a MOD signature at 1080.
-Bytes jgm_that_is_also_s3m_and_mod()
-{
-    JgmHeader header;
-    header.name = std::string(26, 'n') + "SC";
-    header.unused[0] = 'R';
-    header.unused[1] = 'M';
-    header.orders = 1;
-    header.patterns = 1;
-    header.channels = 2;
-    header.tempo = 5;
-    JgmStream stream;
-    stream.header(header).repeat(128, 2).byte(0).word(1).byte(0x02);  // pans, order 0, 1 row, 2 empty cells
-    for (int plane = 1; plane < 5; plane++)
-        stream.byte(0x02);
-    Bytes bytes = stream.data();
-    bytes.resize(1080, 0);
-    bytes.insert(bytes.end(), {'M', '.', 'K', '.'});
-    bytes.resize(4000, 0);
-    return bytes;
 }
 
 TEST_F(Dispatch, DetectionOrderForFilesThatFitTwoFormats)
 {
-    Bytes jgm = jgm_that_is_also_s3m_and_mod();
+    // A JGM stream of one empty pattern that also reads as an S3M tag at 44
+    // and a MOD signature at 1080.
+    JgmHeader header;
+    header.name = std::string(26, 'n') + "SC";
+    header.unused[0] = 'R';
+    header.unused[1] = 'M';
+    header.orders = header.patterns = 1;
+    header.channels = 2;
+    header.tempo = 5;
+    JgmStream stream;  // pans, order 0, 1 row, 2 empty cells in each of 5 planes
+    stream.header(header).repeat(128, 2).byte(0).word(1).repeat(0x02, 5);
+    Bytes jgm = stream.data();
+    jgm.resize(1080, 0);
+    jgm.insert(jgm.end(), {'M', '.', 'K', '.'});
+    jgm.resize(4000, 0);
     ScratchFile jgm_file(jgm);
-    ASSERT_EQ(detect_s3m(jgm_file.path()), 1);
-    ASSERT_EQ(detect_m31(jgm_file.path()), 1);
+    ASSERT_EQ(std::make_pair(detect_s3m(jgm_file.path()), detect_m31(jgm_file.path())), std::make_pair(1, 1));
     ASSERT_NE(load(jgm), nullptr);
-    EXPECT_EQ(module->channel_count, 2);
-    EXPECT_EQ(module->tempo, 5);
+    EXPECT_EQ(std::make_pair(module->channel_count, module->tempo), std::make_pair(2, 5));
     int result = 0;
     MODULE_INFO info = info_of(jgm, &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ(info.type, 6);
-    EXPECT_STREQ(info.type_name, "JGM");
+    EXPECT_EQ(std::make_tuple(result, info.type, std::string(info.type_name)), std::make_tuple(1, 6, std::string("JGM")));
 
-    XmFile xm;
-    Bytes xm_and_s3m = build_xm(xm);
+    Bytes xm_and_s3m = build_xm(XmFile());
     memcpy(&xm_and_s3m[44], "SCRM", 4);  // inside the tracker name
     ASSERT_NE(load(xm_and_s3m), nullptr);
     EXPECT_EQ(module->flags, 5);
@@ -302,7 +261,7 @@ TEST_F(Dispatch, DetectionOrderForFilesThatFitTwoFormats)
     ASSERT_NE(load(s3m_and_mod), nullptr);
     EXPECT_EQ(module->sample_count, 1);  // S3M, not a 31-sample MOD
 
-    // Plain formats come before packages: a MOD that starts with the package
+    // Plain formats before packages: a MOD that starts with the package
     // signature and holds an XM tag in its sample headers.
     Bytes mod = build_mod(ModFile());
     memcpy(&mod[0], "\xC1\x83\x2A\x9E", 4);
@@ -310,8 +269,7 @@ TEST_F(Dispatch, DetectionOrderForFilesThatFitTwoFormats)
     ScratchFile mod_file(mod);
     ASSERT_EQ(detect_unreal_xm(mod_file.path()), 100);
     ASSERT_NE(load(mod), nullptr);
-    EXPECT_EQ(module->sample_count, 31);
-    EXPECT_EQ(module->flags, 0);
+    EXPECT_EQ(std::make_pair(module->sample_count, module->flags), std::make_pair(31, 0));
 }
 
 TEST_F(Dispatch, UnknownAndMissingFiles)

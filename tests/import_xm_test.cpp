@@ -56,58 +56,28 @@ XmCell xm_cell(int note, int instrument, int volume = -1)
     return c;
 }
 
-TEST_F(XmImport, DetectionHeaderAndInfo)
+TEST_F(XmImport, HeaderAndMissingFile)
 {
     XmFile xm;
     xm.title = "twenty characters ok";
-    Bytes bytes = build_xm(xm);
-    ScratchFile file(bytes), package(build_unreal_package(bytes, 60));
-    EXPECT_EQ(detect_xm(file.path()), 1);
-    bytes[16] = '.';
-    ScratchFile wrong(bytes), tiny(Bytes{'E', 'x', 't'});
-    EXPECT_EQ(detect_xm(wrong.path()), -1);
-    EXPECT_EQ(detect_xm(tiny.path()), -1);
-    EXPECT_EQ(detect_xm("/nonexistent/file.xm"), 0);
-
     MODULE_INFO info;
-    memset(&info, 0, sizeof info);
-    EXPECT_EQ(get_xm_info(file.path(), 0, &info), 1);
-    EXPECT_EQ(info.type, 4);
-    EXPECT_STREQ(info.type_name, "XM");
-    EXPECT_STREQ(info.name, "twenty characters ok");
-    memset(&info, 0, sizeof info);
-    EXPECT_EQ(get_xm_info(package.path(), 60, &info), 1);
-    EXPECT_EQ(info.type, 8);
-    EXPECT_STREQ(info.type_name, "Unreal XM (UMX)");
-    EXPECT_STREQ(info.name, "twenty characters ok");
     EXPECT_EQ(get_xm_info("/nonexistent/y.xm", 0, &info), -1);
     EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/y.xm");
     EXPECT_EQ(load_xm("/nonexistent/y.xm", 0), nullptr);
     EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/y.xm");
 
-    struct {
-        int song_length, restart, tempo, bpm, flags;
-        int order_count, restart_order, out_tempo, out_bpm, out_flags;
-    } cases[] = {
+    int cases[][10] = {  // song length, restart, tempo, bpm, flags; what they become
         {2, 1, 3, 140, 1, 2, 1, 3, 140, XM_MODE | LINEAR_MODE},
         {1, 0, 0, 0, 0, 1, 0, 6, 125, 3},
         {300, 280, 6, 125, 1, 256, 0, 6, 125, 5},  // the table keeps 256; restart past the song
     };
     for (auto c : cases) {
-        xm.song_length = c.song_length;
-        xm.restart = c.restart;
-        xm.tempo = c.tempo;
-        xm.bpm = c.bpm;
-        xm.flags = c.flags;
+        std::tie(xm.song_length, xm.restart, xm.tempo, xm.bpm, xm.flags) = std::make_tuple(c[0], c[1], c[2], c[3], c[4]);
         ASSERT_NE(load(xm), nullptr);
         EXPECT_STREQ(module->name, "twenty characters ok");
-        EXPECT_EQ(module->channel_count, 4);
-        EXPECT_EQ(module->global_volume, 64);
-        EXPECT_EQ(module->order_count, c.order_count);
-        EXPECT_EQ(module->restart_order, c.restart_order);
-        EXPECT_EQ(module->tempo, c.out_tempo);
-        EXPECT_EQ(module->bpm, c.out_bpm);
-        EXPECT_EQ(module->flags, c.out_flags);
+        EXPECT_EQ(std::make_tuple(module->channel_count, module->global_volume, module->order_count,
+                                  module->restart_order, module->tempo, module->bpm, module->flags),
+                  std::make_tuple(4, 64, c[5], c[6], c[7], c[8], c[9]));
     }
 }
 
@@ -149,21 +119,12 @@ TEST_F(XmImport, PackedAndUnpackedCells)
     xm.patterns = {pattern};
     xm.instruments = {instrument_with({}), instrument_with({})};
     ASSERT_NE(load(xm), nullptr);
-    struct {
-        int row, channel, note, sample, volume, command, parameter;
-    } expected[] = {
-        {0, 0, 49, 2, 0, 0, 0},    {0, 1, -2, 0, 0, 0, 0},          {0, 2, 0, 0, 0x40, 0x0E, 0x113},
-        {0, 3, 0, 0, 0x20, 0x0F, 6}, {1, 0, 24, 1, 0x10, 0, 0x37}, {1, 1, 0, 0, 0x30, 0, 0},
-    };
-    for (auto e : expected) {
-        const NOTE_INFO *n = get_note(module, 0, e.row, e.channel);
-        SCOPED_TRACE(testing::Message() << "row " << e.row << " channel " << e.channel);
-        EXPECT_EQ(n->note, e.note);
-        EXPECT_EQ(n->sample, e.sample);
-        EXPECT_EQ(n->volume, e.volume);
-        EXPECT_EQ(n->command, e.command);
-        EXPECT_EQ(n->parameter, e.parameter);
-    }
+    EXPECT_EQ(cell_at(module, 0, 0, 0), Cell(2, 49, 0, 0, 0));
+    EXPECT_EQ(cell_at(module, 0, 0, 1), Cell(0, -2, 0, 0, 0));
+    EXPECT_EQ(cell_at(module, 0, 0, 2), Cell(0, 0, 0x40, 0x0E, 0x113));
+    EXPECT_EQ(cell_at(module, 0, 0, 3), Cell(0, 0, 0x20, 0x0F, 6));
+    EXPECT_EQ(cell_at(module, 0, 1, 0), Cell(1, 24, 0x10, 0, 0x37));
+    EXPECT_EQ(cell_at(module, 0, 1, 1), Cell(0, 0, 0x30, 0, 0));
 }
 
 TEST(XmEffects, EffectsBecomeThePlayersCommands)
@@ -185,8 +146,7 @@ TEST(XmEffects, EffectsBecomeThePlayersCommands)
     for (auto c : cases) {
         int command = c[0], parameter = c[1];
         convert_xm_command(&command, &parameter);
-        EXPECT_EQ(command, c[2]) << c[0] << "/" << c[1];
-        EXPECT_EQ(parameter, c[3]) << c[0] << "/" << c[1];
+        EXPECT_EQ(std::make_pair(command, parameter), std::make_pair(c[2], c[3])) << c[0] << "/" << c[1];
     }
 }
 
@@ -212,11 +172,9 @@ TEST_F(XmImport, SampleMapsAcrossInstrumentsAndTheBlankSample)
     for (int index = 0; index < 5; index++)
         EXPECT_EQ(first_byte(index), (index + 1) ^ 0x80) << index;
     const SAMPLE *blank = &module->samples[5];
-    EXPECT_EQ(blank->len, 0u);
-    EXPECT_EQ(blank->bits, 8);
-    EXPECT_EQ(blank->freq, 1000);
+    EXPECT_EQ(std::make_tuple(blank->len, blank->bits, blank->freq, module->sample_info[5].tuning),
+              std::make_tuple(0ul, 8, 1000, 0));
     EXPECT_NE(blank->data, nullptr);
-    EXPECT_EQ(module->sample_info[5].tuning, 0);
 }
 
 TEST_F(XmImport, SampleHeadersDeltaDataAndLoops)
@@ -240,34 +198,24 @@ TEST_F(XmImport, SampleHeadersDeltaDataAndLoops)
     xm.instruments = {instrument};
     ASSERT_NE(load(xm), nullptr);
     EXPECT_EQ(memcmp(module->samples[0].data, "\x90\xA0\x90", 3), 0);
-    const SAMPLE *s = &module->samples[1];
-    EXPECT_EQ(s->bits, 8);
-    EXPECT_EQ(s->len, 500u);
-    EXPECT_EQ(s->loop_start, 100u);
-    EXPECT_EQ(s->loop_end, 300u);
+    const SAMPLE *s = &module->samples[1];  // 16-bit: 8-bit points, the loop halved
+    EXPECT_EQ(std::make_tuple(s->bits, s->len, s->loop_start, s->loop_end), std::make_tuple(8, 500ul, 100ul, 300ul));
     EXPECT_EQ(memcmp(s->data, "\x92\xA2\x92\x92", 4), 0);
-    EXPECT_EQ(module->sample_info[1].length, 1000);
-    EXPECT_EQ(module->sample_info[1].loop_start, 200);
-    EXPECT_EQ(module->sample_info[1].loop_end, 600);
-    const SAMPLE_INFO *info = &module->sample_info[2];
-    EXPECT_EQ(info->volume, 50);
-    EXPECT_EQ(info->tuning, 112);
-    EXPECT_EQ(info->transpose, -12);
-    EXPECT_EQ(info->pan, 200);
-    EXPECT_EQ(info->loop_type, LOOP_PINGPONG);
-    EXPECT_EQ(info->loop_end, 8);
-    EXPECT_EQ(info->vibrato_type, 1);
-    EXPECT_EQ(info->vibrato_sweep, 2);
-    EXPECT_EQ(info->vibrato_depth, 3);
-    EXPECT_EQ(info->vibrato_rate, 4);
+    const SAMPLE_INFO *info = &module->sample_info[1];
+    EXPECT_EQ(std::make_tuple(info->length, info->loop_start, info->loop_end), std::make_tuple(1000, 200, 600));
+    info = &module->sample_info[2];
+    EXPECT_EQ(std::make_tuple(info->volume, info->tuning, info->transpose, info->pan, info->loop_end),
+              std::make_tuple(50, 112, -12, 200, 8));
+    EXPECT_EQ(std::make_tuple(info->vibrato_type, info->vibrato_sweep, info->vibrato_depth, info->vibrato_rate),
+              std::make_tuple(1, 2, 3, 4));
     struct {
         int sample, loop_type;
         unsigned long start, end;
     } loops[] = {{2, LOOP_PINGPONG, 2, 8}, {3, LOOP_FORWARD, 4, 10}, {4, 0, 0, 10}};
     for (auto l : loops) {
-        EXPECT_EQ(module->sample_info[l.sample].loop_type, l.loop_type) << l.sample;
-        EXPECT_EQ(module->samples[l.sample].loop_start, l.start) << l.sample;
-        EXPECT_EQ(module->samples[l.sample].loop_end, l.end) << l.sample;
+        const SAMPLE *s = &module->samples[l.sample];
+        EXPECT_EQ(std::make_tuple(module->sample_info[l.sample].loop_type, s->loop_start, s->loop_end),
+                  std::make_tuple(l.loop_type, l.start, l.end)) << l.sample;
     }
     EXPECT_EQ(module->sample_info[5].loop_type, 0);
 }
@@ -290,21 +238,16 @@ TEST_F(XmImport, EnvelopesAndTheirFixUps)
     xm.instruments = {instrument, on_without_points};
     ASSERT_NE(load(xm), nullptr);
     const INSTRUMENT_INFO *i = &module->instrument_info[0];
-    EXPECT_EQ(i->volume_env_points, 3);
-    EXPECT_EQ(i->volume_env_tick[0], 0);  // the first point always starts at tick 0
-    EXPECT_EQ(i->volume_env_tick[1], 10);
-    EXPECT_EQ(i->volume_env_value[0], 64);
-    EXPECT_EQ(i->volume_env_sustain_start, 1);
-    EXPECT_EQ(i->volume_env_sustain_end, 1);
-    EXPECT_EQ(i->volume_env_loop_end, 2);
-    EXPECT_EQ(i->volume_env_flags, 7);
-    EXPECT_EQ(i->pan_env_points, 12);
-    EXPECT_EQ(i->pan_env_tick[0], 0);
-    EXPECT_EQ(i->pan_env_value[1], 64);         // values stop at 64
-    EXPECT_EQ(i->pan_env_sustain_start, 11);    // indices past the points are pulled back
-    EXPECT_EQ(i->fadeout, 0x0400);
-    EXPECT_EQ(module->instrument_info[1].volume_env_points, 1);
-    EXPECT_EQ(module->instrument_info[1].volume_env_value[0], 0);
+    // The first point always starts at tick 0.
+    EXPECT_EQ(std::make_tuple(i->volume_env_points, i->volume_env_tick[0], i->volume_env_tick[1], i->volume_env_value[0]),
+              std::make_tuple(3, 0, 10, 64));
+    EXPECT_EQ(std::make_tuple(i->volume_env_sustain_start, i->volume_env_sustain_end, i->volume_env_loop_end,
+                              i->volume_env_flags, i->fadeout), std::make_tuple(1, 1, 2, 7, 0x0400));
+    // Points stop at 12, values at 64; indices past the points are pulled back.
+    EXPECT_EQ(std::make_tuple(i->pan_env_points, i->pan_env_tick[0], i->pan_env_value[1], i->pan_env_sustain_start),
+              std::make_tuple(12, 0, 64, 11));
+    i = &module->instrument_info[1];  // switched on without points
+    EXPECT_EQ(std::make_pair(i->volume_env_points, i->volume_env_value[0]), std::make_pair(1, 0));
 }
 
 TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
@@ -359,10 +302,9 @@ TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
     xm.orders = {0, 1, 255};
     xm.instruments = {instrument_with({xm_sample({0x21, 0x01})})};
     ASSERT_NE(load(xm), nullptr);
-    EXPECT_EQ(module->pattern_count, 256);
-    EXPECT_EQ(module->pattern_info[0].row_count, 32);
+    EXPECT_EQ(std::make_tuple(module->pattern_count, module->pattern_info[0].row_count, module->pattern_info[1].row_count),
+              std::make_tuple(256, 32, 256));
     EXPECT_EQ(get_note(module, 0, 0, 0)->note, 0);
-    EXPECT_EQ(module->pattern_info[1].row_count, 256);
     EXPECT_EQ(get_note(module, 1, 255, 3)->note, 1);
     EXPECT_EQ(get_note(module, 255, 0, 0)->note, 5);
     EXPECT_EQ(memcmp(module->samples[0].data, "\xA1\xA2", 2), 0);

@@ -7,6 +7,12 @@
 #define CHECK_RANGE(value, low, high, where) \
     EXPECT_TRUE((value) >= (low) && (value) <= (high)) << what << where << ": " #value " = " << (value)
 
+Cell cell_at(const JGMOD *j, int pattern, int row, int channel)
+{
+    const NOTE_INFO *n = get_note(const_cast<JGMOD *>(j), pattern, row, channel);
+    return Cell(n->sample, n->note, n->volume, n->command, n->parameter);
+}
+
 static void expect_envelope_sane(int points, const int *indices, const int *value, const char *what, int instrument)
 {
     CHECK_RANGE(points, 0, ENVELOPE_POINTS, " instrument " << instrument);

@@ -1,6 +1,5 @@
 // MOD, S3M, XM, IT and Unreal package files built byte by byte for the
-// importer tests, from plain descriptions with the smallest sensible
-// defaults; tests change only what they are about.
+// importer tests, from descriptions with the smallest sensible defaults.
 #ifndef MODULE_FILES_H
 #define MODULE_FILES_H
 
@@ -27,55 +26,40 @@ private:
     Bytes *bytes_;
 };
 
-struct ModSample {
-    int length_words = 0, finetune = 0, volume = 64;
-    int repeat_offset_words = 0, repeat_length_words = 1;  // 1: no loop
-    Bytes data;  // signed, as in the file; zero-filled to the length
+struct ModSample {  // repeat length 1: no loop; data zero-filled to the length
+    int length_words = 0, finetune = 0, volume = 64, repeat_offset_words = 0, repeat_length_words = 1;
+    Bytes data;
 };
 
 // One cell word: sample high nibble, period, sample low nibble, command, parameter.
 uint32_t mod_cell(int sample, int period, int command, int parameter);
 
 struct ModFile {
-    std::string title = "generated mod";
-    int sample_count = 31;  // 15: no signature is written
+    std::string title = "generated mod", signature = "M.K.";  // 15 samples: no signature
+    int sample_count = 31, song_length = 1, restart = 0, channels = 4;
     std::vector<ModSample> samples;
-    int song_length = 1, restart = 0;
     std::vector<int> orders = {0};
-    std::string signature = "M.K.";
-    int channels = 4;
-    // 64 x channels words per pattern; patterns up to the largest order entry
-    // that are not given are written empty.
-    std::vector<std::vector<uint32_t>> cells;
-    bool truncate_samples = false;  // leave the sample data out
+    std::vector<std::vector<uint32_t>> cells;  // per pattern; missing ones are written empty
+    bool truncate_samples = false;             // leave the sample data out
 };
 Bytes build_mod(const ModFile &mod);
 
-struct S3mSample {
-    int type = 1;  // 1: digital
-    long length = 0, loop_start = 0, loop_end = 0;  // points
-    int volume = 64;
-    int flags = 0;  // bit 0 loop, bit 2 16-bit
-    long c2spd = 8363;
+struct S3mSample {  // type 1: digital; flags: bit 0 loop, bit 2 16-bit; lengths in points
+    int type = 1, volume = 64, flags = 0;
+    long length = 0, loop_start = 0, loop_end = 0, c2spd = 8363;
     std::string tag = "SCRS";
-    Bytes data;  // exactly as stored
+    Bytes data;                    // exactly as stored
     bool no_data_pointer = false;  // the data position lies past the file
 };
 
-// One cell of a packed pattern; -1 leaves a group out.
-struct S3mCell {
-    int row = 0, channel = 0;
-    int note = -1, instrument = 0;
-    int volume = -1;
-    int command = -1, info = 0;
+struct S3mCell {  // -1 leaves a group out
+    int row, channel, note, instrument, volume, command, info;
 };
 
-struct S3mFile {
+struct S3mFile {  // sample format 1: signed; default pan 252: the pan table is written
     std::string title = "generated s3m";
     std::vector<int> orders = {0};
-    int sample_format = 2;  // 1: signed data
-    int global_volume = 64, speed = 6, tempo = 125;
-    int default_pan = 0;       // 252: the pan table is written
+    int sample_format = 2, global_volume = 64, speed = 6, tempo = 125, default_pan = 0;
     int channel_settings[32];  // 0, 8, 1, 9, then 255 (disabled)
     int pan_table[32];
     std::vector<S3mSample> samples;
@@ -85,11 +69,9 @@ struct S3mFile {
 };
 Bytes build_s3m(const S3mFile &s3m);
 
-struct XmSample {
-    long length = 0, loop_start = 0, loop_length = 0;  // bytes
-    int volume = 64, finetune = 0;
-    int type = 0;  // bits 0..1 loop, bit 4 16-bit
-    int pan = 128, relative_note = 0;
+struct XmSample {  // lengths in bytes; type: bits 0..1 loop, bit 4 16-bit
+    long length = 0, loop_start = 0, loop_length = 0;
+    int volume = 64, finetune = 0, type = 0, pan = 128, relative_note = 0;
     Bytes data;  // delta-coded, as stored; zero-filled to the length
 };
 
@@ -97,22 +79,19 @@ struct XmEnvelopePoint {
     int tick, value;
 };
 
-struct XmInstrument {
-    long header_size = 263;  // 29 or less: the short header alone
-    int sample_count = -1;   // -1: samples.size()
-    std::vector<int> map;    // 96 bytes, default 0
+struct XmInstrument {  // header size 29 or less: the short header alone
+    long header_size = 263;
+    int sample_count = -1, pan_points = -1;  // -1: as many as given
+    std::vector<int> map;                    // 96 bytes, default 0
     std::vector<XmEnvelopePoint> volume_envelope, pan_envelope;
-    int pan_points = -1;     // -1: pan_envelope.size()
-    int volume_sustain = 0, volume_loop_start = 0, volume_loop_end = 0;
-    int pan_sustain = 0, pan_loop_start = 0, pan_loop_end = 0;
-    int volume_flags = 0, pan_flags = 0;
+    int volume_sustain = 0, volume_loop_start = 0, volume_loop_end = 0, volume_flags = 0;
+    int pan_sustain = 0, pan_loop_start = 0, pan_loop_end = 0, pan_flags = 0;
     int vibrato[4] = {0, 0, 0, 0};
     int fadeout = 0;
     std::vector<XmSample> samples;
 };
 
-// One cell; -1 leaves a value out.
-struct XmCell {
+struct XmCell {  // -1 leaves a value out
     int note = -1, instrument = -1, volume = -1, effect = -1, parameter = -1;
 };
 
@@ -123,11 +102,9 @@ struct XmPattern {
     bool empty = false;         // packed size 0
 };
 
-struct XmFile {
+struct XmFile {  // flags bit 0: linear frequencies
     std::string title = "generated xm";
-    int song_length = 1, restart = 0, channels = 4;
-    int flags = 1;  // bit 0: linear frequencies
-    int tempo = 6, bpm = 125;
+    int song_length = 1, restart = 0, channels = 4, flags = 1, tempo = 6, bpm = 125;
     std::vector<int> orders = {0};
     std::vector<XmPattern> patterns = {XmPattern()};
     std::vector<XmInstrument> instruments;
