@@ -1,485 +1,235 @@
 // The tick engine: how ticks, rows and orders advance, how notes become
-// voices, the period and volume rules, and what it does with modules that
-// point outside themselves.
-#include <gtest/gtest.h>
+// voices, the period, volume and pan rules, and what it does with modules
+// that point outside themselves.
+#include <string.h>
 
 #include "support/player_fixture.h"
 
+typedef std::array<int, 3> Heard;  // frequency, volume, pan last set on a voice
+
 class Engine : public PlayerFixture {
 protected:
-    int voice(int channel) { return voice_table[channel]; }
-    const RecordedVoice &on(int channel) { return recorded_voice(voice_table[channel]); }
+    Heard heard(int channel) { return {on(channel).frequency, on(channel).volume, on(channel).pan}; }
 };
 
-/* ---- Ticks, rows and orders ---- */
-
-TEST_F(Engine, FirstTickStartsRowZero)
+TEST_F(Engine, FirstTickStartsRowZeroAndSetsTheVoiceInOrder)
 {
-    JGMOD *j = keep(build_module(4, 1, 8, 1));
+    JGMOD *j = keep(build_module(1, 1, 4, 1));
     set_cell(j, 0, 0, 0, 1, 8363, 0, 0, 0);
     play_mod(j, 1);
-    EXPECT_EQ(mi.tick, -1);
     run_ticks(1);
-    EXPECT_EQ(mi.tick, 0);
-    EXPECT_EQ(mi.row, 0);
-    EXPECT_EQ(on(0).starts, 2);  // once at install, once for the note
+    EXPECT_EQ(where(), (Where{0, 0, 0}));
     EXPECT_EQ(on(0).sample, &j->samples[0]);
-    EXPECT_EQ(on(0).frequency, 8363);
-    EXPECT_EQ(on(0).volume, 255);
-    EXPECT_EQ(on(0).pan, 128);
-    // The voice is given its sample before its frequency, and started last.
-    const std::vector<VoiceCall> &calls = recorded_calls();
-    std::vector<std::string> order;
-    for (const VoiceCall &call : calls) {
-        if (call.voice == voice(0))
-            order.push_back(call.name);
+    EXPECT_EQ(heard(0), (Heard{8363, 255, 128})) << "stored 8363 at tuning 8363 is 8363 Hz";
+    std::vector<std::string> names;
+    for (const VoiceCall &call : recorded_calls())
+        names.push_back(call.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"reallocate_voice", "voice_set_frequency",
+                                               "voice_set_volume", "voice_set_pan", "voice_start"}));
+    for (int pitch : {200, 1000}) {  // 1000 is taken as 400
+        set_mod_pitch(pitch);
+        run_ticks(1);
+        EXPECT_EQ(on(0).frequency, pitch == 200 ? 16726 : 33452);
     }
-    std::vector<std::string> expected = {"reallocate_voice", "voice_set_frequency",
-                                         "voice_set_volume", "voice_set_pan", "voice_start"};
-    EXPECT_EQ(order, expected);
 }
 
-TEST_F(Engine, RowsLastTempoTicksAndPatternsFollowTheOrderList)
+TEST_F(Engine, RowsLastTempoTicksPatternsFollowTheOrdersAndDelaysHoldAll)
 {
     JGMOD *j = keep(build_module(2, 2, 3, 1));
-    int orders[] = {1, 0, 1};
-    set_orders(j, orders, 3);
+    j->order_table[0] = 1;
+    j->order_table[1] = 0;
+    set_command(j, 0, 0, 1, 0x0F, 3);              // the second order sets tempo 3
+    set_cell(j, 0, 1, 0, 1, 8363, 0, 0x0E, 0xE2);  // and holds its row 1 for 2 rows more
     play_mod(j, 0);
     run_ticks(6);
-    EXPECT_EQ(mi.row, 0);
-    EXPECT_EQ(mi.tick, 5);
-    run_ticks(1);
-    EXPECT_EQ(mi.row, 1);
-    EXPECT_EQ(mi.tick, 0);
-    run_ticks(12);  // past row 2: next order
-    EXPECT_EQ(mi.order, 1);
+    EXPECT_EQ(where(), (Where{0, 0, 5}));
+    run_ticks(13);
+    EXPECT_EQ(where(), (Where{1, 0, 0}));
     EXPECT_EQ(mi.pattern, 0);
-    EXPECT_EQ(mi.row, 0);
-    run_ticks(18);
-    EXPECT_EQ(mi.order, 2);
-    EXPECT_EQ(mi.pattern, 1);
-}
-
-TEST_F(Engine, TempoCommandChangesRowLength)
-{
-    JGMOD *j = keep(build_module(2, 1, 4, 1));
-    set_command(j, 0, 0, 1, 0x0F, 3);
-    play_mod(j, 0);
-    run_ticks(3);
-    EXPECT_EQ(mi.tempo, 3);
-    run_ticks(1);
-    EXPECT_EQ(mi.row, 1);
-}
-
-TEST_F(Engine, PatternDelayHoldsEverythingForWholeRows)
-{
-    JGMOD *j = keep(build_module(2, 1, 4, 1));
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0x0E, 0xE2);
-    play_mod(j, 0);
+    run_ticks(5);
+    recorded_calls().clear();
     run_ticks(6);
-    EXPECT_EQ(mi.pattern_delay, 12);
-    voice_recorder_clear_log();
-    for (int call = 0; call < 12; call++) {
-        mod_interrupt();
-        EXPECT_EQ(mi.row, 0) << "call " << call;
-    }
+    EXPECT_EQ(mi.row, 1);
     EXPECT_TRUE(recorded_calls().empty()) << "nothing at all happens while the row is held";
     run_ticks(1);
-    EXPECT_EQ(mi.row, 1);
-    EXPECT_EQ(mi.tick, 0);
+    EXPECT_EQ(where(), (Where{1, 2, 0}));
 }
 
-TEST_F(Engine, SongWithoutLoopEndsSilentAndIdle)
+TEST_F(Engine, SongEndStopsOrRestartsAtTheRestartOrder)
 {
-    JGMOD *j = keep(build_module(4, 1, 2, 1));
+    JGMOD *j = keep(build_module(4, 3, 1, 1));
+    j->tempo = 1;
+    j->restart_order = 1;
     set_cell(j, 0, 0, 0, 1, 8363, 0, 0, 0);
+    play_mod(j, 1);
+    run_ticks(5);  // orders 0, 1, 2, the end (a restart that jumps) and order 1
+    EXPECT_EQ(where(), (Where{1, 0, 0}));
     play_mod(j, 0);
-    run_ticks(12);
-    EXPECT_EQ(of, j);
-    voice_recorder_clear_log();
+    run_ticks(3);
+    recorded_calls().clear();
     run_ticks(1);
     EXPECT_EQ(of, nullptr);
-    EXPECT_EQ(is_mod_playing(), 0);
     EXPECT_EQ(recorded_count("voice_stop"), 4);
-    for (int channel = 0; channel < 4; channel++)
-        EXPECT_EQ(on(channel).playing, 0);
     EXPECT_EQ(recorded_timer().installed, 1) << "the timer stays and idles";
 }
 
-TEST_F(Engine, LoopingSongRestartsAtItsRestartOrder)
+TEST_F(Engine, ChannelsWithoutVoiceStayMuteButTheirRowCommandsAct)
 {
-    JGMOD *j = keep(build_module(2, 3, 1, 1));
-    j->tempo = 1;
-    j->restart_order = 1;
-    play_mod(j, 1);
-    run_ticks(3);  // orders 0, 1, 2
-    EXPECT_EQ(mi.order, 2);
-    run_ticks(1);  // the end: restarted, and a jump to order 1 requested
-    EXPECT_EQ(of, j);
-    EXPECT_EQ(mi.order, 0);
-    EXPECT_EQ(mi.jump_order, 2);
-    EXPECT_EQ(is_mod_playing(), -1);
-    run_ticks(1);
-    EXPECT_EQ(mi.order, 1);
-    EXPECT_EQ(mi.row, 0);
-    EXPECT_EQ(mi.tick, 0);
-}
-
-TEST_F(Engine, PatternBreakAndPositionJumpInAChannelWithoutVoice)
-{
-    JGMOD *j = keep(build_module(8, 3, 4, 1));
-    set_command(j, 0, 0, 6, 0x0D, 0x02);  // channel 6 has no voice
-    set_command(j, 1, 2, 7, 0x0B, 0);
-    set_command(j, 0, 0, 5, 0x1C, 20);     // global volume
-    set_cell(j, 0, 0, 5, 1, 8363, 0, 0x1C, 20);
+    JGMOD *j = keep(build_module(70, 3, 4, 1));  // more channels than the player keeps
+    set_command(j, 0, 0, 6, 0x0D, 0x02);         // pattern break
+    set_command(j, 1, 2, 7, 0x0B, 0);            // position jump
+    set_cell(j, 0, 0, 5, 1, 8363, 0, 0x1C, 20);  // global volume
+    set_command(j, 0, 0, 69, 0x0F, 2);
+    set_command(j, 0, 0, 68, 0x23, 0x10);
+    set_command(j, 0, 0, 67, 0x0E, 0x61);
     play_mod(j, 1);
     run_ticks(1);
     EXPECT_EQ(mi.global_volume, 20);
+    EXPECT_EQ(mi.tempo, 2);
     EXPECT_EQ(ci[5].period, 0) << "a channel without voice starts no note";
-    run_ticks(6);
-    EXPECT_EQ(mi.order, 1);
-    EXPECT_EQ(mi.row, 2);
-    run_ticks(6);
-    EXPECT_EQ(mi.order, 0);
-    EXPECT_EQ(mi.row, 0);
-}
-
-/* ---- Notes and voices ---- */
-
-TEST_F(Engine, StoredValue8363PlaysAt8363HzAndPitchRatioScalesIt)
-{
-    JGMOD *j = keep(build_module(1, 1, 4, 1));
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0, 0);
-    play_mod(j, 1);
-    run_ticks(1);
-    EXPECT_EQ(ci[0].period, 1712);
-    EXPECT_EQ(on(0).frequency, 8363);
-    set_mod_pitch(200);
-    run_ticks(1);
-    EXPECT_EQ(on(0).frequency, 16726);
-}
-
-TEST_F(Engine, SampleWithoutNoteRestartsAtTheOldPitch)
-{
-    JGMOD *j = keep(build_module(1, 1, 4, 2));
-    j->sample_info[1].volume = 20;
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0, 0);
-    set_cell(j, 0, 1, 0, 2, 0, 0, 0, 0);
-    set_cell(j, 0, 2, 0, 2, 0, 0, 0, 0);
-    play_mod(j, 1);
-    run_ticks(7);
-    EXPECT_EQ(on(0).sample, &j->samples[1]);
-    EXPECT_EQ(on(0).frequency, 8363);
-    EXPECT_EQ(on(0).volume, 20 * 255 / 64);
-    int starts = on(0).starts;
-    run_ticks(6);  // the same sample again: only its volume is taken
-    EXPECT_EQ(on(0).starts, starts);
-}
-
-TEST_F(Engine, TonePortamentoWithSampleTakesOnlyItsVolume)
-{
-    JGMOD *j = keep(build_module(1, 1, 4, 2));
-    j->sample_info[1].volume = 32;
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0, 0);
-    set_cell(j, 0, 1, 0, 2, 0, 0, 0x03, 0);
-    play_mod(j, 1);
-    run_ticks(6);
-    int starts = on(0).starts;
-    run_ticks(1);
-    EXPECT_EQ(ci[0].volume, 32);
-    EXPECT_EQ(ci[0].sample, 0);
-    EXPECT_EQ(on(0).starts, starts);
-}
-
-TEST_F(Engine, SampleOffsetIsRememberedForAZeroParameter)
-{
-    JGMOD *j = keep(build_module(1, 1, 4, 1));
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0x09, 0x10);
-    set_cell(j, 0, 1, 0, 1, 8363, 0, 0x09, 0x00);
-    set_cell(j, 0, 2, 0, 0, 0, 0, 0x09, 0x20);  // no note, no sample: nothing
-    play_mod(j, 1);
-    run_ticks(1);
-    EXPECT_EQ(recorded_count("voice_set_position"), 1);
-    EXPECT_EQ(on(0).position, 4096);
-    voice_recorder_set_position(voice(0), 7);
-    run_ticks(6);
-    EXPECT_EQ(recorded_count("voice_set_position"), 2);
-    EXPECT_EQ(on(0).position, 4096);
-    run_ticks(6);
-    EXPECT_EQ(recorded_count("voice_set_position"), 2);
-}
-
-TEST_F(Engine, SetPanAndSetVolumeReachTheVoice)
-{
-    JGMOD *j = keep(build_module(2, 1, 4, 1));
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0x08, 0);
-    set_cell(j, 0, 0, 1, 1, 8363, 0, 0x0C, 16);
-    play_mod(j, 1);
-    run_ticks(1);
-    EXPECT_EQ(on(0).pan, 0);
-    EXPECT_EQ(on(1).volume, 16 * 255 / 64);
-}
-
-TEST_F(Engine, LoopedSamplesGetTheirPlayMode)
-{
-    JGMOD *j = keep(build_module(3, 1, 4, 3));
-    j->sample_info[1].loop_type = LOOP_FORWARD;
-    j->sample_info[2].loop_type = LOOP_FORWARD | LOOP_PINGPONG;
-    for (int channel = 0; channel < 3; channel++)
-        set_cell(j, 0, 0, channel, channel + 1, 8363, 0, 0, 0);
-    play_mod(j, 1);
-    run_ticks(1);
-    EXPECT_EQ(recorded_count("voice_set_playmode", voice(0)), 0);
-    EXPECT_EQ(on(1).playmode, PLAYMODE_LOOP);
-    EXPECT_EQ(recorded_count("voice_set_playmode", voice(2)), 2);
-    EXPECT_EQ(on(2).playmode, PLAYMODE_LOOP | PLAYMODE_BIDIR);
-}
-
-TEST_F(Engine, ChannelsBeyondTheVoicesNeverSound)
-{
-    JGMOD *j = keep(build_module(6, 1, 4, 1));
-    for (int channel = 0; channel < 6; channel++)
-        set_cell(j, 0, 0, channel, 1, 8363, 0, 0, 0);
-    play_mod(j, 1);
-    run_ticks(6);
+    run_ticks(2);
+    EXPECT_EQ(where(), (Where{1, 2, 0}));
+    run_ticks(2);
+    EXPECT_EQ(where(), (Where{0, 0, 0}));
     for (const VoiceCall &call : recorded_calls())
         EXPECT_LT(call.voice, 4) << call.name;
-    EXPECT_EQ(ci[4].period, 0);
-    EXPECT_EQ(ci[4].trigger, 0);
 }
 
-/* ---- Note-number modules ---- */
-
-TEST_F(Engine, InstrumentMapChoosesTheSample)
+TEST_F(Engine, NotePassRulesReachTheVoiceAndStayWithinTheSamples)
 {
-    JGMOD *j = keep(build_module(1, 1, 4, 3, XM_MODE | LINEAR_MODE, 2));
-    j->instrument_info[1].note_sample[48] = 2;
-    j->sample_info[2].volume = 40;
-    j->sample_info[2].pan = 200;
-    set_cell(j, 0, 0, 0, 2, 49, 0, 0, 0);  // instrument 2, note 49 (index 48)
+    JGMOD *j = keep(build_module(4, 1, 4, 3));
+    j->sample_info[1].volume = 20;
+    j->sample_info[1].loop_type = LOOP_FORWARD;
+    j->sample_info[2].loop_type = LOOP_FORWARD | LOOP_PINGPONG;
+    set_cell(j, 0, 0, 0, 1, 8363, 0, 0x08, 0);     // pan 0
+    set_cell(j, 0, 1, 0, 2, 0, 0, 0, 0);           // a sample alone plays at the old pitch,
+    set_cell(j, 0, 2, 0, 2, 0, 0, 0, 0);           // the same one again only sets its volume
+    set_cell(j, 0, 0, 1, 1, 8363, 0, 0x0C, 16);    // volume 16
+    set_cell(j, 0, 1, 1, 2, 0, 0, 0x03, 0);        // with a tone portamento: only the volume
+    set_cell(j, 0, 0, 2, 3, 8363, 0, 0, 0);
+    set_cell(j, 0, 1, 2, 9, 16726, 0, 0, 0);       // no sample 9: the note plays on sample 3
     play_mod(j, 1);
     run_ticks(1);
-    EXPECT_EQ(ci[0].instrument, 1);
-    EXPECT_EQ(ci[0].note, 48);
-    EXPECT_EQ(ci[0].sample, 2);
-    EXPECT_EQ(ci[0].volume, 40);
-    EXPECT_EQ(ci[0].pan, 200);
-    EXPECT_EQ(ci[0].period, 7680 - 64 * 48 - 64 + 64);
-    EXPECT_EQ(on(0).sample, &j->samples[2]);
-    EXPECT_EQ(on(0).frequency, 8363);  // lintab[0] >> 6
-
-    EXPECT_EQ(get_jgmod_sample_no(1, 48), 2);
-    EXPECT_EQ(get_jgmod_sample_no(1, 47), 1);
-    EXPECT_EQ(get_jgmod_sample_no(1, 96), 2) << "note out of range: the last sample";
-    EXPECT_EQ(get_jgmod_sample_no(1, -1), 2);
-    EXPECT_EQ(get_jgmod_sample_no(2, 0), 2) << "instrument out of range";
-    EXPECT_EQ(get_jgmod_sample_no(-1, 0), 2);
-    j->instrument_info[0].note_sample[5] = 3;
-    EXPECT_EQ(get_jgmod_sample_no(0, 5), 2) << "map entry out of range";
+    EXPECT_EQ(on(1).volume, 16 * 255 / 64);
+    EXPECT_EQ(on(2).playmode, PLAYMODE_LOOP | PLAYMODE_BIDIR);
+    run_ticks(6);
+    EXPECT_EQ(on(0).sample, &j->samples[1]);
+    EXPECT_EQ(heard(0), (Heard{8363, 20 * 255 / 64, 0}));
+    EXPECT_EQ(on(0).playmode, PLAYMODE_LOOP);
+    EXPECT_EQ(ci[1].volume, 20);
+    EXPECT_EQ(ci[1].sample, 0);
+    EXPECT_EQ(on(1).starts, 2);
+    EXPECT_EQ(on(2).sample, &j->samples[2]);
+    EXPECT_EQ(on(2).frequency, 16726);
+    int starts = on(0).starts;
+    run_ticks(6);
+    EXPECT_EQ(on(0).starts, starts);
 }
 
-TEST_F(Engine, PeriodModulesUseTheInstrumentNumberAsSample)
+TEST_F(Engine, InstrumentMapChoosesTheSampleWithinTheModuleAndNotesRestartEnvelopes)
 {
-    JGMOD *j = keep(build_module(1, 1, 4, 3));
-    play_mod(j, 1);
-    EXPECT_EQ(get_jgmod_sample_no(7, 200), 7);
-}
-
-TEST_F(Engine, NewNoteResetsFadeAndEnvelopesFromTheInstrument)
-{
-    JGMOD *j = keep(build_module(1, 1, 4, 1, XM_MODE | LINEAR_MODE, 1));
-    INSTRUMENT_INFO &ii = j->instrument_info[0];
+    JGMOD *j = keep(build_module(1, 1, 4, 3, XM_MODE | LINEAR_MODE, 2));
+    INSTRUMENT_INFO &ii = j->instrument_info[1];
+    ii.note_sample[48] = 2;
     ii.volume_env_flags = 1;
     ii.volume_env_points = 2;
     ii.volume_env_value[0] = 64;
-    ii.volume_env_value[1] = 0;
     ii.volume_env_tick[1] = 10;
-    ii.fadeout = 1000;
-    set_cell(j, 0, 0, 0, 1, 49, 0, 0, 0);
-    set_cell(j, 0, 1, 0, 0, 0, 0, 0x24, 0);  // key off
-    set_cell(j, 0, 2, 0, 0, 49, 0, 0, 0);    // a note again, no instrument
+    j->instrument_info[0].note_sample[5] = 3;
+    j->sample_info[2].volume = 40;
+    j->sample_info[2].pan = 200;
+    set_cell(j, 0, 0, 0, 2, 49, 0, 0, 0);  // instrument 2, note 49 (index 48)
+    set_cell(j, 0, 1, 0, 0, 49, 0, 0, 0);  // the note again, without instrument
     play_mod(j, 1);
     run_ticks(1);
-    EXPECT_EQ(ci[0].fade_rate, 1000);
-    EXPECT_EQ(ci[0].volume_env.flags, 1);
-    EXPECT_EQ(ci[0].volume_env.points, 2);
-    EXPECT_EQ(ci[0].pan_env.flags, 0);
-    EXPECT_EQ(ci[0].pan_env.output, 32);
-    run_ticks(6);
-    EXPECT_EQ(ci[0].key_off, -1);
-    EXPECT_EQ(ci[0].volume, 64) << "with a volume envelope, key off keeps the volume";
-    EXPECT_EQ(ci[0].fade_volume, 32768 - 1000);
+    EXPECT_EQ(ci[0].period, 4608);
+    EXPECT_EQ(on(0).sample, &j->samples[2]);
+    EXPECT_EQ(heard(0), (Heard{8363, 40 * 255 / 64, 200}));
     run_ticks(5);
-    EXPECT_EQ(ci[0].fade_volume, 32768 - 6000);
+    EXPECT_GT(ci[0].volume_env.position, 1);
     run_ticks(1);
-    EXPECT_EQ(ci[0].key_off, 0);
-    EXPECT_EQ(ci[0].fade_volume, 32768);
-    EXPECT_EQ(ci[0].volume_env.position, 1) << "the envelope starts over";
-}
-
-TEST_F(Engine, KeyOffWithoutEnvelopeSilences)
-{
-    JGMOD *j = keep(build_module(1, 1, 4, 1, XM_MODE | LINEAR_MODE, 1));
+    EXPECT_EQ(ci[0].volume_env.position, 1) << "a new note starts the envelope over";
+    // An instrument, note or map entry out of range gives the last sample.
+    const int cases[][3] = {{1, 48, 2}, {1, 47, 1}, {1, 96, 2}, {1, -1, 2}, {2, 0, 2}, {-1, 0, 2}, {0, 5, 2}};
+    for (const auto &c : cases)
+        EXPECT_EQ(get_jgmod_sample_no(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
+    play_mod(keep(build_module(1, 1, 4, 3)), 1);
+    EXPECT_EQ(get_jgmod_sample_no(7, 200), 7) << "period modules: the number itself";
+    j = keep(build_module(1, 1, 4, 0, XM_MODE | LINEAR_MODE, 1));
     set_cell(j, 0, 0, 0, 1, 49, 0, 0, 0);
-    set_cell(j, 0, 1, 0, 0, 0, 0, 0x24, 0);
+    set_cell(j, 0, 1, 0, 5, 49, 0, 0x03, 0);
     play_mod(j, 1);
-    run_ticks(7);
-    EXPECT_EQ(ci[0].volume, 0);
-    EXPECT_EQ(on(0).volume, 0);
+    recorded_calls().clear();
+    run_ticks(12);
+    EXPECT_EQ(recorded_count("voice_start"), 0) << "an instrument without samples";
 }
 
-/* ---- The rules ---- */
-
-TEST_F(Engine, VolumeRuleAtItsExtremes)
+TEST_F(Engine, VolumeAndPanRulesAtTheirExtremes)
 {
-    mi.global_volume = 64;
-    ci[0].tick_volume = 64;
-    ci[0].fade_volume = 32768;
-    ci[0].volume_env.output = 64;
-    mod_volume = 255;
-    EXPECT_EQ(calc_volume(0), 255);
-    mod_volume = 60;
-    EXPECT_EQ(calc_volume(0), 60);
-    mod_volume = 255;
-    ci[0].fade_volume = 0;
-    EXPECT_EQ(calc_volume(0), 0);
-    ci[0].fade_volume = 16384;
-    EXPECT_EQ(calc_volume(0), 127);
-    ci[0].fade_volume = 32768;
-    ci[0].volume_env.output = 0;
-    EXPECT_EQ(calc_volume(0), 0);
-    ci[0].volume_env.output = 64;
-    mi.global_volume = 0;
-    EXPECT_EQ(calc_volume(0), 0);
-    // Values from a bad file stay within the voice's range.
-    mi.global_volume = 1000;
-    EXPECT_EQ(calc_volume(0), 255);
-    ci[0].tick_volume = -64;
-    EXPECT_EQ(calc_volume(0), 0);
-}
-
-TEST_F(Engine, PanRuleAtItsExtremes)
-{
-    ci[0].pan_env.output = 32;
-    for (int pan : {0, 1, 127, 128, 255}) {
-        ci[0].tick_pan = pan;
-        EXPECT_EQ(calc_pan(0), pan) << "no envelope leaves pan " << pan;
+    // Global, channel, fade, envelope and player volume; values from a bad file included.
+    const int volumes[][6] = {{64, 64, 32768, 64, 255, 255}, {64, 64, 32768, 64, 60, 60},
+                              {64, 64, 16384, 64, 255, 127}, {64, 64, 32768, 0, 255, 0},
+                              {1000, 64, 32768, 64, 255, 255}, {64, -64, 32768, 64, 255, 0}};
+    for (const auto &c : volumes) {
+        mi.global_volume = c[0];
+        ci[0].tick_volume = c[1];
+        ci[0].fade_volume = c[2];
+        ci[0].volume_env.output = c[3];
+        mod_volume = c[4];
+        EXPECT_EQ(calc_volume(0), c[5]) << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
     }
-    ci[0].pan_env.output = 64;  // full right
-    ci[0].tick_pan = 0;
-    EXPECT_EQ(calc_pan(0), 0);
-    ci[0].tick_pan = 64;
-    EXPECT_EQ(calc_pan(0), 128);
-    ci[0].tick_pan = 128;
-    EXPECT_EQ(calc_pan(0), 255);  // 128 + 128, clamped
-    ci[0].pan_env.output = 0;  // full left
-    ci[0].tick_pan = 128;
-    EXPECT_EQ(calc_pan(0), 0);
-    ci[0].tick_pan = 255;
-    EXPECT_EQ(calc_pan(0), 254);
-    ci[0].pan_env.output = 48;
-    ci[0].tick_pan = 100;
-    EXPECT_EQ(calc_pan(0), 150);
-    ci[0].pan_env.output = 17;  // e = -15: (-1500) / 32 truncates to -46
-    EXPECT_EQ(calc_pan(0), 54);
+    // Envelope 32 is the middle, 64 full right, 0 full left.
+    const int pans[][3] = {{32, 255, 255}, {64, 0, 0},    {64, 64, 128},  {64, 128, 255},
+                           {0, 255, 254},  {48, 100, 150}, {17, 100, 54}};
+    for (const auto &c : pans) {
+        ci[0].pan_env.output = c[0];
+        ci[0].tick_pan = c[1];
+        EXPECT_EQ(calc_pan(0), c[2]) << "envelope " << c[0] << ", pan " << c[1];
+    }
 }
 
-TEST_F(Engine, PeriodModuleNoteRule)
+TEST_F(Engine, PeriodAndPitchRulesNeverDivideByZeroOrLeaveTheirTables)
 {
-    mi.flags = 0;
-    EXPECT_EQ(note2period(8363, 8363), 1712);
-    EXPECT_EQ(note2period(8363, 0), 14318184 / 4242);  // untuned 0 is 4242
-    EXPECT_EQ(note2period(16726, 8363), 856);
-    // (1 * 8000) / 8363 is 0: the lowest pitch instead of a division by zero.
-    EXPECT_EQ(note2period(1, 8000), 14318184);
-    EXPECT_EQ(note2period(3579546, 65535), 14318184 / (int)((3579546LL * 65535) / 8363));
-    of = nullptr;
-    EXPECT_EQ(period2pitch(1712), 8363);
-    EXPECT_EQ(period2pitch(0), 14318184) << "no division by zero";
+    const int amiga = XM_MODE | PERIOD_MODE, linear = XM_MODE | LINEAR_MODE;
+    const int periods[][4] = {  // flags, note, tuning, period
+        {0, 8363, 8363, 1712},   {0, 8363, 0, 3375},       {0, 16726, 8363, 856},
+        {0, 1, 8000, 14318184},  {0, 3579546, 65535, 0},   {linear, 0, 128, 7680},
+        {linear, 48, 128, 4608}, {linear, -5, 128, 7680},  {linear, 500, 128, 128},
+        {linear, 48, 0, 4672},   {amiga, 48, 128, 1705},   {amiga, 0, 0, 29024},
+        {amiga, 11, 255, 13696}, {amiga, 11, 4000, 12192}};  // B, finetune past the table's end
+    for (const auto &c : periods) {
+        mi.flags = c[0];
+        EXPECT_EQ(note2period(c[1], c[2]), c[3]) << c[0] << ": " << c[1] << ", " << c[2];
+    }
+    const int pitches[][3] = {{0, 1712, 8363},       {0, 0, 14318184},      {linear, 4608, 8363},
+                              {linear, 3840, 16726}, {linear, 384, 378466}, {linear, -10, 535232},
+                              {linear, 30720, 0},    {amiga, 1712, 8363}};
+    for (const auto &c : pitches) {
+        mi.flags = c[0];
+        EXPECT_EQ(period2pitch(c[1]), c[2]) << c[0] << ": " << c[1];
+    }
 }
 
-TEST_F(Engine, LinearNoteRule)
-{
-    mi.flags = XM_MODE | LINEAR_MODE;
-    of = nullptr;
-    EXPECT_EQ(note2period(0, 128), 7680);
-    EXPECT_EQ(note2period(48, 128), 4608);
-    EXPECT_EQ(note2period(-5, 128), 7680);
-    EXPECT_EQ(note2period(500, 128), 7680 - 64 * 118);
-    EXPECT_EQ(note2period(48, 0), 4672);
-    EXPECT_EQ(period2pitch(4608), 8363);
-    EXPECT_EQ(period2pitch(4608 - 768), 16726);
-    EXPECT_EQ(period2pitch(384), (int)(378466u >> 0));
-    EXPECT_EQ(period2pitch(-10), 535232) << "negative periods read no table entry before the start";
-    EXPECT_EQ(period2pitch(768 * 40), 0);
-}
-
-TEST_F(Engine, AmigaTableNoteRule)
-{
-    mi.flags = XM_MODE | PERIOD_MODE;
-    of = nullptr;
-    // C of octave 4 without finetune: entry 8, f = 8 of the way to entry 9.
-    EXPECT_EQ(note2period(48, 128), (27392 + 8 * (27200 - 27392) / 15) >> 4);
-    EXPECT_EQ(note2period(0, 0), 29024);
-    // B with the highest finetune: entry 103 and the one past the end, which
-    // is taken as C an octave up (period 428).
-    EXPECT_EQ(note2period(11, 255), 13792 + 15 * (13696 - 13792) / 15);
-    EXPECT_EQ(note2period(11, 240), 13792 + 15 * (13696 - 13792) / 15);
-    // Out-of-range finetunes read no entry outside the table.
-    EXPECT_EQ(note2period(11, 4000), (13792 + 250 * (13696 - 13792) / 15));
-    EXPECT_GT(note2period(0, -16), 0);
-    EXPECT_EQ(period2pitch(1712), 14317456 / 1712);
-}
-
-/* ---- Modules that point outside themselves ---- */
-
-TEST_F(Engine, PatternWithoutRowsPlaysAsOneSilentRow)
+TEST_F(Engine, EmptyAndMissingPatternsAndTooManyOrdersPlaySafely)
 {
     JGMOD *j = keep(build_module(2, 2, 2, 1));
     resize_pattern(j, 0, 0);
     set_cell(j, 1, 0, 0, 1, 8363, 0, 0, 0);
+    const int orders[] = {0, 1, 7, -1, 0};  // patterns 7 and -1 do not exist
+    memcpy(j->order_table, orders, sizeof(orders));
+    j->order_count = 5;
     play_mod(j, 0);
-    run_ticks(6);
-    EXPECT_EQ(mi.order, 0);
+    run_ticks(6);  // no rows: one silent row
     EXPECT_EQ(recorded_count("voice_start"), 0);
     run_ticks(1);
-    EXPECT_EQ(mi.order, 1);
-    EXPECT_EQ(mi.row, 0);
+    EXPECT_EQ(where(), (Where{1, 0, 0}));
     EXPECT_EQ(on(0).frequency, 8363);
-}
+    run_ticks(24);
+    EXPECT_EQ(where(), (Where{4, 0, 0}));
 
-TEST_F(Engine, BreakPastThePatternEndStartsItAtTheTop)
-{
-    JGMOD *j = keep(build_module(2, 2, 4, 1));
-    resize_pattern(j, 1, 2);
-    set_command(j, 0, 0, 0, 0x0D, 0x63);  // row 63 of a 2-row pattern
-    play_mod(j, 0);
-    run_ticks(7);
-    EXPECT_EQ(mi.order, 1);
-    EXPECT_LT(mi.row, 2);
-}
-
-TEST_F(Engine, PatternNumbersOutsideTheModulePlaySilence)
-{
-    JGMOD *j = keep(build_module(2, 1, 2, 1));
-    int orders[] = {0, 7, -1, 0};
-    set_orders(j, orders, 4);
-    play_mod(j, 0);
-    run_ticks(13);
-    EXPECT_EQ(mi.order, 1);
-    EXPECT_EQ(mi.pattern, 7);
-    run_ticks(6);
-    EXPECT_EQ(mi.order, 2);
-    run_ticks(6);
-    EXPECT_EQ(mi.order, 3);
-    EXPECT_EQ(of, j);
-}
-
-TEST_F(Engine, OrderCountBeyondTheOrderTableEndsThere)
-{
-    JGMOD *j = keep(build_module(1, 1, 1, 1));
+    j = keep(build_module(1, 1, 1, 1));
     j->tempo = 1;
-    j->order_count = 1000;
+    j->order_count = 1000;  // more than the order table holds
     play_mod(j, 0);
     run_ticks(MAX_ORDER);
     EXPECT_EQ(mi.order, MAX_ORDER - 1);
@@ -487,54 +237,13 @@ TEST_F(Engine, OrderCountBeyondTheOrderTableEndsThere)
     EXPECT_EQ(of, nullptr);
 }
 
-TEST_F(Engine, SampleNumbersOutsideTheModuleAreIgnored)
-{
-    JGMOD *j = keep(build_module(2, 1, 4, 2));
-    j->sample_info[1].volume = 10;
-    set_cell(j, 0, 0, 0, 2, 8363, 0, 0, 0);
-    set_cell(j, 0, 1, 0, 9, 16726, 0, 0, 0);  // no sample 9: the note plays on sample 2
-    set_cell(j, 0, 0, 1, 9, 8363, 0, 0, 0);   // no sample ever: nothing starts
-    play_mod(j, 1);
-    run_ticks(7);
-    EXPECT_EQ(ci[0].sample, 1);
-    EXPECT_EQ(on(0).sample, &j->samples[1]);
-    EXPECT_EQ(on(0).frequency, 16726);
-    EXPECT_EQ(ci[1].sample, 0) << "channel keeps its first sample";
-    EXPECT_EQ(on(1).frequency, 8363);
-}
-
-TEST_F(Engine, NoteNumberModuleWithoutSamplesStartsNothing)
-{
-    JGMOD *j = keep(build_module(1, 1, 4, 0, XM_MODE | LINEAR_MODE, 1));
-    set_cell(j, 0, 0, 0, 1, 49, 0, 0, 0);
-    set_cell(j, 0, 1, 0, 5, 49, 0, 0x03, 0);  // slide with an instrument the module lacks
-    play_mod(j, 1);
-    run_ticks(12);
-    EXPECT_EQ(recorded_count("reallocate_voice"), 0);
-    EXPECT_EQ(recorded_count("voice_start"), 0);
-}
-
-TEST_F(Engine, TooManyChannelsInAFileStayWithinTheChannelState)
-{
-    JGMOD *j = keep(build_module(70, 1, 2, 1));
-    set_command(j, 0, 0, 69, 0x0F, 2);
-    set_command(j, 0, 0, 68, 0x23, 0x10);
-    set_command(j, 0, 0, 67, 0x0E, 0x61);
-    play_mod(j, 0);
-    run_ticks(1);
-    EXPECT_EQ(mi.tempo, 2);
-}
-
-/* ---- Slides that run for a long time ---- */
-
 TEST_F(Engine, ProPitchSlideWithHugeStoredParameterStopsAtThePeriodLimit)
 {
     // A JGM parameter may be 0xFFFF: 4 x 65535 period units per tick would
     // overflow the period after a few minutes of one long slide.
     JGMOD *j = keep(build_module(1, 1, 256, 1));
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0x02, 0xFFFF);
-    for (int row = 1; row < 256; row++)
-        set_command(j, 0, row, 0, 0x02, 0xFFFF);
+    for (int row = 0; row < 256; row++)
+        set_cell(j, 0, row, 0, row == 0, row == 0 ? 8363 : 0, 0, 0x02, 0xFFFF);
     j->tempo = 31;  // 256 rows x 30 sliding ticks x 262140 passes 2^31
     play_mod(j, 0);
     run_ticks(256 * 31 - 1);

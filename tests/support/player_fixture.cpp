@@ -1,7 +1,63 @@
-// The player test fixture.
+// The player test fixture and its recording voice driver.
 #include <string.h>
 
 #include "support/player_fixture.h"
+
+static const RecordedVoice unused = {0, nullptr, 0, 0, 0, 0, 0, -1, 0};
+static RecordedVoice voices[RECORDER_VOICES + 1];  // the last one takes calls on bad voices
+static std::vector<VoiceCall> calls;
+static int voices_available;
+
+static RecordedVoice &logged(const char *name, int voice, int value = 0)
+{
+    calls.push_back(VoiceCall{name, voice, value});
+    return recorded_voice(voice);
+}
+
+static const JGMOD_VOICE_DRIVER recorder = {
+    [](const SAMPLE *spl) {
+        int voice = 0;
+        while (voice < voices_available && voices[voice].allocated)
+            voice++;
+        voice = voice < voices_available ? voice : -1;
+        logged("allocate_voice", voice) = RecordedVoice{voice >= 0, spl, 0, 0, 0, 0, 0, -1, 0};
+        return voice;
+    },
+    [](int voice, const SAMPLE *spl) {
+        RecordedVoice &v = logged("reallocate_voice", voice);
+        v.sample = spl;
+        v.playing = 0;
+    },
+    [](int voice) { logged("deallocate_voice", voice).allocated = 0; },
+    [](int voice) {
+        RecordedVoice &v = logged("voice_start", voice);
+        v.playing = 1;
+        v.starts++;
+        v.position = v.position < 0 ? 0 : v.position;
+    },
+    [](int voice) { logged("voice_stop", voice).playing = 0; },
+    [](int voice, int value) { logged("voice_set_frequency", voice, value).frequency = value; },
+    [](int voice, int value) { logged("voice_set_volume", voice, value).volume = value; },
+    [](int voice, int value) { logged("voice_set_pan", voice, value).pan = value; },
+    [](int voice, int value) { logged("voice_set_position", voice, value).position = value; },
+    [](int voice, int value) { logged("voice_set_playmode", voice, value).playmode = value; },
+    [](int voice) { return logged("voice_get_position", voice).position; },
+};
+
+RecordedVoice &recorded_voice(int voice)
+{
+    return voice >= 0 && voice < RECORDER_VOICES ? voices[voice] : (voices[RECORDER_VOICES] = unused);
+}
+
+std::vector<VoiceCall> &recorded_calls() { return calls; }
+
+int recorded_count(const std::string &name, int voice)
+{
+    int count = 0;
+    for (const VoiceCall &call : calls)
+        count += call.name == name && (voice < 0 || call.voice == voice);
+    return count;
+}
 
 void reset_player_globals()
 {
@@ -17,12 +73,15 @@ void reset_player_globals()
 
 void PlayerFixture::SetUp()
 {
-    voice_recorder_install(available_);
+    std::fill(voices, voices + RECORDER_VOICES + 1, unused);
+    calls.clear();
+    voices_available = available_;
+    jgmod_voices = &recorder;
     timer_recorder_install();
     reset_player_globals();
     if (installed_ > 0) {
         ASSERT_EQ(install_mod(installed_), 1);
-        voice_recorder_clear_log();
+        calls.clear();
     }
 }
 
@@ -34,17 +93,5 @@ void PlayerFixture::TearDown()
     modules_.clear();
     reset_player_globals();
     timer_recorder_remove();
-    voice_recorder_remove();
-}
-
-JGMOD *PlayerFixture::keep(JGMOD *j)
-{
-    modules_.push_back(j);
-    return j;
-}
-
-void PlayerFixture::run_ticks(int count)
-{
-    for (int tick = 0; tick < count; tick++)
-        mod_interrupt();
+    jgmod_voices = &jgmod_allegro_voices;
 }

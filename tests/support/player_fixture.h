@@ -1,42 +1,57 @@
-// A test fixture for the player: the voice and timer recorders in place of
-// the library's, the song and channel state as at program start, and the
-// player installed on 4 voices. mod_interrupt is called by the test itself.
-//
-//   class MyTest : public PlayerFixture {};
-//   TEST_F(MyTest, X) { JGMOD *j = keep(build_module(4, 1, 64, 1)); play_mod(j, 0); run_ticks(6); }
+// The player under test: a recording voice driver and timer in place of the
+// library's, the globals as at program start, the player installed on 4
+// voices. Tests call mod_interrupt themselves, e.g. through run_ticks.
 #ifndef PLAYER_FIXTURE_H
 #define PLAYER_FIXTURE_H
 
+#include <array>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "support/module_builder.h"
 #include "support/timer_recorder.h"
-#include "support/voice_recorder.h"
+
+#define RECORDER_VOICES 64
+
+// What the player last did with a voice; values are 0 until set.
+struct RecordedVoice {
+    int allocated;
+    const SAMPLE *sample;  // last given by allocate_voice or reallocate_voice
+    int playing, frequency, volume, pan, playmode;
+    int position;  // what voice_get_position reports: -1 before the first start
+    int starts;    // voice_start calls so far
+};
+
+struct VoiceCall {
+    std::string name;  // the seam's field name, e.g. "voice_set_volume"
+    int voice, value;
+};
+
+// Writable, e.g. to report that a voice's sample ended (position -1).
+RecordedVoice &recorded_voice(int voice);
+std::vector<VoiceCall> &recorded_calls();                     // clear() it at will
+int recorded_count(const std::string &name, int voice = -1);  // -1: on any voice
+void reset_player_globals();
+
+typedef std::array<int, 3> Where;  // order, row, tick
 
 class PlayerFixture : public ::testing::Test {
 protected:
-    // Voices the recorder can hand out, and voices install_mod reserves
-    // (0: the test installs the player itself).
+    // Voices the recorder hands out, and voices install_mod reserves (0: none).
     explicit PlayerFixture(int available = RECORDER_VOICES, int installed = 4)
-        : available_(available), installed_(installed)
-    {
-    }
+        : available_(available), installed_(installed) {}
     void SetUp() override;
     void TearDown() override;
-
-    // Destroys the module at the end of the test.
-    JGMOD *keep(JGMOD *j);
-    void run_ticks(int count);
+    JGMOD *keep(JGMOD *j) { modules_.push_back(j); return j; }  // destroyed after the test
+    void run_ticks(int count) { while (count-- > 0) mod_interrupt(); }
+    const RecordedVoice &on(int channel) { return recorded_voice(voice_table[channel]); }
+    Where where() { return {mi.order, mi.row, mi.tick}; }
 
 private:
-    int available_;
-    int installed_;
+    int available_, installed_;
     std::vector<JGMOD *> modules_;
 };
-
-// The song, channel and player globals as at program start.
-void reset_player_globals();
 
 #endif

@@ -1,24 +1,34 @@
-// A recording timer for the player's timer seam: the tick handler is never
-// called by it, the test calls mod_interrupt itself.
-//
-//   timer_recorder_install();
-//   play_mod(j, 1);
-//   recorded_timer().period;   // 23863 at 125 bpm
-//   timer_recorder_remove();   // back to the library's timer
+// A recording timer for the player's timer seam: it never calls the tick
+// handler, tests call mod_interrupt themselves.
 #ifndef TIMER_RECORDER_H
 #define TIMER_RECORDER_H
 
 #include "jgmod_timer.h"
 
 struct RecordedTimer {
-    int installed;      // 1 between install_int_ex and remove_int
-    long period;        // last period given to install_int_ex, timer units; 0 when never
+    int installed;  // 1 between install_int_ex and remove_int
+    long period;    // last period given to install_int_ex; 0 when never
     int install_calls;
-    int remove_calls;
 };
 
-void timer_recorder_install();
-void timer_recorder_remove();
-const RecordedTimer &recorded_timer();
+inline RecordedTimer &recorded_timer()
+{
+    static RecordedTimer timer;
+    return timer;
+}
+
+inline void timer_recorder_install()
+{
+    static const JGMOD_TIMER_DRIVER recorder = {
+        [](void (*)(void), long speed) {
+            recorded_timer() = RecordedTimer{1, speed, recorded_timer().install_calls + 1};
+            return 0;
+        },
+        [](void (*)(void)) { recorded_timer().installed = 0; }};
+    recorded_timer() = RecordedTimer{};
+    jgmod_timer = &recorder;
+}
+
+inline void timer_recorder_remove() { jgmod_timer = &jgmod_allegro_timer; }
 
 #endif
