@@ -121,40 +121,23 @@ TEST_F(ProEffects, FineSlidesNeedANoteAndShareAMemoryThatRepeatsInOneDirection)
     EXPECT_EQ(c.tick_period, 1712) << "fine slides change only the lasting period";
 }
 
-TEST_F(ProEffects, VolumeSlidesAndImportersFineSlidesWithMemories)
+// Codes handled elsewhere or unknown leave the channel alone; a fine volume
+// slide is clamped only at the voice update; a cut waits for its tick.
+TEST_F(ProEffects, ExtendedCodesInTheChannelPass)
 {
-    parse_pro_volume_slide(1, 0x12);
-    EXPECT_EQ(ci[1].volume_slide, 1) << "up wins over down";
-    CHANNEL_STATE &c = channel(1712, 30);
-    int steps[][3] = {{0x112, 1704, 30}, {0x123, 1716, 30}, {0x110, 1708, 30}, {0x120, 1720, 30},
-                      {0x135, 1720, 35}, {0x142, 1720, 33}, {0x140, 1720, 31}, {0x130, 1720, 36},
-                      {0xAF, 1720, 51},  {0xBF, 1720, 36}};
-    for (auto &s : steps) {
-        parse_extended_command(0, s[0]);
-        EXPECT_EQ(c.period, s[1]) << std::hex << s[0];
-        EXPECT_EQ(c.volume, s[2]) << std::hex << s[0];
-    }
-    c.volume = 60;
-    parse_extended_command(0, 0xAF);
-    EXPECT_EQ(c.volume, 75) << "clamped only at the voice update";
-}
-
-TEST_F(ProEffects, NoteCutPanAndCodesThatDoNothingInTheChannelPass)
-{
-    CHANNEL_STATE &c = channel(1712, 20);
+    CHANNEL_STATE &c = channel(1712, 60);
     CHANNEL_STATE before = c;
     for (int code : {0x00, 0x05, 0x50, 0x62, 0x6F, 0xE3, 0xF1, 0x150, 0x16F, -5})
         parse_extended_command(0, code);
     EXPECT_EQ(memcmp(&before, &c, sizeof c), 0);
+    parse_extended_command(0, 0xAF);
+    EXPECT_EQ(c.volume, 75);
     parse_extended_command(0, 0xC4);
-    EXPECT_EQ(c.volume, 20) << "a later cut waits for its tick";
+    EXPECT_EQ(c.volume, 75);
     parse_extended_command(0, 0xC0);
-    EXPECT_EQ(c.volume, 0) << "cut on tick 0 silences at once";
-    // Pan, and the importers' swapped-nibble pan.
-    for (auto s : {std::make_pair(0x8F, 255), {0x100, 136}, {0x108, 0}, {0x10F, 119}}) {
-        parse_extended_command(0, s.first);
-        EXPECT_EQ(c.pan, s.second) << std::hex << s.first;
-    }
+    EXPECT_EQ(c.volume, 0);
+    parse_pro_volume_slide(1, 0x12);
+    EXPECT_EQ(ci[1].volume_slide, 1) << "a volume slide up wins over down";
 }
 
 // break_order and break_row hold order + 1 and row + 1; 0 means none.

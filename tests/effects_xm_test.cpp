@@ -1,5 +1,5 @@
-// The XM effect family handler by handler: slides with their own memories,
-// the pitch floor, pan and global volume slides, extra-fine portamento.
+// The XM effect family handler by handler: the arpeggio search, the pitch
+// floor, pan slide memories and global volume slides.
 #include <gtest/gtest.h>
 
 #include "support/effects_state.h"
@@ -84,20 +84,6 @@ TEST_F(XmEffects, GlobalVolumeSlideIsClampedAtOnceRepeatsAndActsPerChannel)
     for (int tick = 0; tick < 5; tick++)
         do_global_volume_slide(0);
     EXPECT_EQ(mi.global_volume, 0);
-}
-
-TEST_F(XmEffects, ExtraFinePortamentoKeepsAMemoryPerDirectionAndNeedsANote)
-{
-    CHANNEL_STATE &c = channel(0);
-    do_xm_x(0, 0x13);
-    EXPECT_EQ(c.xm_extra_fine_up_memory, 0);
-    channel(4000);
-    for (auto s : {std::make_pair(0x13, 3997), {0x25, 4002}, {0x10, 3999}, {0x20, 4004},
-                   {0x35, 4004}, {0x05, 4004}}) {  // codes other than 1 and 2: nothing
-        do_xm_x(0, s.first);
-        EXPECT_EQ(c.period, s.second) << std::hex << s.first;
-    }
-    EXPECT_EQ(c.tick_period, 4000) << "tick 0: the row start copies the period afterwards";
 }
 
 }  // namespace
