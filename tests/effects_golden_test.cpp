@@ -1,13 +1,12 @@
-// A golden trace: one module that uses every effect command 0x00..0x27, every
-// volume-column range and both note commands, saved as JGM and traced by
-// modtool tick by tick, and a smaller period module for what differs there.
-// Any change that alters playback shows up as a changed tests/golden/*.tsv in
-// review. To accept a deliberate change, run with ZQ_UPDATE_GOLDEN=1 and read
-// the difference before committing it.
+// Golden traces: a module that uses every effect command 0x00..0x27, every
+// volume-column range and both note commands, and a period module, saved as
+// JGM and traced by modtool; any change in playback shows as a changed
+// tests/golden/*.tsv. To accept one, run with ZQ_UPDATE_GOLDEN=1 and review.
 #include <stdio.h>
 #include <stdlib.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -113,13 +112,13 @@ JGMOD *build_golden_module()
     j->samples[1].loop_start = 8;
 
     INSTRUMENT_INFO &ii = j->instrument_info[0];
-    const int volume_env[4][2] = {{0, 64}, {4, 48}, {8, 56}, {16, 32}};  // (tick, value)
-    const int pan_env[3][2] = {{0, 32}, {8, 16}, {16, 48}};
+    // Volume (tick, value) and pan (tick, value) points.
+    const int env[4][4] = {{0, 64, 0, 32}, {4, 48, 8, 16}, {8, 56, 16, 48}, {16, 32, 0, 0}};
     for (int point = 0; point < 4; point++) {
-        ii.volume_env_tick[point] = volume_env[point][0];
-        ii.volume_env_value[point] = volume_env[point][1];
-        ii.pan_env_tick[point] = point < 3 ? pan_env[point][0] : 0;
-        ii.pan_env_value[point] = point < 3 ? pan_env[point][1] : 0;
+        ii.volume_env_tick[point] = env[point][0];
+        ii.volume_env_value[point] = env[point][1];
+        ii.pan_env_tick[point] = env[point][2];
+        ii.pan_env_value[point] = env[point][3];
     }
     ii.volume_env_points = 4;
     ii.volume_env_flags = 1 | 2 | 4;  // on, sustain, loop
@@ -165,23 +164,16 @@ JGMOD *build_period_module()
 
 TEST(EffectsGolden, ModuleUsesEveryCommandAndVolumeColumnRange)
 {
-    std::vector<bool> commands(0x28, false), ranges(16, false);
-    bool cut = false, key_off = false;
+    std::set<int> used;  // commands, volume-column ranges + 0x100, and note commands
     for (const std::vector<Cell> &pattern : kPatterns) {
-        for (const Cell &c : pattern) {
-            if (c.command < 0x28)
-                commands[c.command] = true;
-            ranges[(c.volume >> 4) & 15] = true;
-            cut = cut || c.note == NOTE_CUT;
-            key_off = key_off || c.note == NOTE_KEY_OFF;
-        }
+        for (const Cell &c : pattern)
+            used.insert({c.command, 0x100 + (c.volume >> 4), c.note < 0 ? c.note : c.command});
     }
     for (int code = 0; code < 0x28; code++)
-        EXPECT_TRUE(commands[code]) << "command " << std::hex << code << " unused";
+        EXPECT_TRUE(used.count(code)) << "command " << std::hex << code << " unused";
     for (int range = 1; range < 16; range++)
-        EXPECT_TRUE(ranges[range]) << "volume column " << std::hex << range * 16 << " unused";
-    EXPECT_TRUE(cut);
-    EXPECT_TRUE(key_off);
+        EXPECT_TRUE(used.count(0x100 + range)) << "volume column " << std::hex << range * 16;
+    EXPECT_TRUE(used.count(NOTE_CUT) && used.count(NOTE_KEY_OFF));
 }
 
 // Saves the module, traces it with modtool and compares the trace with the
