@@ -5,8 +5,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <string>
-
 #include <benchmark/benchmark.h>
 
 #include "jgmod.h"
@@ -15,24 +13,21 @@ namespace {
 
 const long kFileBytes = 1 << 20;
 
-// Written once, removed at exit.
+// Written once for both readers, removed at exit.
 const char *byte_file()
 {
-    static struct File {
-        File()
-        {
-            install_allegro(SYSTEM_NONE, &errno, atexit);
-            char pattern[] = "/tmp/zq_bench_XXXXXX";
-            FILE *out = fdopen(mkstemp(pattern), "wb");
-            for (long index = 0; index < kFileBytes; index++)
-                fputc((int)(index * 13), out);
-            fclose(out);
-            path = pattern;
-        }
-        ~File() { remove(path.c_str()); }
-        std::string path;
-    } file;
-    return file.path.c_str();
+    static char path[] = "/tmp/zq_bench_XXXXXX";
+    static bool written = false;
+    if (!written) {
+        install_allegro(SYSTEM_NONE, &errno, atexit);
+        FILE *out = fdopen(mkstemp(path), "wb");
+        for (long index = 0; index < kFileBytes; index++)
+            fputc((int)(index * 13), out);
+        fclose(out);
+        atexit([] { remove(path); });
+        written = true;
+    }
+    return path;
 }
 
 template <int (*read_byte)(PACKFILE *)>

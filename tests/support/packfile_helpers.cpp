@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 void install_allegro_for_files()
@@ -14,23 +16,15 @@ void install_allegro_for_files()
 
 Bytes read_file_bytes(const char *path)
 {
-    Bytes bytes;
-    if (FILE *file = fopen(path, "rb")) {
-        for (int c; (c = fgetc(file)) != EOF;)
-            bytes.push_back((unsigned char)c);
-        fclose(file);
-    }
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void write_file_bytes(const char *path, const Bytes &bytes)
 {
-    FILE *file = fopen(path, "wb");
-    if (file == NULL)
+    std::ofstream out(path, std::ios::binary);
+    if (!out.write((const char *)bytes.data(), bytes.size()))
         throw std::runtime_error(std::string("cannot write ") + path);
-    if (!bytes.empty())
-        fwrite(bytes.data(), 1, bytes.size(), file);
-    fclose(file);
 }
 
 ScratchFile::ScratchFile(const Bytes &bytes)
