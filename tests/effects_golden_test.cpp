@@ -20,9 +20,7 @@ namespace {
 
 const char *const kModtool = ZQ_BINARY_DIR "/bin/modtool";
 
-struct Cell {
-    int row, channel, instrument, note, volume, command, parameter;
-};
+struct Cell { int row, channel, instrument, note, volume, command, parameter; };
 typedef std::vector<std::vector<Cell>> Patterns;
 
 // Instrument 1 has looping, sustaining envelopes and a fade-out; instrument 2

@@ -23,9 +23,7 @@ int table(int n)
 
 TEST_F(ProEffects, ArpeggioCyclesBaseAndTwoOffsets)
 {
-    struct Case {
-        int period, parameter, tick1, tick2;
-    } cases[] = {
+    struct Case { int period, parameter, tick1, tick2; } cases[] = {
         {table(24), 0x47, table(28), table(31)},
         {1700, 0x30, table(28), 1700},  // between table notes: from the next one up
         {table(24), 0x04, table(24), table(28)},
@@ -72,9 +70,7 @@ TEST_F(ProEffects, TonePortamentoNeedsANoteAndATargetThenReachesAndHoldsIt)
 // on volume 32) at known phases of the four waveforms.
 TEST_F(ProEffects, VibratoAndTremoloWaveforms)
 {
-    struct Case {
-        int wave, pos, period, volume;
-    } cases[] = {
+    struct Case { int wave, pos, period, volume; } cases[] = {
         {0, 64, 1239, 63}, {0, 32, 1168, 54}, {0, -64, 761, 1},   // sine
         {1, 32, 1060, 40}, {1, -128, 761, 1}, {1, -64, 881, 17},  // ramp
         {2, 4, 1239, 63},  {2, -4, 761, 1},   {6, -4, 761, 1},    // square; low two bits only

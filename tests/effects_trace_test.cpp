@@ -34,9 +34,7 @@ protected:
     }
 };
 
-struct Command {
-    int pattern, row, channel, command, parameter;
-};
+struct Command { int pattern, row, channel, command, parameter; };
 
 // Rows started, as order * 100 + row, for loops, jumps and breaks in a period
 // module of one tick per row.
@@ -84,19 +82,6 @@ TEST_F(EffectsTrace, LoopsJumpsAndBreaksChooseTheRowsPlayed)
         EXPECT_EQ(is_mod_playing(), 0) << k.what;
         stop_mod();
     }
-}
-
-TEST_F(EffectsTrace, TonePortamentoReachesAndHoldsItsTargetAcrossRows)
-{
-    JGMOD *j = keep(build_module(4, 1, 4, 1));
-    set_cell(j, 0, 0, 0, 1, 8363, 0, 0, 0);         // period 1712
-    set_cell(j, 0, 1, 0, 0, 10000, 0, 0x03, 0x20);  // target 14318184 / 9999 = 1431
-    set_cell(j, 0, 2, 0, 0, 0, 0, 0x03, 0);         // keeps target and speed
-    play_mod(j, 0);
-    run_ticks(6);
-    Ints periods = each_tick(11, [] { return ci[0].period; });
-    EXPECT_EQ(periods, (Ints{1712, 1584, 1456, 1431, 1431, 1431, 1431, 1431, 1431, 1431, 1431}));
-    EXPECT_EQ(voice_of(0).frequency, 14318184 / 1431);
 }
 
 TEST_F(EffectsTrace, PanAndVolumeColumnSlidesAreClamped)
