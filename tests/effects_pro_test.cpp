@@ -8,8 +8,6 @@
 
 namespace {
 
-typedef std::vector<int> Ints;
-
 class ProEffects : public EffectsFixture {
 protected:
     ProEffects() : EffectsFixture(3, 0) {}

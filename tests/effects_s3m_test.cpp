@@ -6,8 +6,6 @@
 
 namespace {
 
-typedef std::vector<int> Ints;
-
 class S3mEffects : public EffectsFixture {
 protected:
     S3mEffects() : EffectsFixture(1, XM_MODE | PERIOD_MODE) {}

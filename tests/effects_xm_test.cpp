@@ -6,8 +6,6 @@
 
 namespace {
 
-typedef std::vector<int> Ints;
-
 class XmEffects : public EffectsFixture {
 protected:
     XmEffects() : EffectsFixture(1, XM_MODE | LINEAR_MODE) {}

@@ -7,6 +7,8 @@
 
 #include "support/player_fixture.h"
 
+typedef std::vector<int> Ints;
+
 // A 4-channel module of 64-row patterns, playing (looped) on recorded voices.
 class EffectsFixture : public PlayerFixture {
 protected:
@@ -30,26 +32,17 @@ protected:
     CHANNEL_STATE &channel(int period, int volume = 32, int pan = 128)
     {
         ci[0] = fresh_;
-        ci[0].period = period;
-        ci[0].volume = volume;
-        ci[0].pan = pan;
-        start_row(0);
+        ci[0].tick_period = ci[0].period = period;
+        ci[0].tick_volume = ci[0].volume = volume;
+        ci[0].tick_pan = ci[0].pan = pan;
         return ci[0];
-    }
-
-    // Row-start copy of the lasting values into the per-tick ones.
-    static void start_row(int chan)
-    {
-        ci[chan].tick_volume = ci[chan].volume;
-        ci[chan].tick_period = ci[chan].period;
-        ci[chan].tick_pan = ci[chan].pan;
     }
 
     // Runs `run` on ticks first..end-1 of a row, reading `field` of channel 0 after each.
     template <typename F, typename T>
-    static std::vector<int> row(int first, int end, F run, T CHANNEL_STATE::*field)
+    static Ints row(int first, int end, F run, T CHANNEL_STATE::*field)
     {
-        std::vector<int> seen;
+        Ints seen;
         for (mi.tick = first; mi.tick < end; mi.tick++) {
             run(0);
             seen.push_back(ci[0].*field);
