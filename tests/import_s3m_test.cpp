@@ -11,23 +11,13 @@
 
 namespace {
 
-class S3mImport : public testing::Test {
-protected:
-    void SetUp() override { install_allegro_for_files(); }
+struct S3mImport : ImportTest {
     void TearDown() override
     {
-        destroy_mod(module);
+        ImportTest::TearDown();
         fast_loading = -1;
     }
-
-    JGMOD *load(const S3mFile &s3m)
-    {
-        ScratchFile file(build_s3m(s3m));
-        destroy_mod(module);
-        return module = load_s3m(file.path(), 0);
-    }
-
-    JGMOD *module = nullptr;
+    JGMOD *load(const S3mFile &s3m) { return load_bytes(build_s3m(s3m), [](const char *path) { return load_s3m(path, 0); }); }
 };
 
 S3mCell cell(int row, int channel, int volume = -1, int note = -1, int instrument = 0)

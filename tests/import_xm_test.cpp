@@ -11,21 +11,9 @@
 
 namespace {
 
-class XmImport : public testing::Test {
-protected:
-    void SetUp() override { install_allegro_for_files(); }
-    void TearDown() override { destroy_mod(module); }
-
-    JGMOD *load(const XmFile &xm)
-    {
-        ScratchFile file(build_xm(xm));
-        destroy_mod(module);
-        return module = load_xm(file.path(), 0);
-    }
-
+struct XmImport : ImportTest {
+    JGMOD *load(const XmFile &xm) { return load_bytes(build_xm(xm), [](const char *path) { return load_xm(path, 0); }); }
     unsigned char first_byte(int sample) const { return ((const unsigned char *)module->samples[sample].data)[0]; }
-
-    JGMOD *module = nullptr;
 };
 
 XmSample xm_sample(const Bytes &data, int type = 0, long loop_start = 0, long loop_length = 0)
@@ -45,15 +33,6 @@ XmInstrument instrument_with(std::vector<XmSample> samples, int map_all = 0)
     instrument.samples = samples;
     instrument.map.assign(96, map_all);
     return instrument;
-}
-
-XmCell xm_cell(int note, int instrument, int volume = -1)
-{
-    XmCell c;
-    c.note = note;
-    c.instrument = instrument;
-    c.volume = volume;
-    return c;
 }
 
 TEST_F(XmImport, HeaderAndMissingFile)
@@ -293,12 +272,12 @@ TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
     xm.patterns.assign(258, XmPattern());
     for (XmPattern &pattern : xm.patterns) {
         pattern.rows = 1;
-        pattern.cells = {xm_cell(5, 1)};
+        pattern.cells = {XmCell{5, 1}};
     }
     xm.patterns[0].empty = true;
     xm.patterns[0].rows = 32;
     xm.patterns[1].rows = 300;
-    xm.patterns[1].cells.assign(300 * 4, xm_cell(1, -1));
+    xm.patterns[1].cells.assign(300 * 4, XmCell{1});
     xm.orders = {0, 1, 255};
     xm.instruments = {instrument_with({xm_sample({0x21, 0x01})})};
     ASSERT_NE(load(xm), nullptr);
@@ -318,10 +297,7 @@ TEST_F(XmImport, DamagedFilesLoadSafely)
     xm.patterns.assign(2, XmPattern());
     xm.patterns[1].rows = 8;
     for (int index = 0; index < 64 * 4; index += 3) {
-        XmCell c = xm_cell(1 + index % 97, index % 3, 0x10 + index % 64);
-        c.effect = index % 36;
-        c.parameter = index & 0xFF;
-        xm.patterns[0].cells.push_back(c);
+        xm.patterns[0].cells.push_back({1 + index % 97, index % 3, 0x10 + index % 64, index % 36, index & 0xFF});
     }
     XmInstrument first = instrument_with({xm_sample(Bytes(20, 3), 0x11, 0, 10), xm_sample(Bytes(8, 1))}, 1);
     first.volume_envelope = {{0, 64}, {4, 20}};

@@ -8,6 +8,8 @@
 #include <functional>
 #include <tuple>
 
+#include <gtest/gtest.h>
+
 #include "jgmod.h"
 #include "support/packfile_helpers.h"
 
@@ -24,5 +26,19 @@ void expect_module_sane(const JGMOD *j, const char *what);
 // `must_load`, a refusal.
 void expect_damage_safe(const Bytes &whole, const std::function<JGMOD *(const char *)> &load, size_t step,
                         int rounds, int hits, bool must_load, size_t span = 0);
+
+// Installs the library for files and frees the module a test loaded last.
+class ImportTest : public testing::Test {
+protected:
+    void SetUp() override { install_allegro_for_files(); }
+    void TearDown() override { destroy_mod(module); }
+    JGMOD *load_bytes(const Bytes &bytes, const std::function<JGMOD *(const char *)> &load)
+    {
+        ScratchFile file(bytes);
+        destroy_mod(module);
+        return module = load(file.path());
+    }
+    JGMOD *module = nullptr;
+};
 
 #endif
