@@ -1,11 +1,8 @@
-// libFuzzer target for the JGM reader and writer, outside the test suite.
-// From the top of the tree:
+// libFuzzer target for the JGM reader and writer (outside the test suite):
 //   clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -Imodplayer -Itests \
 //     tests/fuzz/load_jgm_fuzz.cpp tests/support/packfile_helpers.cpp modplayer/*.cpp \
 //     modplayer/import/*.cpp $(pkg-config --cflags --libs allegro) -o load_jgm_fuzz
-//   ./load_jgm_fuzz -max_len=4096 -timeout=10
-// The writer is the reader's exact inverse: a module that loads, once saved,
-// must load again and save to the same bytes.
+// A module that loads, once saved, must load again and save to the same bytes.
 #include <stdlib.h>
 
 #include "jgmod.h"
