@@ -18,8 +18,6 @@
 
 namespace {
 
-const char *const kModtool = ZQ_BINARY_DIR "/bin/modtool";
-
 struct Cell { int row, channel, instrument, note, volume, command, parameter; };
 typedef std::vector<std::vector<Cell>> Patterns;
 
@@ -186,12 +184,13 @@ void expect_golden_trace(JGMOD *j, const std::string &golden)
     ScratchFile module(bytes);
 
     std::string trace;
-    FILE *pipe = popen((std::string(kModtool) + " trace --no-loop " + module.path()).c_str(), "r");
+    std::string command = ZQ_BINARY_DIR "/bin/modtool trace --no-loop ";
+    FILE *pipe = popen((command + module.path()).c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     char buffer[4096];
     for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
         trace.append(buffer, got);
-    ASSERT_EQ(pclose(pipe), 0) << "modtool trace failed; is " << kModtool << " built?";
+    ASSERT_EQ(pclose(pipe), 0) << "modtool trace failed; is modtool built?";
 
     const char *update = getenv("ZQ_UPDATE_GOLDEN");
     if (update != nullptr && update[0] == '1') {
@@ -206,15 +205,11 @@ void expect_golden_trace(JGMOD *j, const std::string &golden)
         << golden << ": first difference, line " << std::count(trace.begin(), diff.first, '\n') + 1;
 }
 
-TEST(EffectsGolden, TraceMatchesTheCheckedInOne)
+TEST(EffectsGolden, TracesMatchTheCheckedInOnes)
 {
-    expect_golden_trace(build_golden_module(), ZQ_SOURCE_DIR "/tests/golden/effects_trace.tsv");
-}
-
-TEST(EffectsGolden, PeriodModuleTraceMatchesTheCheckedInOne)
-{
-    expect_golden_trace(build_period_module(),
-                        ZQ_SOURCE_DIR "/tests/golden/effects_trace_period.tsv");
+    const std::string dir = ZQ_SOURCE_DIR "/tests/golden/";
+    expect_golden_trace(build_golden_module(), dir + "effects_trace.tsv");
+    expect_golden_trace(build_period_module(), dir + "effects_trace_period.tsv");
 }
 
 }  // namespace

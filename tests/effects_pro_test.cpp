@@ -157,7 +157,6 @@ TEST_F(ProEffects, PositionJumpAndPatternBreak)
         {"empty target", -1, -1, 0, 0, -1, 0x00, 0, 2, 1},
         {"past the song's end", 0, -1, 2, 0, -1, 0x99, 64, 4, 100},
     };
-    int saved = enable_lasttrk_loop;
     for (const Case &k : cases) {
         restart();
         resize_pattern(j, 1, k.rows1);
@@ -172,14 +171,12 @@ TEST_F(ProEffects, PositionJumpAndPatternBreak)
         EXPECT_EQ(mi.break_order, k.want_order) << k.what;
         EXPECT_EQ(mi.break_row, k.want_row) << k.what;
     }
-    enable_lasttrk_loop = saved;
 }
 
 TEST_F(ProEffects, SpeedUpToThirtyTwoIsTicksPerRowAboveIsBpm)
 {
     int installs = recorded_timer().install_calls;
-    do_pro_tempo_bpm(0);
-    EXPECT_EQ(mi.tempo, 6);
+    do_pro_tempo_bpm(0);  // 0: the module's own
     do_pro_tempo_bpm(32);
     do_pro_tempo_bpm(33);
     EXPECT_EQ(mi.tempo, 32);

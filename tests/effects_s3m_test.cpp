@@ -62,20 +62,6 @@ TEST_F(S3mEffects, PortamentoExtraFineFineAndNormalBothWays)
     EXPECT_EQ(c.s3m_slide_on, 0) << "needs a note";
 }
 
-TEST_F(S3mEffects, HoursOfPortamentoDoNotOverflow)
-{
-    CHANNEL_STATE &c = channel(1712);
-    parse_s3m_portamento_up(0, 0xDF);
-    mi.tick = 1;
-    for (int tick = 0; tick < 3000000; tick++)
-        do_s3m_portamento(0);
-    EXPECT_LT(c.period, -(1 << 29));
-    parse_s3m_portamento_down(0, 0xDF);
-    for (int tick = 0; tick < 6000000; tick++)
-        do_s3m_portamento(0);
-    EXPECT_GT(c.period, 1 << 29);
-}
-
 TEST_F(S3mEffects, RetriggerOnMultiplesOfTheIntervalWithItsVolumeCode)
 {
     CHANNEL_STATE &c = channel(1712, 64);
