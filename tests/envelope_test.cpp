@@ -21,20 +21,19 @@ ENVELOPE_STATE make_envelope(const std::vector<std::pair<int, int>> &points, int
     for (size_t i = 0; i < points.size(); i++)
         ticks[i] = points[i].first, values[i] = points[i].second;
     ENVELOPE_STATE es = ENVELOPE_STATE();
-    es.output = 64;
     start_envelope(&es, values, ticks, flags, (int)points.size(), at[0], at[1], at[2], at[3]);
     return es;
 }
 
 // Output on each of `ticks` ticks; the indices must stay inside the points.
-Ints run(ENVELOPE_STATE &es, int ticks, int key_off = 0, int default_value = 64)
+Ints run(ENVELOPE_STATE &es, int ticks, int key_off = 0)
 {
     Ints out;
     for (int t = 0; t < ticks; t++) {
-        process_envelope(&es, default_value, key_off);
+        process_envelope(&es, 64, key_off);
         out.push_back(es.output);
-        EXPECT_TRUE(es.index >= 0 && es.index < ENVELOPE_POINTS) << es.index;
-        EXPECT_TRUE(es.next >= 0 && es.next < ENVELOPE_POINTS) << es.next;
+        EXPECT_TRUE(es.index >= 0 && es.index < ENVELOPE_POINTS && es.next >= 0 &&
+                    es.next < ENVELOPE_POINTS) << es.index << " " << es.next;
     }
     return out;
 }
