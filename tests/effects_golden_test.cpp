@@ -21,12 +21,13 @@ namespace {
 struct Cell { int row, channel, instrument, note, volume, command, parameter; };
 typedef std::vector<std::vector<Cell>> Patterns;
 
+const int kOff = NOTE_KEY_OFF, kCut = NOTE_CUT;
+
 // Instrument 1 has looping, sustaining envelopes and a fade-out; instrument 2
 // has none. Notes are note numbers 1..96.
 const Patterns kPatterns = {
-    // The ProTracker family (rows 0-7, with a loop over rows 4-6), the S3M
-    // family (8-9), then XM, envelopes, key-off, note cut and the importers'
-    // extended codes with memories (10-15).
+    // ProTracker (rows 0-7, looping over 4-6), S3M (8-9), then XM, envelopes,
+    // key-off, note cut and the importers' extended codes (10-15).
     {
         {0, 0, 1, 49, 0, 0x00, 0x47}, {0, 1, 2, 61, 0, 0x01, 0x08}, {0, 2, 1, 37, 0, 0x02, 0x04},
         {0, 3, 2, 49, 0x40, 0x04, 0x46}, {0, 4, 1, 55, 0, 0x07, 0x48}, {0, 5, 2, 60, 0, 0x08, 0x40},
@@ -57,16 +58,14 @@ const Patterns kPatterns = {
         {10, 7, 0, 0, 0, 0x27, 0x13}, {11, 0, 0, 0, 0, 0x23, 0x02}, {11, 1, 0, 0, 0, 0x1E, 0x00},
         {11, 2, 0, 0, 0, 0x1F, 0x00}, {11, 3, 0, 0, 0, 0x22, 0x00}, {11, 4, 0, 0, 0, 0x1A, 0x13},
         {11, 5, 0, 0, 0, 0x26, 0x05}, {11, 7, 0, 0, 0, 0x27, 0x24}, {12, 0, 1, 49, 0, 0x00, 0x00},
-        {12, 1, 0, 0, 0, 0x23, 0x10}, {12, 7, 0, 0, 0, 0x27, 0x10},
-        {13, 0, 0, NOTE_KEY_OFF, 0, 0x00, 0x00}, {13, 1, 2, 49, 0, 0x00, 0x00},
-        {13, 2, 0, 0, 0, 0x24, 0x00}, {14, 0, 0, 0, 0, 0x25, 0x06},
-        {14, 1, 0, NOTE_CUT, 0, 0x00, 0x00}, {14, 3, 0, 0, 0, 0x0F, 0x05},
-        {14, 4, 0, 0, 0, 0x0F, 0x80}, {15, 0, 0, 0, 0, 0x0E, 0xE1}, {15, 1, 0, 0, 0, 0x0E, 0x133},
-        {15, 2, 0, 0, 0, 0x0E, 0x142}, {15, 5, 0, 0, 0, 0x0E, 0x103}, {15, 6, 0, 0, 0, 0x0E, 0x112},
-        {15, 7, 0, 0, 0, 0x0E, 0x124},
+        {12, 1, 0, 0, 0, 0x23, 0x10}, {12, 7, 0, 0, 0, 0x27, 0x10}, {13, 0, 0, kOff, 0, 0x00, 0x00},
+        {13, 1, 2, 49, 0, 0x00, 0x00}, {13, 2, 0, 0, 0, 0x24, 0x00}, {14, 0, 0, 0, 0, 0x25, 0x06},
+        {14, 1, 0, kCut, 0, 0x00, 0x00}, {14, 3, 0, 0, 0, 0x0F, 0x05}, {14, 4, 0, 0, 0, 0x0F, 0x80},
+        {15, 0, 0, 0, 0, 0x0E, 0xE1}, {15, 1, 0, 0, 0, 0x0E, 0x133}, {15, 2, 0, 0, 0, 0x0E, 0x142},
+        {15, 5, 0, 0, 0, 0x0E, 0x103}, {15, 6, 0, 0, 0, 0x0E, 0x112}, {15, 7, 0, 0, 0, 0x0E, 0x124},
     },
-    // Memories, an instrument alone on a playing note, vibrato waveform 5,
-    // an unknown code, loops on two channels, and a jump with a break in one row.
+    // Memories, an instrument alone, vibrato waveform 5, an unknown code,
+    // loops on two channels, a jump with a break in one row.
     {
         {0, 0, 1, 61, 0, 0x0E, 0x130}, {0, 1, 2, 64, 0, 0x0E, 0x140}, {0, 2, 1, 25, 0, 0x0E, 0x110},
         {0, 3, 2, 73, 0, 0x0E, 0x120}, {0, 4, 1, 37, 0, 0x0E, 0x45}, {0, 5, 2, 44, 0, 0x1B, 0x22},
@@ -77,8 +76,7 @@ const Patterns kPatterns = {
         {5, 7, 0, 0, 0, 0x0E, 0x61}, {6, 0, 0, 0, 0, 0x0E, 0x61}, {7, 0, 0, 0, 0, 0x0B, 0x02},
         {7, 1, 0, 0, 0, 0x0D, 0x04},
     },
-    // The song's end: a tempo change, the widest volume-column portamento,
-    // set volumes from the column and a break on the last order.
+    // The end: speed, the widest column portamento, a break on the last order.
     {
         {4, 0, 2, 49, 0, 0x0F, 0x03}, {4, 1, 1, 53, 0x30, 0x00, 0x47},
         {4, 2, 2, 56, 0xFF, 0x00, 0x00}, {5, 3, 1, 60, 0, 0x0E, 0x54},
@@ -141,7 +139,7 @@ const Patterns kPeriodPatterns = {{
     {2, 1, 0, 0, 0, 0x0E, 0x12}, {2, 2, 0, 0, 0, 0x05, 0x04}, {2, 3, 1, 0, 0, 0x03, 0x00},
     {3, 0, 0, 0, 0, 0x09, 0x02}, {3, 1, 1, kC2, 0, 0x09, 0x02}, {3, 2, 0, 0, 0, 0x06, 0x20},
     {3, 3, 0, 0, 0, 0x0E, 0x93}, {4, 0, 1, kE2, 0, 0x0E, 0xD3}, {4, 1, 0, 0, 0, 0x0E, 0xC2},
-    {4, 2, 0, NOTE_CUT, 0, 0x00, 0x00}, {4, 3, 0, 0, 0, 0x0A, 0x0F}, {5, 0, 0, 0, 0, 0x0F, 0x03},
+    {4, 2, 0, kCut, 0, 0x00, 0x00}, {4, 3, 0, 0, 0, 0x0A, 0x0F}, {5, 0, 0, 0, 0, 0x0F, 0x03},
     {5, 1, 2, kG2, 0x30, 0x0E, 0x84}, {5, 2, 1, kC2, 0, 0x0C, 0x50}, {5, 3, 1, kC1, 0, 0x08, 0xC0},
     {6, 0, 0, 0, 0, 0x0F, 0x50}, {6, 1, 0, 0, 0, 0x09, 0x00}, {6, 2, 0, 0, 0, 0x1D, 0x40},
     {7, 1, 1, kC2, 0, 0x09, 0x00}, {8, 0, 0, 0, 0, 0x0D, 0x00},
