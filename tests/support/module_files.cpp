@@ -180,10 +180,7 @@ static void write_xm_instrument(ByteWriter &out, const XmInstrument &in)
     rest.u8((int)in.volume_envelope.size()).u8(in.pan_points >= 0 ? in.pan_points : (int)in.pan_envelope.size());
     rest.u8(in.volume_sustain).u8(in.volume_loop_start).u8(in.volume_loop_end);
     rest.u8(in.pan_sustain).u8(in.pan_loop_start).u8(in.pan_loop_end);
-    rest.u8(in.volume_flags).u8(in.pan_flags);
-    for (int value : in.vibrato)
-        rest.u8(value);
-    rest.le16(in.fadeout);
+    rest.u8(in.volume_flags).u8(in.pan_flags).fill(0, 4).le16(in.fadeout);  // no vibrato
     fields.resize((size_t)in.header_size - 29, 0);  // the header holds exactly header_size bytes
     out.append(fields);
     if (sample_count <= 0)

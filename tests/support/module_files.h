@@ -86,7 +86,6 @@ struct XmInstrument {  // header size 29 or less: the short header alone
     std::vector<XmEnvelopePoint> volume_envelope, pan_envelope;
     int volume_sustain = 0, volume_loop_start = 0, volume_loop_end = 0, volume_flags = 0;
     int pan_sustain = 0, pan_loop_start = 0, pan_loop_end = 0, pan_flags = 0;
-    int vibrato[4] = {0, 0, 0, 0};
     int fadeout = 0;
     std::vector<XmSample> samples;
 };
