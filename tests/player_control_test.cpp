@@ -1,7 +1,5 @@
 // The player's control calls: installing and removing the player, starting,
-// stopping, pausing and steering songs, the volume, speed and pitch calls;
-// and releasing modules in any state of construction.
-#include <stdlib.h>
+// stopping, pausing and steering songs, and the volume, speed and pitch calls.
 #include <string.h>
 
 #include "support/player_fixture.h"
@@ -48,7 +46,6 @@ TEST_F(PlayerControl, PlayResetsSongAndChannelsAndRemoveReleasesAll)
     EXPECT_EQ(mi.paused, 0);
     EXPECT_EQ(ci[2].volume, 0);
     EXPECT_EQ(ci[2].fade_volume, 32768);
-    EXPECT_EQ(ci[2].pan_env.output, 32);
     EXPECT_EQ(ci[2].tuning, 0) << "note-number module";
     EXPECT_EQ(ci[3].pan, 30);
     EXPECT_EQ(ci[5].pan, 0) << "beyond the 4 voices";
@@ -84,48 +81,20 @@ TEST_F(PlayerControl, TickPeriodFollowsBpmAndClampedSpeed)
     EXPECT_EQ(recorded_timer().install_calls, installs) << "not playing: the period waits";
 }
 
-TEST_F(PlayerControl, ClampedVolumeReachesEveryVoiceAtOnce)
+TEST_F(PlayerControl, VolumePauseResumeAndStopActOnTheVoices)
 {
     JGMOD *j = keep(build_module(4, 1, 8, 1));
     set_cell(j, 0, 0, 1, 1, 8363, 0, 0, 0);
     play_mod(j, 1);
     run_ticks(1);
-    for (int volume : {60, 300, -1}) {
+    for (int volume : {60, 300, -1}) {  // at once on every voice, clamped
         recorded_calls().clear();
         set_mod_volume(volume);
         EXPECT_EQ(on(1).volume, volume < 0 ? 0 : volume > 255 ? 255 : volume);
         EXPECT_EQ(on(0).volume, 0) << "no note there";
         EXPECT_EQ(recorded_count("voice_set_volume"), 4);
     }
-}
-
-TEST_F(PlayerControl, StopAndDestroySilenceVoicesAndKeepThemReserved)
-{
-    stop_mod();
-    EXPECT_TRUE(recorded_calls().empty()) << "nothing playing: nothing to do";
-    play_mod(keep(build_module(4, 1, 8, 1)), 1);
     run_ticks(8);
-    recorded_calls().clear();
-    stop_mod();
-    EXPECT_EQ(is_mod_playing(), 0);
-    EXPECT_EQ(recorded_count("voice_stop"), 4);
-    EXPECT_EQ(recorded_count("voice_set_volume"), 4);
-    EXPECT_EQ(recorded_count("deallocate_voice"), 0);
-    EXPECT_EQ(recorded_timer().installed, 1) << "the timer idles";
-    recorded_calls().clear();
-    run_ticks(10);
-    EXPECT_TRUE(recorded_calls().empty());
-    JGMOD *j = build_module(4, 1, 8, 1);
-    play_mod(j, 1);
-    destroy_mod_datafile(j);
-    EXPECT_EQ(of, nullptr);
-    run_ticks(3);  // the sanitizer catches a tick touching the freed module
-}
-
-TEST_F(PlayerControl, PauseHoldsThePositionAndResumeRestartsLiveVoices)
-{
-    play_mod(keep(build_module(4, 1, 8, 1)), 1);
-    run_ticks(9);
     recorded_calls().clear();
     pause_mod();
     EXPECT_EQ(is_mod_paused(), -1);
@@ -139,9 +108,22 @@ TEST_F(PlayerControl, PauseHoldsThePositionAndResumeRestartsLiveVoices)
     EXPECT_EQ(recorded_count("voice_start", voice_table[2]), 0);
     run_ticks(1);
     EXPECT_EQ(where(), (Where{0, 1, 3}));
+
+    recorded_calls().clear();
     stop_mod();
-    pause_mod();
-    EXPECT_EQ(is_mod_paused(), 0) << "nothing plays, so nothing is paused";
+    EXPECT_EQ(is_mod_playing(), 0);
+    EXPECT_EQ(recorded_count("voice_stop"), 4);
+    EXPECT_EQ(recorded_count("voice_set_volume"), 4);
+    EXPECT_EQ(recorded_count("deallocate_voice"), 0) << "voices stay reserved";
+    EXPECT_EQ(recorded_timer().installed, 1) << "the timer idles";
+    recorded_calls().clear();
+    run_ticks(10);
+    EXPECT_TRUE(recorded_calls().empty());
+    j = build_module(4, 1, 8, 1);
+    play_mod(j, 1);
+    destroy_mod_datafile(j);
+    EXPECT_EQ(of, nullptr);
+    run_ticks(3);  // the sanitizer catches a tick touching the freed module
 }
 
 TEST_F(PlayerControl, TrackCallsJumpToRowZeroOfTheirOrder)
@@ -168,8 +150,6 @@ TEST_F(PlayerControl, TrackCallsJumpToRowZeroOfTheirOrder)
         run_ticks(1);  // restarted through play_mod: the row waits for the next tick
         EXPECT_EQ(where(), (Where{0, 0, -1})) << start;
     }
-    goto_mod_track(-5);
-    EXPECT_EQ(mi.jump_order, 1);
     goto_mod_track(2147483647);
     run_ticks(1);
     EXPECT_EQ(of, nullptr) << "past the end";
@@ -186,28 +166,4 @@ TEST_F(PlayerControl, SampleLookupChecksItsArguments)
     }
     EXPECT_EQ(get_jgmod_sample(nullptr, 0), nullptr);
     EXPECT_STREQ(jgmod_error, "JGMOD pointer passed in is a NULL value");
-}
-
-TEST(ModuleRecords, DestroyReleasesPartlyBuiltModulesAndCellsAreRowMajor)
-{
-    destroy_mod(nullptr);
-    for (bool arrays : {false, true}) {
-        // The counts promise arrays that were never, or only partly, filled.
-        JGMOD *j = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
-        j->sample_count = j->pattern_count = j->instrument_count = 3;
-        j->channel_count = 4;
-        if (arrays) {
-            j->samples = (SAMPLE *)jgmod_calloc(3 * sizeof(SAMPLE));
-            j->samples[0].data = jgmod_calloc(100);
-            j->pattern_info = (PATTERN_INFO *)jgmod_calloc(3 * sizeof(PATTERN_INFO));
-            j->pattern_info[0].row_count = 2;
-            j->pattern_info[0].notes = (NOTE_INFO *)jgmod_calloc(2 * 4 * sizeof(NOTE_INFO));
-            EXPECT_EQ(get_note(j, 0, 1, 3), &j->pattern_info[0].notes[7]);
-        }
-        destroy_mod(j);  // the sanitizer build reports a leak, a double free or a bad read
-    }
-    void *block = jgmod_calloc(0);
-    EXPECT_NE(block, nullptr);
-    free(block);
-    EXPECT_EQ(jgmod_calloc(-1), nullptr);
 }

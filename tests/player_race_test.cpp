@@ -1,9 +1,8 @@
 // The player on the library's real timer thread: control calls must never
 // change the song, the voices or the module under a running tick. The voice
-// driver counts calls that overlap (only a race can cause that) and reads the
-// sample data it is handed, so a module freed under a tick shows in the
-// sanitizer. Without the control calls' wait for a running tick, this test
-// fails within the first second.
+// driver counts overlapping calls and reads the sample data it is handed, so a
+// module freed under a tick shows in the sanitizer. Without the control calls'
+// wait for a running tick, this fails within the first second.
 #include <errno.h>
 #include <stdlib.h>
 
@@ -94,6 +93,5 @@ TEST(PlayerOnTimerThread, ControlCallsInATightLoopNeverMeetARunningTick)
     jgmod_voices = &jgmod_allegro_voices;
     EXPECT_EQ(overlaps.load(), 0);
     EXPECT_GT(timer_thread_calls.load(), 1000) << "the handler hardly ran";
-    printf("%ld control calls, %ld voice calls from the timer thread\n", operations,
-           timer_thread_calls.load());
+    printf("%ld control calls, %ld voice calls from the timer thread\n", operations, timer_thread_calls.load());
 }

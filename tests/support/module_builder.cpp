@@ -12,7 +12,6 @@ template <typename T> static T *zeroed(long count)
 JGMOD *build_module(int channels, int patterns, int rows, int samples, int flags, int instruments)
 {
     JGMOD *j = zeroed<JGMOD>(1);
-    strcpy(j->name, "built in a test");
     j->channel_count = channels;
     j->pattern_count = j->order_count = patterns;
     j->sample_count = samples;

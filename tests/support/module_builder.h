@@ -1,8 +1,7 @@
-// Small modules built in test code, allocated the way the readers do it, so
-// destroy_mod releases them. Defaults: orders 0 .. patterns-1, tempo 6, bpm
-// 125, global volume 64, every channel pan 128; samples of 64 frames of 8-bit
-// silence, no loop, volume 64, pan 128, tuning 8363 (128 with XM_MODE);
-// instrument i maps every note to sample i (the last one when there are fewer).
+// Small modules built in test code, allocated as the readers do, so destroy_mod
+// releases them. Orders 0 .. patterns-1, tempo 6, bpm 125, global volume 64,
+// pans 128; samples: 64 frames of 8-bit silence, volume 64, pan 128, tuning
+// 8363 (128 with XM_MODE); instrument i maps every note to sample i or the last.
 #ifndef MODULE_BUILDER_H
 #define MODULE_BUILDER_H
 

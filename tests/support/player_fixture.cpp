@@ -3,7 +3,6 @@
 
 #include "support/player_fixture.h"
 
-static const RecordedVoice unused = {0, nullptr, 0, 0, 0, 0, 0, -1, 0};
 static RecordedVoice voices[RECORDER_VOICES + 1];  // the last one takes calls on bad voices
 static std::vector<VoiceCall> calls;
 static int voices_available;
@@ -20,7 +19,7 @@ static const JGMOD_VOICE_DRIVER recorder = {
         while (voice < voices_available && voices[voice].allocated)
             voice++;
         voice = voice < voices_available ? voice : -1;
-        logged("allocate_voice", voice) = RecordedVoice{voice >= 0, spl, 0, 0, 0, 0, 0, -1, 0};
+        logged("allocate_voice", voice) = RecordedVoice{voice >= 0, spl, 0, 0, 0, 0, 0, 0, 0};
         return voice;
     },
     [](int voice, const SAMPLE *spl) {
@@ -33,7 +32,6 @@ static const JGMOD_VOICE_DRIVER recorder = {
         RecordedVoice &v = logged("voice_start", voice);
         v.playing = 1;
         v.starts++;
-        v.position = v.position < 0 ? 0 : v.position;
     },
     [](int voice) { logged("voice_stop", voice).playing = 0; },
     [](int voice, int value) { logged("voice_set_frequency", voice, value).frequency = value; },
@@ -46,7 +44,7 @@ static const JGMOD_VOICE_DRIVER recorder = {
 
 RecordedVoice &recorded_voice(int voice)
 {
-    return voice >= 0 && voice < RECORDER_VOICES ? voices[voice] : (voices[RECORDER_VOICES] = unused);
+    return voice >= 0 && voice < RECORDER_VOICES ? voices[voice] : (voices[RECORDER_VOICES] = {});
 }
 
 std::vector<VoiceCall> &recorded_calls() { return calls; }
@@ -63,8 +61,7 @@ void reset_player_globals()
 {
     memset(&mi, 0, sizeof(mi));
     memset(ci, 0, sizeof(ci));
-    for (int &voice : voice_table)
-        voice = -1;
+    std::fill(voice_table, voice_table + MAX_ALLEG_VOICE, -1);
     of = nullptr;
     mod_volume = 255;
     strcpy(jgmod_error, "\n");
@@ -73,7 +70,7 @@ void reset_player_globals()
 
 void PlayerFixture::SetUp()
 {
-    std::fill(voices, voices + RECORDER_VOICES + 1, unused);
+    std::fill(voices, voices + RECORDER_VOICES + 1, RecordedVoice{});
     calls.clear();
     voices_available = available_;
     jgmod_voices = &recorder;
@@ -90,7 +87,6 @@ void PlayerFixture::TearDown()
     remove_mod();
     for (JGMOD *j : modules_)
         destroy_mod(j);
-    modules_.clear();
     reset_player_globals();
     timer_recorder_remove();
     jgmod_voices = &jgmod_allegro_voices;

@@ -20,14 +20,11 @@ struct RecordedVoice {
     int allocated;
     const SAMPLE *sample;  // last given by allocate_voice or reallocate_voice
     int playing, frequency, volume, pan, playmode;
-    int position;  // what voice_get_position reports: -1 before the first start
+    int position;  // what voice_get_position reports (-1: the sample ended)
     int starts;    // voice_start calls so far
 };
 
-struct VoiceCall {
-    std::string name;  // the seam's field name, e.g. "voice_set_volume"
-    int voice, value;
-};
+struct VoiceCall { std::string name; int voice, value; };  // name: e.g. "voice_set_volume"
 
 // Writable, e.g. to report that a voice's sample ended (position -1).
 RecordedVoice &recorded_voice(int voice);

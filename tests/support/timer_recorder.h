@@ -5,11 +5,8 @@
 
 #include "jgmod_timer.h"
 
-struct RecordedTimer {
-    int installed;  // 1 between install_int_ex and remove_int
-    long period;    // last period given to install_int_ex; 0 when never
-    int install_calls;
-};
+// installed: 1 between install_int_ex and remove_int; period: the last one given.
+struct RecordedTimer { int installed; long period; int install_calls; };
 
 inline RecordedTimer &recorded_timer()
 {
