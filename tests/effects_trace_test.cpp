@@ -91,9 +91,6 @@ TEST_F(EffectsTrace, PanAndVolumeColumnSlidesAreClamped)
     set_cell(j, 0, 1, 1, 0, 0, 0, 0x26, 0x0F);
     run_ticks(6);  // five slides of row 1
     EXPECT_EQ(ci[1].pan, 180);
-    set_cell(j, 0, 2, 0, 1, 49, 0x30, 0x0C, 40);  // set volume wins over the column
-    run_ticks(1);
-    EXPECT_EQ(ci[0].volume, 40);
 }
 
 TEST_F(EffectsTrace, KeyOffSilencesAtOnceWithoutEnvelopeAndFadesOutWithOne)
