@@ -151,7 +151,7 @@ TEST_F(ProEffects, PositionJumpAndPatternBreak)
         {"past the song's end", 0, -1, 2, 0, -1, 0x99, 64, 4, 100},
     };
     for (const Case &k : cases) {
-        restart();
+        play_mod(j, 1);
         resize_pattern(j, 1, k.rows1);
         mi.loop = k.loop;
         mi.order = k.order;

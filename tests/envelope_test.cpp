@@ -40,11 +40,8 @@ Ints run(ENVELOPE_STATE &es, int ticks, int key_off = 0)
 
 TEST(Envelope, SustainLoopAndHoldBeforeAndAfterKeyOff)
 {
-    struct Case {
-        const char *what;
-        ENVELOPE_STATE es;
-        Ints held, released;  // before key-off, then after
-    } cases[] = {
+    // Outputs before key-off (held), then after it (released).
+    struct Case { const char *what; ENVELOPE_STATE es; Ints held, released; } cases[] = {
         {"ramp, then holds its last point", make_envelope({{0, 64}, {10, 0}}, ON),
          {64, 58, 52, 45, 39, 32, 26, 20, 13, 7, 0, 0, 0}, {0}},
         {"sustain at point 0", make_envelope({{0, 64}, {10, 0}}, ON | SUSTAIN), Ints(20, 64),
@@ -98,10 +95,7 @@ TEST(Envelope, SetPosition)
 {
     ENVELOPE_STATE es = make_envelope({{0, 64}, {10, 0}, {20, 32}}, ON);
     es.tick[3] = 50;  // stale data beyond the used points is never searched
-    struct Case {
-        int to, position, index, next;
-        Ints out;
-    } cases[] = {
+    struct Case { int to, position, index, next; Ints out; } cases[] = {
         {5, 5, 0, 1, {32, 26}},    {10, 10, 1, 2, {0, 3}}, {0, 0, 0, 1, {64}},
         {200, 20, 2, 2, {32, 32}}, {20, 20, 2, 2, {32}},  // at or beyond the last: holds it
     };

@@ -81,10 +81,8 @@ void BM_Tick32Channels(benchmark::State &state)
     jgmod_voices = &silent_voices;
     jgmod_timer = &idle_timer;
     next_voice = 0;
-    if (install_mod(kChannels) != 1) {
-        state.SkipWithError("install_mod failed");
-        return;
-    }
+    if (install_mod(kChannels) != 1)
+        return state.SkipWithError("install_mod failed");
     JGMOD *j = build_busy_module();
     play_mod(j, 1);
     for (auto _ : state)

@@ -18,14 +18,9 @@ protected:
     {
         PlayerFixture::SetUp();
         j = keep(build_module(4, patterns_, 64, 2, flags_, flags_ ? 2 : 0));
-        restart();
-        fresh_ = ci[0];
-    }
-
-    void restart()
-    {
         play_mod(j, 1);
         mi.tick = 0;
+        fresh_ = ci[0];
     }
 
     // Channel 0 as at the song start, beginning a row with a note of this period.
