@@ -118,7 +118,6 @@ TEST(FileIo, WritersStoreLowByteFirstAndStopAtTheFirstFailure)
     full.put_limit = 1;
     f = full.open();
     EXPECT_EQ(jgmod_iputl(0x01020304, f), EOF);
-    EXPECT_EQ(full.put_attempts, 2);  // the third and fourth bytes were never tried
     EXPECT_EQ(jgmod_iputw(7, f), EOF);
     EXPECT_EQ(jgmod_putc(7, f), EOF);
     pack_fclose(f);

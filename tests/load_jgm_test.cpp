@@ -233,7 +233,7 @@ TEST_F(JgmTest, DetectAndInformation)
     EXPECT_EQ(std::string(info.name, 30), std::string(28, 'a') + "!\x55");
 }
 
-TEST_F(JgmTest, BuiltModulesComeBackFieldByField)
+TEST_F(JgmTest, BuiltModulesComeBackFieldByFieldInShortRuns)
 {
     use(build_module(8, 3, 64, 4, XM_MODE | PERIOD_MODE, 2));
     strcpy(module->name, "built");
@@ -247,6 +247,18 @@ TEST_F(JgmTest, BuiltModulesComeBackFieldByField)
     set_cell(module, 1, 63, 7, 255, -2, 255, 255, 65535);
     save_and_reload();
     expect_modules_equal(module, j);
+
+    // Runs hold at most 127 cells and empty runs carry no values.
+    use(build_module(1, 1, 300, 0, XM_MODE));
+    for (int row = 0; row < 130; row++)
+        get_note(module, 0, row, 0)->volume = 16 + row % 64;
+    Bytes bytes = save_and_reload();
+    expect_modules_equal(module, j);
+    ASSERT_GT(bytes.size(), 78u + 134);
+    // notes and samples: 127 + 127 + 46 empty cells; volumes: 127 values,
+    // then 3, then 170 empty
+    EXPECT_EQ(Bytes(bytes.begin() + 72, bytes.begin() + 79), Bytes({127, 127, 46, 127, 127, 46, 0xFF}));
+    EXPECT_EQ(V({bytes[78 + 128], bytes[78 + 132], bytes[78 + 133]}), V({0x83, 127, 43}));
 }
 
 // Every frequency the reader makes from a period (3579546 / period, periods
@@ -269,23 +281,9 @@ TEST_F(JgmTest, EveryReadableFrequencyRoundTripsThroughAPeriod)
     EXPECT_EQ(mismatches, 0);
 }
 
-// Runs hold at most 127 cells and empty runs carry no values.
-TEST_F(JgmTest, RunCoding)
-{
-    use(build_module(1, 1, 300, 0, XM_MODE));
-    for (int row = 0; row < 130; row++)
-        get_note(module, 0, row, 0)->volume = 16 + row % 64;
-    Bytes bytes = save_and_reload();
-    expect_modules_equal(module, j);
-    ASSERT_GT(bytes.size(), 78u + 134);
-    // notes and samples: 127 + 127 + 46 empty cells; volumes: 127 values,
-    // then 3, then 170 empty
-    EXPECT_EQ(Bytes(bytes.begin() + 72, bytes.begin() + 79), Bytes({127, 127, 46, 127, 127, 46, 0xFF}));
-    EXPECT_EQ(V({bytes[78 + 128], bytes[78 + 132], bytes[78 + 133]}), V({0x83, 127, 43}));
-}
-
-// Refusals write nothing. (Order table entries: see modtool's tests.)
-TEST_F(JgmTest, RefusesWhatTheFormatCannotHold)
+// Refusals write nothing (order table entries: see modtool's tests); a
+// missing file and failed writes are reported.
+TEST_F(JgmTest, RefusesWhatTheFormatCannotHoldAndReportsWriteFailures)
 {
     const struct {
         void (*apply)(JGMOD *j);
@@ -317,13 +315,9 @@ TEST_F(JgmTest, RefusesWhatTheFormatCannotHold)
         EXPECT_EQ(jgmod_error, std::string("JGM cannot hold ") + c.message);
         EXPECT_TRUE(bytes.empty()) << c.message;
     }
-}
-
-TEST_F(JgmTest, MissingArgumentsAndWriteFailuresAreReported)
-{
-    use(build_module(4, 2, 64, 2));
     EXPECT_EQ(save_jgm(NULL, module), -1);
     EXPECT_STREQ(jgmod_error, "No module or no file to write the JGM stream to");
+    use(build_module(4, 2, 64, 2));
     for (long limit : {0L, 10L, 68L, 200L}) {
         MemoryPackfile full;
         full.put_limit = limit;

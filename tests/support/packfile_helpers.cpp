@@ -48,7 +48,7 @@ int memory_getc(void *self)
 
 int memory_putc(int c, void *self)
 {
-    if (m(self).put_attempts++, m(self).put_limit >= 0 && (long)m(self).data.size() >= m(self).put_limit)
+    if (m(self).put_limit >= 0 && (long)m(self).data.size() >= m(self).put_limit)
         return EOF;
     m(self).data.push_back((unsigned char)c);
     return c & 0xFF;
@@ -56,7 +56,7 @@ int memory_putc(int c, void *self)
 
 const PACKFILE_VTABLE memory_vtable = {
     [](void *) { return 0; }, memory_getc,
-    [](int c, void *self) { return m(self).position ? (m(self).data[--m(self).position] = c) : EOF; },
+    [](int, void *) { return EOF; },  // no reader puts bytes back
     [](void *p, long n, void *self) {
         long count = 0;
         for (int c; count < n && (c = memory_getc(self)) != EOF; count++)

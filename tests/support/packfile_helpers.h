@@ -1,5 +1,5 @@
-// Packed files for tests: scratch files on disk (the library's normal
-// packfiles) and packfiles over memory (our own vtable, so not normal).
+// Scratch files on disk (the library's normal packfiles) and packfiles over
+// memory (our own vtable, so not normal).
 #ifndef PACKFILE_HELPERS_H
 #define PACKFILE_HELPERS_H
 
@@ -15,8 +15,7 @@ void install_allegro_for_files();  // without drivers, once per program
 Bytes read_file_bytes(const char *path);
 void write_file_bytes(const char *path, const Bytes &bytes);
 
-// A file in the temporary directory, removed when the object goes.
-class ScratchFile {
+class ScratchFile {  // in the temporary directory, removed with the object
 public:
     explicit ScratchFile(const Bytes &bytes = Bytes());
     ~ScratchFile() { remove(path_.c_str()); }
@@ -36,7 +35,7 @@ struct MemoryPackfile {
     const Bytes &bytes() const { return data; }
     Bytes data;
     size_t position = 0;
-    long put_limit = -1, put_attempts = 0;
+    long put_limit = -1;
 };
 
 #endif
