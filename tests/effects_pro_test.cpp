@@ -72,8 +72,7 @@ TEST_F(ProEffects, VibratoAndTremoloWaveforms)
     };
     parse_vibrato(1, 0x48, 5);
     parse_tremolo(1, 0x08, 6);
-    EXPECT_EQ(ci[1].vibrato_on, 0) << "vibrato needs a note";
-    EXPECT_EQ(ci[1].tremolo_on, -1) << "tremolo does not";
+    EXPECT_TRUE(ci[1].vibrato_on == 0 && ci[1].tremolo_on == -1) << "only vibrato needs a note";
     CHANNEL_STATE &c = channel(1000);
     parse_vibrato(0, 0x0F, 4);
     parse_tremolo(0, 0x08, 6);

@@ -46,8 +46,6 @@ protected:
     }
 
     JGMOD *j = nullptr;
-
-private:
     int patterns_, flags_;
     CHANNEL_STATE fresh_;
 };
