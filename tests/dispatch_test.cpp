@@ -158,11 +158,27 @@ TEST_F(Dispatch, ItIsRefusedWithItsNamePrinted)
     EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/z.it");
 }
 
-TEST_F(Dispatch, FifteenSampleModNeedsTheSwitch)
+TEST_F(Dispatch, FifteenSampleModsNeedTheSwitch)
 {
     ModFile mod;
     mod.sample_count = 15;
     mod.title = "old mod";
+    mod.samples.resize(15);
+    ScratchFile good(build_mod(mod));
+    EXPECT_EQ(detect_m15(good.path()), 1);
+    EXPECT_EQ(detect_m15("/nonexistent/file.mod"), 0);
+    for (int index : {0, 7, 14}) {  // every header's finetune and volume are looked at
+        for (int field = 0; field < 2; field++) {
+            ModFile bad = mod;
+            (field ? bad.samples[index].volume : bad.samples[index].finetune) = field ? 65 : 1;
+            ScratchFile file(build_mod(bad));
+            EXPECT_EQ(detect_m15(file.path()), 0) << index << "/" << field;
+        }
+    }
+    mod.samples[14] = {2, 0, 64, 0, 1, {1, 2, 3, 4}};
+    mod.cells = {std::vector<uint32_t>(64 * 4)};
+    mod.cells[0][0] = mod_cell(15, 428, 0, 0);
+    mod.cells[0][1] = mod_cell(16, 428, 0, 0);  // past the 15 samples
     Bytes bytes = build_mod(mod);
     int result = 0;
     for (int value : {0, 1}) {  // only -1 switches it on
@@ -175,8 +191,10 @@ TEST_F(Dispatch, FifteenSampleModNeedsTheSwitch)
     }
     enable_m15 = -1;
     ASSERT_NE(load(bytes), nullptr);
-    EXPECT_EQ(module->sample_count, 15);
-    EXPECT_STREQ(module->name, "old mod");
+    EXPECT_EQ(std::make_tuple(module->sample_count, module->channel_count, std::string(module->name)),
+              std::make_tuple(15, 4, std::string("old mod")));
+    EXPECT_EQ(std::make_pair(get_note(module, 0, 0, 0)->sample, get_note(module, 0, 0, 1)->sample), std::make_pair(15, 0));
+    EXPECT_EQ(((const unsigned char *)module->samples[14].data)[3], 0x84);
     MODULE_INFO info = info_of(bytes, &result);
     EXPECT_EQ(std::make_tuple(result, info.type, std::string(info.type_name)), std::make_tuple(1, 1, std::string("MOD (15 Samples)")));
 }

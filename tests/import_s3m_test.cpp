@@ -225,18 +225,8 @@ TEST_F(S3mImport, SampleHeadersAndDataForms)
 // Cut short or with bytes changed, with or without fast loading.
 TEST_F(S3mImport, DamagedFilesLoadSafely)
 {
-    S3mFile s3m;
-    s3m.orders = {0, 1, 254, 0, 255};
+    S3mFile s3m = generated_s3m();
     s3m.default_pan = 252;
-    s3m.pan_table[2] = 0x25;
-    S3mSample sixteen = sample_of(Bytes(40, 0x33), 5, 4, 18);
-    sixteen.length = 20;
-    s3m.samples = {sample_of(Bytes(24, 0x41)), sixteen};
-    s3m.patterns.resize(2);
-    for (int row = 0; row < 64; row += 3) {
-        for (auto &cells : s3m.patterns)
-            cells.push_back({row, row % 4, 0x30 + row % 12, 1 + row % 2, row, 1 + row % 24, row * 3});
-    }
     for (int fast : {-1, 0}) {
         fast_loading = fast;
         expect_damage_safe(build_s3m(s3m), [](const char *path) { return load_s3m(path, 0); }, 5, 150, 6, true);

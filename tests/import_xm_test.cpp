@@ -287,20 +287,13 @@ TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
 
 TEST_F(XmImport, DamagedFilesLoadSafely)
 {
-    XmFile xm;
-    xm.song_length = 3;
-    xm.orders = {0, 1, 5};
-    xm.patterns.assign(2, XmPattern());
-    xm.patterns[1].rows = 8;
-    for (int index = 0; index < 64 * 4; index += 3) {
-        xm.patterns[0].cells.push_back({1 + index % 97, index % 3, 0x10 + index % 64, index % 36, index & 0xFF});
-    }
-    XmInstrument first = instrument_with({xm_sample(Bytes(20, 3), 0x11, 0, 10), xm_sample(Bytes(8, 1))}, 1);
-    first.volume_envelope = {{0, 64}, {4, 20}};
-    first.volume_flags = 3;
-    xm.instruments = {first, instrument_with({}), instrument_with({xm_sample(Bytes(12, 7), 1, 2, 6)})};
+    XmFile xm = generated_xm(1);
+    xm.orders[1] = 7;  // a missing pattern
+    xm.instruments[0].volume_envelope = {{0, 64}, {4, 20}};
+    xm.instruments[0].volume_flags = 3;
+    xm.instruments.push_back(XmInstrument());
     auto load = [](const char *path) { return load_xm(path, 0); };
-    expect_damage_safe(build_xm(xm), load, 3, 0, 0, true);  // every prefix loads
+    expect_damage_safe(build_xm(xm), load, 5, 0, 0, true);     // every prefix loads
     expect_damage_safe(build_xm(xm), load, 0, 400, 4, false);  // damaged bytes may be refused
 }
 

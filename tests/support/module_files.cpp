@@ -250,3 +250,87 @@ std::vector<std::string> shared_module_files(const std::string &source_dir, bool
     std::sort(files.begin(), files.end());
     return files;
 }
+
+ModFile generated_mod(const std::string &signature, int channels)
+{
+    ModFile mod;
+    mod.title = "generated " + signature;
+    mod.signature = signature;
+    mod.channels = channels;
+    mod.song_length = 3;
+    mod.orders = {0, 2, 1, 0, 3};  // pattern 3 only past the song's end
+    static const int periods[] = {1712, 856, 428, 214, 113, 907, 453, 226, 120, 808, 404, 202};
+    for (int pattern = 0; pattern < 4; pattern++) {
+        mod.cells.emplace_back(64 * channels);
+        for (int cell = pattern; cell < 64 * channels; cell += 3)
+            mod.cells[pattern][cell] = mod_cell(1 + cell % 31, periods[cell % 12], cell % 16, cell & 0xFF);
+    }
+    mod.samples.resize(31);
+    for (int index = 0; index < 31; index += 2) {
+        bool loop = index % 4 == 0;
+        mod.samples[index] = {10 + index * 7, 0, 64, loop ? index : 0, loop ? 5 + index : 1, {}};
+    }
+    return mod;
+}
+
+S3mFile generated_s3m()
+{
+    S3mFile s3m;
+    s3m.orders = {0, 254, 2, 1, 255};
+    s3m.channel_settings[5] = 3;  // channel 5 enabled, 4 not: a gap
+    s3m.channel_settings[12] = 10;
+    for (int index = 0; index < 5; index++) {
+        S3mSample sample;
+        sample.length = 40 + index * 10;
+        sample.data = Bytes((size_t)sample.length * (index == 3 ? 2 : 1), (unsigned char)(index * 40));
+        sample.flags = (index % 2) | (index == 3 ? 4 : 0);
+        sample.loop_start = index;
+        sample.loop_end = sample.length - index;
+        s3m.samples.push_back(sample);
+    }
+    const int channels[] = {0, 1, 2, 3, 5, 12};
+    s3m.patterns.resize(3);
+    for (int pattern = 0; pattern < 3; pattern++) {
+        for (int row = pattern; row < 64; row += 2) {
+            int note = row % 7 == 0 ? 254 : (row % 8) * 16 + row % 12;
+            s3m.patterns[pattern].push_back({row, channels[row % 6], note, 1 + row % 5, row, 1 + row % 26, row});
+        }
+    }
+    return s3m;
+}
+
+XmFile generated_xm(int flags)
+{
+    XmFile xm;
+    xm.flags = flags;
+    xm.channels = 6;
+    xm.song_length = 4;
+    xm.restart = 1;
+    xm.orders = {0, 1, 2, 1};
+    xm.patterns.assign(3, XmPattern());
+    xm.patterns[1].rows = 32;
+    xm.patterns[2].rows = 100;
+    for (int pattern = 0; pattern < 3; pattern++) {
+        int rows = xm.patterns[pattern].rows;
+        xm.patterns[pattern].cells.resize((size_t)rows * 6);
+        for (int cell = pattern; cell < rows * 6; cell += 5) {
+            // key off with and without an instrument
+            xm.patterns[pattern].cells[cell] = {cell % 11 == 0 ? 97 : 1 + cell % 96, cell % 22 == 0 ? -1 : 1 + cell % 3,
+                                                0x10 + cell % 64, cell % 34, cell & 0xFF};
+        }
+    }
+    xm.instruments.resize(3);
+    for (int index = 0; index < 3; index++) {
+        for (int sample = 0; sample <= index; sample++) {
+            XmSample s;
+            s.length = 60 + 20 * sample;
+            s.type = sample == 1 ? 0x11 : sample;
+            s.loop_start = 10;
+            s.loop_length = 20;
+            s.data = Bytes((size_t)s.length, 1);
+            xm.instruments[index].samples.push_back(s);
+        }
+        xm.instruments[index].map.assign(96, index);
+    }
+    return xm;
+}

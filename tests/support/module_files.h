@@ -110,6 +110,12 @@ struct XmFile {  // flags bit 0: linear frequencies
 };
 Bytes build_xm(const XmFile &xm);
 
+// Files that use much of each format, for the peer comparison and the
+// damaged-file tests.
+ModFile generated_mod(const std::string &signature, int channels);
+S3mFile generated_s3m();
+XmFile generated_xm(int flags);
+
 // "IMPM", the song name and padding.
 Bytes build_it(const std::string &name);
 // The package signature, filler up to `offset`, then the module.
