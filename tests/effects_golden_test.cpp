@@ -149,9 +149,8 @@ JGMOD *build_period_module()
 {
     JGMOD *j = build_module(4, 1, 16, 2, 0);
     j->sample_info[0].volume = 40;
-    j->sample_info[1].tuning = 8523;  // ProTracker finetune +2
-    j->sample_info[1].loop_type = LOOP_FORWARD;
-    j->sample_info[1].loop_end = j->samples[1].loop_end = 64;
+    j->sample_info[1] = {64, 8523, 0, 64, 128, 0, 64, LOOP_FORWARD, 0, 0, 0, 0};  // finetune +2
+    j->samples[1].loop_end = 64;
     set_cells(j, kPeriodPatterns);
     return j;
 }
