@@ -48,6 +48,24 @@ int Open_Window(void)
     return 0;
 }
 
+// Without a usable sound card the game still runs, silently: the sound is
+// played into ALSA's null device. The setting is an override, so it is
+// never written back into anybody's allegro.cfg.
+const char SILENT_SOUND_CONFIG[] = "[sound]\nalsa_device = null\n";
+
+int Install_Sound(char *program_path)
+{
+    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, program_path) == 0) {
+        return 0;
+    }
+    override_config_data(SILENT_SOUND_CONFIG, sizeof SILENT_SOUND_CONFIG - 1);
+    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, program_path) == 0) {
+        return 0;
+    }
+    allegro_message("Error initializing sound\n%s\n", allegro_error);
+    return 1;
+}
+
 void Load_Datafile(void)
 {
     char executable[TEXT_SIZE];
@@ -77,8 +95,7 @@ int StartUp(char *program_path)
     if (Open_Window() != 0) {
         return 1;
     }
-    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, program_path) != 0) {
-        allegro_message("Error initializing sound\n%s\n", allegro_error);
+    if (Install_Sound(program_path) != 0) {
         return 1;
     }
     // Registers the module object type, so it must precede the datafile.
