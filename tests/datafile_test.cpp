@@ -182,6 +182,17 @@ TEST_F(DatafileTest, FontsAreMonoAndTextsFitTheirPlaces)
 
 // "Zorvane" at y 190 and "Quibbleon" at y 205, in a box ending at y 225:
 // the ink rows of each, drawn at its screen y.
+TEST_F(DatafileTest, CounterValuesOfAnyLengthCoverTheLastOne)
+{
+    // The counters redraw "%7d" over the old value: a shorter number must be
+    // exactly as wide, or a digit of the old one stays on screen.
+    char longer[16], shorter[16];
+    snprintf(longer, sizeof longer, "%7d", 1234567);
+    snprintf(shorter, sizeof shorter, "%7d", 0);
+    EXPECT_EQ(text_length(font_of(DAT_FONT_NUMBERS), shorter),
+              text_length(font_of(DAT_FONT_NUMBERS), longer));
+}
+
 TEST_F(DatafileTest, PlayScreenTitleWordsNeitherTouchNorLeaveTheirBox)
 {
     BITMAP *page = create_bitmap_ex(8, 120, 240);

@@ -7,15 +7,25 @@
 //   and its two words sit 15 px apart; labels must fit 25 px high buttons.
 #include "fonts.h"
 
-const FontSource font_small = {"DejaVuSans.ttf", 14};
-const FontSource font_numbers = {"DejaVuSansCondensed-Bold.ttf", 13};
-const FontSource font_large = {"DejaVuSansCondensed-Bold.ttf", 14};
+const FontSource font_small = {"DejaVuSans.ttf", 14, false};
+// The counters are "%7d" drawn over their old value on an opaque background:
+// with spaces as wide as digits every value covers exactly the last one, so
+// a shorter number leaves no stale digit behind.
+const FontSource font_numbers = {"DejaVuSansCondensed-Bold.ttf", 13, true};
+const FontSource font_large = {"DejaVuSansCondensed-Bold.ttf", 14, false};
 
 bool build_font(const FontSource &source, FontData *font)
 {
     *font = FontData();
-    return render_mono_glyphs(source.file, source.pixel_size, font->first, font->last, &font->glyphs,
-                              &font->ascent);
+    if (!render_mono_glyphs(source.file, source.pixel_size, font->first, font->last, &font->glyphs,
+                            &font->ascent))
+        return false;
+    if (source.figure_space) {
+        MonoGlyph &space = font->glyphs[(size_t)(' ' - font->first)];
+        space.w = font->glyphs[(size_t)('0' - font->first)].w;
+        space.bits.assign((size_t)((space.w + 7) / 8 * space.h), 0);
+    }
+    return true;
 }
 
 int font_text_width(const FontData &font, const char *text)

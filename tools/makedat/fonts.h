@@ -10,6 +10,7 @@
 struct FontSource {
     const char *file;   // DejaVu file name
     int pixel_size;
+    bool figure_space;  // space as wide as a digit, so right-aligned numbers line up
 };
 
 struct FontData {
