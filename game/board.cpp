@@ -3,6 +3,7 @@
 // the next element; the only sound is the row-removal sample.
 #include "game/game.h"
 
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -12,6 +13,14 @@ GAME Game;
 int end_game = 0;
 
 namespace {
+
+// A loaded game may carry any counter values; the sums stop at the ends of
+// the 32-bit fields instead of overflowing.
+void add_to(int32_t &counter, long long amount)
+{
+    long long sum = (long long)counter + amount;
+    counter = (int32_t)(sum > INT32_MAX ? INT32_MAX : (sum < INT32_MIN ? INT32_MIN : sum));
+}
 
 struct Cell {
     int i;
@@ -203,7 +212,7 @@ void Delete_Row(void)
     while (y > 0) { // row 0 is never examined
         if (Row_Full(y)) {
             Drop_Rows_Onto(y);
-            Game.lines++;
+            add_to(Game.lines, 1);
             count++;
         } else {
             y--;
@@ -213,13 +222,13 @@ void Delete_Row(void)
         play_sample((SAMPLE *)data[DAT_SAMPLE_ROW_REMOVED].dat, ROW_SAMPLE_VOLUME, SAMPLE_PAN,
                     SAMPLE_PITCH, 0);
     }
-    Game.stage_lines += count;
+    add_to(Game.stage_lines, count);
     if (count > 0) {
-        Game.score += 125 * count + 25 * (Game.stage_lines / 10) - 25;
+        add_to(Game.score, 125LL * count + 25LL * (Game.stage_lines / 10) - 25);
     }
     Game.delay = 55 - 2 * (Game.stage_lines / 10);
-    Game.pieces++;
-    Game.score += 30;
+    add_to(Game.pieces, 1);
+    add_to(Game.score, 30);
     if (Game.delay <= 1) {
         Game.delay = 2;
     }
@@ -243,7 +252,7 @@ void Clear_Well(void)
             if (Map_Cell(x, y) == 0) {
                 continue;
             }
-            Game.score -= 5 * Game.stage_lines;
+            add_to(Game.score, -5LL * Game.stage_lines);
             if (Game.score < 0) {
                 Game.score = 0;
             } else {
