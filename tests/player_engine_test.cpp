@@ -1,6 +1,8 @@
 // The tick engine: how ticks, rows and orders advance, how notes become
 // voices, the period, volume and pan rules, and what it does with modules
 // that point outside themselves.
+#include <math.h>
+
 #include "support/player_fixture.h"
 
 typedef std::array<int, 3> Heard;  // frequency, volume, pan last set on a voice
@@ -230,4 +232,27 @@ TEST_F(Engine, ProPitchSlideWithHugeStoredParameterStopsAtThePeriodLimit)
     run_ticks(256 * 31 - 1);
     EXPECT_EQ(ci[0].period, JGMOD_PERIOD_LIMIT);
     EXPECT_GE(on(0).frequency, 0);
+}
+
+/* ---- Constant tables ---- */
+
+TEST(PeriodTables, FollowTheirRules)
+{
+    // A mistyped entry shifts one pitch; the rules catch any of them.
+    for (int i = 0; i < 768; i++) {
+        double exact = 535232.0 * pow(2.0, -i / 768.0);
+        ASSERT_LE(lintab[i], exact) << "entry " << i;
+        ASSERT_GT(lintab[i] + 1.0, exact) << "entry " << i;
+    }
+    EXPECT_EQ(logtab[0], 32 * 907);
+    EXPECT_EQ(logtab[103], 13792);
+    for (int i = 1; i < 104; i++) {
+        ASSERT_LT(logtab[i], logtab[i - 1]) << "entry " << i;
+        // Eighth-semitone steps from period 907, to the table's rounding.
+        ASSERT_NEAR(logtab[i] / (29024 * pow(2.0, -i / 96.0)), 1.0, 0.003) << "entry " << i;
+    }
+    for (int n = 0; n < 12; n++)
+        EXPECT_NEAR(noteperiod[n], 6848 * pow(2.0, -n / 12.0), 8.0) << "note " << n;
+    for (int step = 1; step < 16; step++)
+        EXPECT_EQ(vib_table[step], vib_table[32 - step]) << "the sine half is symmetric at " << step;
 }
