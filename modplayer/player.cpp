@@ -501,9 +501,20 @@ static void clamp_channel(CHANNEL_STATE *c)
     c->tick_pan = jgmod_clamp(c->tick_pan, 0, 255);
 }
 
+// The library's mixer wraps a looping voice by the loop's length and reads up
+// to its end: an empty or inverted loop would spin the mixer forever, and one
+// past the data would read outside it. Such a sample plays once instead.
+static int loop_is_playable(const SAMPLE *s)
+{
+    return s->loop_start < s->loop_end && s->loop_end <= s->len;
+}
+
 static void load_sample(int voice, const CHANNEL_STATE *c)
 {
-    jgmod_voices->reallocate_voice(voice, &of->samples[c->sample]);
+    const SAMPLE *s = &of->samples[c->sample];
+    jgmod_voices->reallocate_voice(voice, s);
+    if (!loop_is_playable(s))
+        return;
     int loop_type = of->sample_info[c->sample].loop_type;
     if (loop_type & LOOP_FORWARD)
         jgmod_voices->voice_set_playmode(voice, PLAYMODE_LOOP);

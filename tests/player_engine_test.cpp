@@ -88,6 +88,7 @@ TEST_F(Engine, NotePassRulesReachTheVoiceAndStayWithinTheSamples)
     j->sample_info[1].volume = 20;
     j->sample_info[1].loop_type = LOOP_FORWARD;
     j->sample_info[2].loop_type = LOOP_FORWARD | LOOP_PINGPONG;
+    j->samples[1].loop_end = j->samples[2].loop_end = 64;
     set_cell(j, 0, 0, 0, 1, 8363, 0, 0x08, 0);     // pan 0
     set_cell(j, 0, 1, 0, 2, 0, 0, 0, 0);           // a sample alone plays at the old pitch,
     set_cell(j, 0, 2, 0, 2, 0, 0, 0, 0);           // the same one again only sets its volume
@@ -255,4 +256,23 @@ TEST(PeriodTables, FollowTheirRules)
         EXPECT_NEAR(noteperiod[n] / (6848 * pow(2.0, -n / 12.0)), 1.0, 0.003) << "note " << n;
     for (int step = 1; step < 16; step++)
         EXPECT_EQ(vib_table[step], vib_table[32 - step]) << "the sine half is symmetric at " << step;
+}
+
+TEST_F(Engine, LoopsTheMixerCannotPlayAreNotLooped)
+{
+    // An empty, inverted or overlong loop would spin the library's mixer or
+    // make it read past the sample: the sample plays once instead.
+    const int loops[][2] = {{0, 0}, {40, 20}, {0, 65}, {10, 64}};
+    JGMOD *j = keep(build_module(4, 1, 1, 4));
+    for (int channel = 0; channel < 4; channel++) {
+        j->sample_info[channel].loop_type = LOOP_FORWARD;
+        j->samples[channel].loop_start = loops[channel][0];
+        j->samples[channel].loop_end = loops[channel][1];
+        set_cell(j, 0, 0, channel, channel + 1, 8363, 0, 0, 0);
+    }
+    play_mod(j, 1);
+    run_ticks(1);
+    for (int channel = 0; channel < 3; channel++)
+        EXPECT_EQ(on(channel).playmode, 0) << "loop " << loops[channel][0] << ".." << loops[channel][1];
+    EXPECT_EQ(on(3).playmode, PLAYMODE_LOOP);
 }
