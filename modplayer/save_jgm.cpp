@@ -140,20 +140,19 @@ static bool check_loop(const SAMPLE_INFO *si, const SAMPLE *s)
 }
 
 // The stream holds one length and one pair of loop points for both sample
-// records. Where the two records count the same data differently (the XM
-// reader keeps byte counts of 16-bit samples in SAMPLE_INFO), the stream
-// cannot hold the module. Loop points that differ are stored as the library
-// sample has them, since those are what the mixer plays (the MOD reader
-// keeps the loop's length in SAMPLE_INFO). An empty sample is its length
-// alone: its other fields are not stored.
+// records. Where the two records count the same data differently, they are
+// stored as the library sample has them, since that is what the mixer plays:
+// the XM reader keeps byte counts of 16-bit samples in SAMPLE_INFO, the MOD
+// reader the loop's length. An empty sample is its length alone: its other
+// fields are not stored.
 static bool check_sample(const SAMPLE_INFO *si, const SAMPLE *s)
 {
-    if (!fits(si->length, 0, JGM_MAX_SAMPLE_FRAMES, "sample length"))
+    if (!fits((long long)s->len, 0, JGM_MAX_SAMPLE_FRAMES, "sample length"))
         return false;
-    if (si->length == 0 && s->len == 0)
+    if (s->len == 0)
         return true;
-    if (s->data == NULL || s->len != (unsigned long)si->length || s->stereo) {
-        set_error("JGM cannot hold a sample whose data is not %d mono frames", si->length);
+    if (s->data == NULL || s->stereo) {
+        set_error("JGM cannot hold a sample whose data is not %lu mono frames", s->len);
         return false;
     }
     if (s->bits != 8 && s->bits != 16) {
@@ -295,8 +294,8 @@ static void write_instrument(JGM_WRITER *w, INSTRUMENT_INFO *ii)
 
 static void write_sample(JGM_WRITER *w, const SAMPLE_INFO *si, const SAMPLE *s)
 {
-    put_dword(w, si->length);
-    if (si->length == 0)
+    put_dword(w, (int)s->len);
+    if (s->len == 0)
         return;
     put_dword(w, (int)s->loop_start);
     put_dword(w, (int)s->loop_end);
@@ -310,7 +309,7 @@ static void write_sample(JGM_WRITER *w, const SAMPLE_INFO *si, const SAMPLE *s)
     put_word(w, si->tuning);
     put_byte(w, s->bits);
     put_byte(w, si->loop_type);
-    put_block(w, s->data, (long)si->length * s->bits / 8);
+    put_block(w, s->data, (long)s->len * s->bits / 8);
 }
 
 static void put_plane_value(JGM_WRITER *w, int value, int plane, int flags)
