@@ -1,11 +1,7 @@
 // The high-score table: its 480-byte file, the start-up read and exit write,
 // the insertion of a result and the keys of the name entry.
 #include <errno.h>
-#include <signal.h>
-#include <stdlib.h>
 #include <string.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <allegro.h>
@@ -16,44 +12,20 @@
 
 namespace {
 
-std::vector<unsigned char> Little32(int32_t value)
-{
-    uint32_t bits = (uint32_t)value;
-    return {(unsigned char)bits, (unsigned char)(bits >> 8), (unsigned char)(bits >> 16), (unsigned char)(bits >> 24)};
-}
+using Bytes = std::vector<unsigned char>;
 
-std::vector<unsigned char> EntryBytes(const std::vector<unsigned char> &image, int index)
+Bytes Encoded(const HIGH_SCORE table[HIGH_SCORE_COUNT], int from = 0, int to = HIGH_SCORE_FILE_SIZE)
 {
-    return std::vector<unsigned char>(image.begin() + 32 * index, image.begin() + 32 * index + 32);
-}
-
-std::vector<unsigned char> Encoded(const HIGH_SCORE table[HIGH_SCORE_COUNT])
-{
-    std::vector<unsigned char> image(HIGH_SCORE_FILE_SIZE);
+    Bytes image(HIGH_SCORE_FILE_SIZE);
     EncodeHighScores(table, image.data());
-    return image;
+    return Bytes(image.begin() + from, image.begin() + to);
 }
 
-HIGH_SCORE Entry(int32_t score, const char *name)
+HIGH_SCORE Entry(int32_t score, const std::string &name, int level = 0, int lines = 0, int pieces = 0)
 {
-    HIGH_SCORE entry;
-    memset(&entry, 0, sizeof entry);
-    entry.score = score;
-    SetHighScoreName(&entry, name);
+    HIGH_SCORE entry = {score, level, lines, pieces, {}};
+    SetHighScoreName(&entry, name.c_str());
     return entry;
-}
-
-// A table sorted best first whose scores are the given ones, named by rank.
-void FillScores(HIGH_SCORE table[HIGH_SCORE_COUNT], const int32_t scores[HIGH_SCORE_COUNT])
-{
-    for (int i = 0; i < HIGH_SCORE_COUNT; i++) {
-        char name[8];
-        snprintf(name, sizeof name, "old%d", i);
-        table[i] = Entry(scores[i], name);
-        table[i].level = 100 + i;
-        table[i].lines = 200 + i;
-        table[i].pieces = 300 + i;
-    }
 }
 
 std::string NameOf(const HIGH_SCORE &entry)
@@ -65,361 +37,134 @@ std::string NameOf(const HIGH_SCORE &entry)
 
 } // namespace
 
-TEST(HighScoreFile, DefaultEntryIsScoreZeroLevelOneAndTheFullName)
+TEST(HighScoreFile, DefaultAndExampleEntriesByteForByte)
 {
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
+    HIGH_SCORE table[HIGH_SCORE_COUNT], back[HIGH_SCORE_COUNT];
     ResetHighScores(table);
-    std::vector<unsigned char> image = Encoded(table);
-    std::vector<unsigned char> expected = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    for (char c : std::string("Zorvane Champion")) {
-        expected.push_back((unsigned char)c);
-    }
-    for (int i = 0; i < HIGH_SCORE_COUNT; i++) {
-        EXPECT_EQ(EntryBytes(image, i), expected) << "entry " << i;
-    }
-}
+    Bytes entry = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (char c : std::string("Zorvane Champion")) // 16 bytes, no terminator
+        entry.push_back((unsigned char)c);
+    for (int i = 0; i < HIGH_SCORE_COUNT; i++)
+        EXPECT_EQ(Encoded(table, 32 * i, 32 * i + 32), entry) << "entry " << i;
+    EXPECT_EQ(NameOf(table[0]), "Zorvane Champion");
 
-TEST(HighScoreFile, ExampleEntryIsLittleEndianWithTerminatedName)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    table[3] = Entry(1234, "ABC");
-    table[3].level = 2;
-    table[3].lines = 25;
-    table[3].pieces = 61;
-    std::vector<unsigned char> entry = EntryBytes(Encoded(table), 3);
-    std::vector<unsigned char> expected = {0xD2, 0x04, 0, 0, 2, 0, 0, 0, 0x19, 0, 0, 0, 0x3D, 0, 0, 0,
-                                           0x41, 0x42, 0x43, 0};
-    expected.resize(32, 0);
-    EXPECT_EQ(entry, expected);
-}
+    table[3] = Entry(1234, "ABC", 2, 25, 61);
+    entry = {0xD2, 0x04, 0, 0, 2, 0, 0, 0, 0x19, 0, 0, 0, 0x3D, 0, 0, 0, 'A', 'B', 'C', 0};
+    entry.resize(32, 0);
+    EXPECT_EQ(Encoded(table, 96, 128), entry);
 
-TEST(HighScoreFile, BytesAfterTheTerminatorAreWrittenAsZeros)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    memcpy(table[0].name, "Al\0xxxxxxxxxxxxx", 16); // stale letters of an older name
-    std::vector<unsigned char> entry = EntryBytes(Encoded(table), 0);
-    EXPECT_EQ(entry[16], 'A');
-    EXPECT_EQ(entry[17], 'l');
-    for (int b = 18; b < 32; b++) {
-        EXPECT_EQ(entry[b], 0) << "byte " << b;
-    }
-}
-
-TEST(HighScoreFile, NegativeAndLargeValuesSurviveTheRoundTrip)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    table[0].score = -1;
-    table[1].level = INT32_MIN;
-    table[2].pieces = INT32_MAX;
-    std::vector<unsigned char> image = Encoded(table);
-    EXPECT_EQ(std::vector<unsigned char>(image.begin(), image.begin() + 4), Little32(-1));
-    HIGH_SCORE back[HIGH_SCORE_COUNT];
+    table[1].score = -1, table[2].pieces = INT32_MIN;
+    EXPECT_EQ(Encoded(table, 32, 36), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
+    Bytes image = Encoded(table);
     DecodeHighScores(image.data(), image.size(), back);
     EXPECT_EQ(memcmp(back, table, sizeof table), 0);
-}
 
-TEST(HighScoreFile, ShortImageLeavesTheRestZero)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    std::vector<unsigned char> image = Encoded(table);
-    // One whole entry and the score of the second.
-    HIGH_SCORE back[HIGH_SCORE_COUNT];
-    ResetHighScores(back);
-    image[32] = 7;
-    DecodeHighScores(image.data(), 36, back);
-    EXPECT_EQ(back[0].level, 1);
-    EXPECT_EQ(NameOf(back[0]), "Zorvane Champion");
-    EXPECT_EQ(back[1].score, 7);
-    EXPECT_EQ(back[1].level, 0);
-    EXPECT_EQ(NameOf(back[1]), "");
-    for (int i = 2; i < HIGH_SCORE_COUNT; i++) {
-        EXPECT_EQ(back[i].score, 0);
-        EXPECT_EQ(back[i].level, 0);
-        EXPECT_EQ(back[i].lines, 0);
-        EXPECT_EQ(back[i].pieces, 0);
-        EXPECT_EQ(NameOf(back[i]), "") << "entry " << i;
-    }
-}
+    memcpy(table[0].name, "Al\0xxxxxxxxxxxxx", 16); // stale letters after the terminator are written as zeros
+    EXPECT_EQ(Encoded(table, 16, 32), (Bytes{'A', 'l', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
 
-TEST(HighScoreFile, NameWithoutTerminatorIsShownAsSixteenBytesOnly)
-{
-    HIGH_SCORE table[2];
-    SetDefaultHighScore(&table[0]);
-    table[1] = Entry(99, "NEIGHBOUR");
-    EXPECT_EQ(NameOf(table[0]), "Zorvane Champion");
-    SetHighScoreName(&table[1], "exactly16bytes!!more");
-    EXPECT_EQ(NameOf(table[1]), "exactly16bytes!!");
-    EXPECT_EQ(table[1].score, 99);
-}
-
-class HighScoreFiles : public ::testing::Test {
-protected:
-    ScratchDir dir;
-    std::string path = dir.Path("zorvane.hsc");
-};
-
-TEST_F(HighScoreFiles, SaveWritesExactlyTheImageAndLeavesNoTemporary)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    table[0] = Entry(500, "ME");
-    ASSERT_EQ(SaveHighScoreFile(path.c_str(), table), -1);
-    EXPECT_EQ(ReadBytes(path), Encoded(table));
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"});
-
-    HIGH_SCORE back[HIGH_SCORE_COUNT];
-    memset(back, 0x55, sizeof back);
-    ASSERT_EQ(LoadHighScoreFile(path.c_str(), back), -1);
-    EXPECT_EQ(back[0].score, 500);
-    EXPECT_EQ(NameOf(back[0]), "ME");
-    EXPECT_EQ(NameOf(back[14]), "Zorvane Champion");
-}
-
-TEST_F(HighScoreFiles, SaveReplacesAnOlderLongerFile)
-{
-    WriteBytes(path, std::vector<unsigned char>(1000, 0xEE));
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    ASSERT_EQ(SaveHighScoreFile(path.c_str(), table), -1);
-    EXPECT_EQ(ReadBytes(path).size(), 480u);
-}
-
-TEST_F(HighScoreFiles, LongFileIsReadAsFarAsTheTable)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    std::vector<unsigned char> image = Encoded(table);
-    image.resize(600, 0xEE);
-    WriteBytes(path, image);
-    HIGH_SCORE back[HIGH_SCORE_COUNT];
-    ASSERT_EQ(LoadHighScoreFile(path.c_str(), back), -1);
-    EXPECT_EQ(memcmp(back, table, sizeof table), 0);
-}
-
-TEST_F(HighScoreFiles, MissingFileLeavesTheTableAlone)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    EXPECT_EQ(LoadHighScoreFile(path.c_str(), table), 0);
-    EXPECT_EQ(NameOf(table[0]), "Zorvane Champion");
-}
-
-TEST_F(HighScoreFiles, FailedSaveKeepsTheOldFileWhole)
-{
-    std::vector<unsigned char> old(480, 0x11);
-    WriteBytes(path, old);
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-
-    // A file-size limit below 480 bytes makes the write fail the way a full
-    // disk does.
-    struct rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    struct rlimit tight = saved;
-    tight.rlim_cur = 100;
-    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    int result = SaveHighScoreFile(path.c_str(), table);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-
-    EXPECT_EQ(result, 0);
-    EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"});
-}
-
-TEST_F(HighScoreFiles, SaveRefusesADirectoryAndAMissingDirectory)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-    EXPECT_EQ(SaveHighScoreFile(path.c_str(), table), 0);
-    EXPECT_EQ(SaveHighScoreFile(dir.Path("no/such/dir/zorvane.hsc").c_str(), table), 0);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"});
+    table[4] = Entry(99, "exactly16bytes!!more");
+    EXPECT_EQ(NameOf(table[4]), "exactly16bytes!!") << "stored and shown without overflow";
+    EXPECT_EQ(table[5].score, 0) << "the next entry is untouched";
 }
 
 // Start-up read and exit write, which work in the current directory.
-class HighScoreStartAndExit : public HighScoreFiles {
+class HighScoreFiles : public ::testing::Test {
 protected:
-    // The file test goes through the library, which needs no display.
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, atexit), 0);
-    }
-    void SetUp() override
-    {
-        ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-        ASSERT_EQ(chdir(dir.Root().c_str()), 0);
-        memset(HighScores, 0, sizeof HighScores);
-    }
-    void TearDown() override
-    {
-        ASSERT_EQ(chdir(previous_), 0);
-    }
+    static void SetUpTestSuite() { ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, atexit), 0); }
+    void SetUp() override { ASSERT_TRUE(getcwd(previous_, sizeof previous_) && chdir(dir.Root().c_str()) == 0); }
+    void TearDown() override { ASSERT_EQ(chdir(previous_), 0); }
+    ScratchDir dir;
+    std::string path = dir.Path("zorvane.hsc");
     char previous_[4096];
 };
 
-TEST_F(HighScoreStartAndExit, MissingFileGivesDefaultsAndExitWritesThem)
+TEST_F(HighScoreFiles, MissingFileGivesDefaultsAndTheExitWriteIsReadAtTheNextStart)
 {
-    ReadHighScores();
-    for (int i = 0; i < HIGH_SCORE_COUNT; i++) {
-        EXPECT_EQ(HighScores[i].level, 1);
-        EXPECT_EQ(NameOf(HighScores[i]), "Zorvane Champion");
-    }
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{}) << "nothing is written at start-up";
-    WriteHighScores();
     HIGH_SCORE defaults[HIGH_SCORE_COUNT];
     ResetHighScores(defaults);
+    memset(HighScores, 0, sizeof HighScores);
+    ReadHighScores();
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{}) << "nothing is written at start-up";
+    EXPECT_EQ(memcmp(HighScores, defaults, sizeof defaults), 0);
+    WriteHighScores();
     EXPECT_EQ(ReadBytes(path), Encoded(defaults));
+
+    HighScores[0] = Entry(4321, "WINNER", 3);
+    WriteHighScores();
+    memset(HighScores, 0, sizeof HighScores);
+    ReadHighScores();
+    EXPECT_EQ(HighScores[0].score * 10 + HighScores[0].level, 43213);
+    EXPECT_EQ(NameOf(HighScores[0]), "WINNER");
+    EXPECT_EQ(NameOf(HighScores[1]), "Zorvane Champion");
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"}) << "no temporary left";
 }
 
-TEST_F(HighScoreStartAndExit, ShortFileKeepsZerosAfterItsEnd)
+TEST_F(HighScoreFiles, ShortFileKeepsZerosAndALongOneIsReadAsFarAsTheTable)
 {
     HIGH_SCORE table[HIGH_SCORE_COUNT];
     ResetHighScores(table);
     table[0] = Entry(321, "short");
-    std::vector<unsigned char> image = Encoded(table);
-    image.resize(32);
+    WriteBytes(path, Encoded(table, 0, 36)); // one entry and the next score
+    ReadHighScores();
+    EXPECT_EQ(NameOf(HighScores[0]) + std::to_string(HighScores[0].score), "short321");
+    for (int i = 1; i < HIGH_SCORE_COUNT; i++)
+        EXPECT_EQ(HighScores[i].level | HighScores[i].lines | HighScores[i].pieces | HighScores[i].name[0], 0) << i;
+    Bytes image = Encoded(table);
+    image.resize(600, 0xEE);
     WriteBytes(path, image);
     ReadHighScores();
-    EXPECT_EQ(HighScores[0].score, 321);
-    EXPECT_EQ(NameOf(HighScores[0]), "short");
-    EXPECT_EQ(HighScores[1].level, 0);
-    EXPECT_EQ(NameOf(HighScores[1]), "");
-}
-
-TEST_F(HighScoreStartAndExit, TableWrittenAtExitIsReadBackAtTheNextStart)
-{
-    ReadHighScores();
-    HighScores[0] = Entry(4321, "WINNER");
-    HighScores[0].level = 3;
+    EXPECT_EQ(memcmp(HighScores, table, sizeof table), 0);
     WriteHighScores();
-    memset(HighScores, 0, sizeof HighScores);
-    ReadHighScores();
-    EXPECT_EQ(HighScores[0].score, 4321);
-    EXPECT_EQ(HighScores[0].level, 3);
-    EXPECT_EQ(NameOf(HighScores[0]), "WINNER");
-    EXPECT_EQ(NameOf(HighScores[1]), "Zorvane Champion");
+    EXPECT_EQ(ReadBytes(path).size(), 480u) << "the longer file is replaced, not overwritten in place";
 }
 
-TEST(HighScoreInsertion, ScoreEqualToTheLastDoesNotQualifyOneMoreDoes)
+TEST_F(HighScoreFiles, FailedSaveKeepsTheOldFileWhole)
 {
-    const int32_t scores[HIGH_SCORE_COUNT] = {900, 800, 700, 600, 500, 400, 300, 200, 150, 140, 130, 120, 110, 105, 100};
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    FillScores(table, scores);
-    HIGH_SCORE before[HIGH_SCORE_COUNT];
+    Bytes old(480, 0x11);
+    WriteBytes(path, old);
+    EXPECT_EQ(WithFileSizeLimit(100, [&] { return SaveHighScoreFile(path.c_str(), HighScores); }), 0);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"});
+}
+
+TEST(HighScoreInsertion, TiesGoBelowAndTheFifteenthDropsOut)
+{
+    const int32_t scores[HIGH_SCORE_COUNT] = {900, 500, 500, 500, 400, 300, 200, 150, 140, 130, 120, 110, 105, 101, 100};
+    HIGH_SCORE table[HIGH_SCORE_COUNT], before[HIGH_SCORE_COUNT];
+    for (int i = 0; i < HIGH_SCORE_COUNT; i++)
+        table[i] = Entry(scores[i], "old" + std::to_string(i), 100 + i, 200 + i, 300 + i);
     memcpy(before, table, sizeof table);
-    EXPECT_EQ(InsertHighScore(table, 100, 0, 0, 0), -1);
+    EXPECT_EQ(InsertHighScore(table, 100, 0, 0, 0), -1) << "equal to the last does not qualify";
     EXPECT_EQ(memcmp(before, table, sizeof table), 0);
-    EXPECT_EQ(InsertHighScore(table, 101, 0, 0, 0), 14);
-    EXPECT_EQ(table[14].score, 101);
-    EXPECT_EQ(table[13].score, 105);
-}
+    EXPECT_EQ(InsertHighScore(table, 500, 0, 0, 0), 4) << "below the older equal scores";
+    EXPECT_EQ(memcmp(before, table, 4 * sizeof *table), 0);
+    EXPECT_EQ(memcmp(before + 4, table + 5, 10 * sizeof *table), 0) << "moved down whole; the 15th is gone";
 
-TEST(HighScoreInsertion, AnyPositiveScoreLeadsTheDefaultTable)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
     ResetHighScores(table);
     EXPECT_EQ(InsertHighScore(table, 0, 0, 0, 0), -1);
-    EXPECT_EQ(InsertHighScore(table, 1, 0, 0, 0), 0);
-    EXPECT_EQ(table[0].score, 1);
-    EXPECT_EQ(table[1].score, 0);
-}
-
-TEST(HighScoreInsertion, TieGoesBelowTheOlderEqualScores)
-{
-    const int32_t scores[HIGH_SCORE_COUNT] = {900, 500, 500, 500, 400, 300, 200, 100, 90, 80, 70, 60, 50, 40, 30};
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    FillScores(table, scores);
-    EXPECT_EQ(InsertHighScore(table, 500, 0, 0, 0), 4);
-    EXPECT_EQ(NameOf(table[1]), "old1");
-    EXPECT_EQ(NameOf(table[3]), "old3");
-    EXPECT_EQ(NameOf(table[5]), "old4") << "the entry that was at 4 moved down";
-    EXPECT_EQ(table[5].level, 104);
-}
-
-TEST(HighScoreInsertion, NewBestMovesEveryEntryDownAndDropsTheFifteenth)
-{
-    const int32_t scores[HIGH_SCORE_COUNT] = {900, 800, 700, 600, 500, 400, 300, 200, 150, 140, 130, 120, 110, 105, 100};
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    FillScores(table, scores);
-    EXPECT_EQ(InsertHighScore(table, 1000, 0, 0, 0), 0);
-    for (int i = 1; i < HIGH_SCORE_COUNT; i++) {
-        EXPECT_EQ(table[i].score, scores[i - 1]);
-        EXPECT_EQ(table[i].level, 100 + i - 1);
-        EXPECT_EQ(table[i].lines, 200 + i - 1);
-        EXPECT_EQ(table[i].pieces, 300 + i - 1);
-        EXPECT_EQ(NameOf(table[i]), "old" + std::to_string(i - 1));
-    }
-    for (int i = 0; i < HIGH_SCORE_COUNT; i++) {
-        EXPECT_NE(table[i].score, 100) << "the old 15th entry is gone";
-    }
-}
-
-TEST(HighScoreInsertion, RecordsStageAndOneMoreLineAndPiece)
-{
-    HIGH_SCORE table[HIGH_SCORE_COUNT];
-    ResetHighScores(table);
-    // Ten pieces and two rows from starting level 0.
-    int index = InsertHighScore(table, 320, 2, 2, 10);
-    ASSERT_EQ(index, 0);
-    EXPECT_EQ(table[0].level, 0);
-    EXPECT_EQ(table[0].lines, 3);
-    EXPECT_EQ(table[0].pieces, 11);
-    index = InsertHighScore(table, 5000, 37, 7, 99);
-    EXPECT_EQ(table[index].level, 3);
+    EXPECT_EQ(InsertHighScore(table, 320, 2, 2, 10), 0) << "any positive score leads the default table";
+    EXPECT_EQ(table[0].level * 10000 + table[0].lines * 100 + table[0].pieces, 311) << "one more line and piece";
+    EXPECT_EQ(table[InsertHighScore(table, 5000, 37, 7, 99)].level, 3) << "the stage";
     // Counters at the top of the range from a foreign saved game wrap.
-    index = InsertHighScore(table, 9000, 0, INT32_MAX, INT32_MAX);
-    EXPECT_EQ(table[index].lines, INT32_MIN);
+    EXPECT_EQ(table[InsertHighScore(table, 9000, 0, INT32_MAX, INT32_MAX)].lines, INT32_MIN);
 }
 
-TEST(NameEntry, TakesPrintableCharactersUpToFourteen)
+TEST(NameEntry, KeysOfTheNameEntry)
 {
     char name[HIGH_SCORE_NAME_MAX + 1] = "";
-    for (int c = 0; c < HIGH_SCORE_NAME_MAX; c++) {
-        EXPECT_EQ(NameEntryKey(name, 'a' + c, 0, 0), NAME_KEY_ADDED);
+    // Backspace on empty, Enter on empty, printable ends, control and high
+    // codes, function keys, Escape, codes without their key held, Backspace.
+    const struct { int ascii, backspace, enter; NameEntryResult result; const char *name; } keys[] = {
+        {8, -1, 0, NAME_KEY_IGNORED, ""}, {13, 0, -1, NAME_KEY_DONE, ""}, {' ', 0, 0, NAME_KEY_ADDED, " "},
+        {'~', 0, 0, NAME_KEY_ADDED, " ~"}, {31, 0, 0, NAME_KEY_IGNORED, " ~"}, {127, 0, 0, NAME_KEY_IGNORED, " ~"},
+        {0, 0, 0, NAME_KEY_IGNORED, " ~"}, {27, 0, 0, NAME_KEY_IGNORED, " ~"}, {13, 0, 0, NAME_KEY_IGNORED, " ~"},
+        {8, 0, 0, NAME_KEY_IGNORED, " ~"}, {8, -1, 0, NAME_KEY_ERASED, " "}};
+    for (const auto &k : keys) {
+        EXPECT_EQ(NameEntryKey(name, k.ascii, k.backspace, k.enter), k.result) << k.ascii;
+        EXPECT_STREQ(name, k.name) << k.ascii;
     }
-    EXPECT_STREQ(name, "abcdefghijklmn");
+    for (int c = 1; c < HIGH_SCORE_NAME_MAX; c++)
+        EXPECT_EQ(NameEntryKey(name, 'a' + c, 0, 0), NAME_KEY_ADDED);
     EXPECT_EQ(NameEntryKey(name, 'z', 0, 0), NAME_KEY_IGNORED) << "the 15th character";
-    EXPECT_STREQ(name, "abcdefghijklmn");
-    EXPECT_EQ(NameEntryKey(name, 8, -1, 0), NAME_KEY_ERASED);
-    EXPECT_STREQ(name, "abcdefghijklm");
-}
-
-TEST(NameEntry, AcceptsSpaceAndTildeButNotControlOrHighCodes)
-{
-    char name[HIGH_SCORE_NAME_MAX + 1] = "";
-    EXPECT_EQ(NameEntryKey(name, ' ', 0, 0), NAME_KEY_ADDED);
-    EXPECT_EQ(NameEntryKey(name, '~', 0, 0), NAME_KEY_ADDED);
-    EXPECT_EQ(NameEntryKey(name, 31, 0, 0), NAME_KEY_IGNORED);
-    EXPECT_EQ(NameEntryKey(name, 127, 0, 0), NAME_KEY_IGNORED);
-    EXPECT_EQ(NameEntryKey(name, 0, 0, 0), NAME_KEY_IGNORED) << "arrows and function keys";
-    EXPECT_EQ(NameEntryKey(name, 27, 0, 0), NAME_KEY_IGNORED) << "Escape";
-    EXPECT_STREQ(name, " ~");
-}
-
-TEST(NameEntry, BackspaceOnAnEmptyNameDoesNothing)
-{
-    char name[HIGH_SCORE_NAME_MAX + 1] = "";
-    EXPECT_EQ(NameEntryKey(name, 8, -1, 0), NAME_KEY_IGNORED);
-    EXPECT_STREQ(name, "");
-}
-
-TEST(NameEntry, EnterEndsEvenAnEmptyName)
-{
-    char name[HIGH_SCORE_NAME_MAX + 1] = "";
-    EXPECT_EQ(NameEntryKey(name, 13, 0, -1), NAME_KEY_DONE);
-    EXPECT_STREQ(name, "");
-}
-
-TEST(NameEntry, EnterCodeWithoutTheKeyHeldIsIgnored)
-{
-    char name[HIGH_SCORE_NAME_MAX + 1] = "x";
-    EXPECT_EQ(NameEntryKey(name, 13, 0, 0), NAME_KEY_IGNORED);
-    EXPECT_EQ(NameEntryKey(name, 8, 0, 0), NAME_KEY_IGNORED);
-    EXPECT_STREQ(name, "x");
+    EXPECT_STREQ(name, " bcdefghijklmn");
 }

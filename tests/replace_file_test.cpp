@@ -1,7 +1,5 @@
-// Replacing a file through a temporary one: the contents, what is kept of
-// the old file, and what a failure leaves behind.
-#include <signal.h>
-#include <sys/resource.h>
+// Replacing a file through a temporary one: what is kept of the old file and
+// what a failure leaves behind.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,86 +13,50 @@ namespace {
 const std::vector<unsigned char> NEW_BYTES = {'n', 'e', 'w', 0, 1, 2, 3};
 const std::vector<unsigned char> OLD_BYTES(300, 0x42);
 
-mode_t ModeOf(const std::string &path)
+int Replace(const std::string &path, const std::vector<unsigned char> &bytes = NEW_BYTES)
 {
-    struct stat status;
-    EXPECT_EQ(lstat(path.c_str(), &status), 0);
-    return status.st_mode;
+    return ReplaceFileContents(path.c_str(), bytes.data(), bytes.size());
 }
 
 } // namespace
 
-TEST(ReplaceFile, CreatesAMissingFile)
+TEST(ReplaceFile, CreatesOrReplacesKeepingPermissionsLinksAndOtherFiles)
 {
     ScratchDir dir;
-    std::string path = dir.Path("new.bin");
-    ASSERT_EQ(ReplaceFileContents(path.c_str(), NEW_BYTES.data(), NEW_BYTES.size()), -1);
-    EXPECT_EQ(ReadBytes(path), NEW_BYTES);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"new.bin"});
-}
+    ASSERT_EQ(Replace(dir.Path("new.bin")), -1);
+    EXPECT_EQ(ReadBytes(dir.Path("new.bin")), NEW_BYTES);
 
-TEST(ReplaceFile, KeepsThePermissionsOfTheOldFile)
-{
-    ScratchDir dir;
-    std::string path = dir.Path("old.bin");
-    WriteBytes(path, OLD_BYTES);
-    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
-    ASSERT_EQ(ReplaceFileContents(path.c_str(), NEW_BYTES.data(), NEW_BYTES.size()), -1);
-    EXPECT_EQ(ReadBytes(path), NEW_BYTES);
-    EXPECT_EQ(ModeOf(path) & 07777, 0640u);
-}
-
-TEST(ReplaceFile, WritesThroughASymbolicLinkAndKeepsIt)
-{
-    ScratchDir dir;
-    ASSERT_EQ(mkdir(dir.Path("real").c_str(), 0755), 0);
-    std::string real = dir.Path("real/scores.bin");
-    std::string link = dir.Path("link.bin");
+    std::string real = dir.Path("real.bin"), link = dir.Path("link.bin"); // a plain file behind a link
     WriteBytes(real, OLD_BYTES);
+    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
     ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
-    ASSERT_EQ(ReplaceFileContents(link.c_str(), NEW_BYTES.data(), NEW_BYTES.size()), -1);
-    EXPECT_TRUE(S_ISLNK(ModeOf(link)));
+    ASSERT_EQ(Replace(link), -1);
+    struct stat status;
+    ASSERT_EQ(lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode)) << "the link is not replaced by a file";
+    ASSERT_EQ(stat(real.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
     EXPECT_EQ(ReadBytes(real), NEW_BYTES);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.bin", "new.bin", "real.bin"})) << "no temporary left";
+
+    std::string leftover = dir.Path("new.bin.tmp") + std::to_string(getpid()) + "-0";
+    WriteBytes(leftover, OLD_BYTES);
+    ASSERT_EQ(Replace(dir.Path("new.bin"), OLD_BYTES), -1);
+    EXPECT_EQ(ReadBytes(leftover), OLD_BYTES) << "a leftover temporary name is not reused";
+    EXPECT_EQ(ReadBytes(dir.Path("new.bin")), OLD_BYTES);
 }
 
-TEST(ReplaceFile, RefusesWhatIsNotAPlainFile)
+TEST(ReplaceFile, FailuresLeaveTheOldFileAndNoTemporary)
 {
     ScratchDir dir;
-    EXPECT_EQ(ReplaceFileContents(dir.Root().c_str(), NEW_BYTES.data(), NEW_BYTES.size()), 0);
-    EXPECT_EQ(ReplaceFileContents("", NEW_BYTES.data(), NEW_BYTES.size()), 0);
-    EXPECT_EQ(ReplaceFileContents("/dev/null", NEW_BYTES.data(), NEW_BYTES.size()), 0);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{});
-}
+    EXPECT_EQ(Replace(dir.Root()), 0) << "a directory";
+    EXPECT_EQ(Replace(""), 0);
+    EXPECT_EQ(Replace("/dev/null"), 0);
+    EXPECT_EQ(Replace(dir.Path("missing/f.bin")), 0);
 
-TEST(ReplaceFile, AWriteThatRunsOutOfRoomLeavesTheOldFileAndNoTemporary)
-{
-    ScratchDir dir;
     std::string path = dir.Path("old.bin");
     WriteBytes(path, OLD_BYTES);
-    std::vector<unsigned char> large(5000, 0x17);
-
-    struct rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    struct rlimit tight = saved;
-    tight.rlim_cur = 1000;
-    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    int result = ReplaceFileContents(path.c_str(), large.data(), large.size());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(WithFileSizeLimit(1000, [&] { return Replace(path, std::vector<unsigned char>(5000, 0x17)); }), 0);
     EXPECT_EQ(ReadBytes(path), OLD_BYTES);
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"old.bin"});
-}
-
-TEST(ReplaceFile, ALeftoverTemporaryNameIsNotReused)
-{
-    ScratchDir dir;
-    std::string path = dir.Path("f.bin");
-    std::string leftover = path + ".tmp" + std::to_string(getpid()) + "-0";
-    WriteBytes(leftover, OLD_BYTES);
-    ASSERT_EQ(ReplaceFileContents(path.c_str(), NEW_BYTES.data(), NEW_BYTES.size()), -1);
-    EXPECT_EQ(ReadBytes(leftover), OLD_BYTES);
-    EXPECT_EQ(ReadBytes(path), NEW_BYTES);
 }

@@ -1,24 +1,75 @@
 // A stand-in for the running game in memory: the game library initialised
 // without a display, an 8-bit memory bitmap as the screen, the well's buffer,
-// and a datafile built in code whose objects have recognisable colours.
+// and a datafile built in code whose bitmaps have recognisable colours.
 #ifndef ZQ_TEST_GAME_WORLD_H
 #define ZQ_TEST_GAME_WORLD_H
 
-#include <allegro.h>
+#include <errno.h>
+#include <string.h>
 
-// Colours of the stand-in objects: a cell tile of value v is filled with
-// TILE_COLOUR_BASE + v, the other bitmaps with OBJECT_COLOUR_BASE + index.
-// Every tile keeps its top-left pixel at 0, the transparent index, so masked
-// and opaque copies can be told apart.
+#include <initializer_list>
+
+#include "app/app.h"
+#include "game/game.h"
+
+// A cell tile of value v is filled with TILE_COLOUR_BASE + v, the other
+// bitmaps with Object_Colour(index); every tile keeps its top-left pixel at 0,
+// the transparent index, so masked and opaque copies can be told apart.
+// The background patterns are checkerboards of 8-pixel squares A and B.
 #define TILE_COLOUR_BASE 100
-#define OBJECT_COLOUR_BASE 110
 #define PATTERN_COLOUR_A 200
 #define PATTERN_COLOUR_B 201
+inline int Object_Colour(int index) { return 110 + index; }
+
+inline BITMAP *Filled_Bitmap(int size, int colour, int corner = 0)
+{
+    BITMAP *bmp = create_bitmap(size, size);
+    clear_to_color(bmp, colour);
+    putpixel(bmp, 0, 0, corner);
+    return bmp;
+}
+
+// Objects the play screen and buttons never use stay placeholders (sound is off).
+inline void Start_Game_World(void)
+{
+    static DATAFILE objects[DAT_OBJECT_COUNT + 1];
+    static char placeholder[16];
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+        abort();
+    set_color_depth(8);
+    for (int index = 0; index < DAT_OBJECT_COUNT; index++)
+        objects[index] = {placeholder, DAT_DATA, sizeof placeholder, NULL};
+    for (int value = 1; value <= ELEMENT_COUNT; value++)
+        objects[DAT_TILE_FIRST + value - 1] = {Filled_Bitmap(20, TILE_COLOUR_BASE + value), DAT_BITMAP, 0, NULL};
+    for (int index : {DAT_BUTTON_LABELLED, DAT_BUTTON_DECREASE, DAT_PREVIEW_EMPTY, DAT_FRAME_HORIZONTAL,
+                      DAT_FRAME_VERTICAL, DAT_FRAME_TOP_LEFT, DAT_FRAME_TOP_RIGHT, DAT_FRAME_BOTTOM_LEFT,
+                      DAT_FRAME_BOTTOM_RIGHT})
+        objects[index] = {Filled_Bitmap(index <= DAT_BUTTON_TITLE ? 64 : 20, Object_Colour(index)), DAT_BITMAP, 0, NULL};
+    BITMAP *pattern = Filled_Bitmap(16, PATTERN_COLOUR_A, PATTERN_COLOUR_A);
+    rectfill(pattern, 8, 0, 15, 7, PATTERN_COLOUR_B);
+    rectfill(pattern, 0, 8, 7, 15, PATTERN_COLOUR_B);
+    for (int index : {DAT_PATTERN_SCREENS, DAT_PATTERN_MENU, DAT_PATTERN_PLAY})
+        objects[index] = {pattern, DAT_BITMAP, 0, NULL};
+    for (int index : {DAT_FONT_SMALL, DAT_FONT_NUMBERS, DAT_FONT_LARGE})
+        objects[index] = {font, DAT_FONT, 0, NULL};
+    objects[DAT_OBJECT_COUNT].type = DAT_END;
+    data = objects;
+    screen = create_bitmap(640, 480);
+    buffer = create_bitmap(200, 400);
+    temp_buffer = create_bitmap(640, 480);
+}
 
 // Sets everything up once per process; later calls clear the screen and the
 // buffer and reset the game record and settings to a known state.
-void Use_Game_World(void);
-// The colour of the stand-in bitmap object `index`.
-int Object_Colour(int index);
+inline void Use_Game_World(void)
+{
+    [[maybe_unused]] static bool started = (Start_Game_World(), true);
+    clear_to_color(screen, 0);
+    clear_to_color(buffer, 0);
+    solid_mode();
+    text_mode(0);
+    memset(&Game, 0, sizeof Game);
+    end_game = game_time = sound_on = music_on = start_level = start_blocks = 0;
+}
 
 #endif

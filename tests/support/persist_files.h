@@ -1,28 +1,65 @@
-// Scratch directories and whole-file helpers for the tests of the
-// high-score table and saved games.
+// Scratch directories and whole-file helpers for the tests of stored files.
 #ifndef ZQ_TEST_PERSIST_FILES_H
 #define ZQ_TEST_PERSIST_FILES_H
 
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 // A fresh directory under /tmp, removed with everything in it at the end.
 class ScratchDir {
 public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir &) = delete;
-    ScratchDir &operator=(const ScratchDir &) = delete;
-    std::string Path(const std::string &name) const;
-    // Names of the entries in the directory, sorted.
-    std::vector<std::string> Entries() const;
+    ScratchDir() : root_(mkdtemp(pattern_)) {}
+    ~ScratchDir() { std::filesystem::remove_all(root_); }
+    std::string Path(const std::string &name) const { return root_ + "/" + name; }
     const std::string &Root() const { return root_; }
+    std::vector<std::string> Entries() const // sorted names
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(root_))
+            names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
 private:
+    char pattern_[32] = "/tmp/zq-persist-XXXXXX";
     std::string root_;
 };
 
-std::vector<unsigned char> ReadBytes(const std::string &path);
-void WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes);
+inline std::vector<unsigned char> ReadBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes)
+{
+    std::ofstream(path, std::ios::binary).write((const char *)bytes.data(), (std::streamsize)bytes.size());
+}
+
+// Runs `write` with files limited to `limit` bytes, the way a full disk fails
+// a write, and returns its result.
+inline int WithFileSizeLimit(long limit, const std::function<int()> &write)
+{
+    struct rlimit saved, tight;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    tight = saved;
+    tight.rlim_cur = (rlim_t)limit;
+    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &tight);
+    int result = write();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    return result;
+}
 
 #endif
