@@ -10,8 +10,7 @@ namespace {
 
 using Shape = std::set<std::pair<int, int>>;
 
-class Board : public ::testing::Test {
-protected:
+struct Board : ::testing::Test {
     void SetUp() override { Use_Game_World(); }
 };
 
@@ -44,15 +43,12 @@ TEST_F(Board, ShapesEntryFormsAndQuarterTurns)
     for (int code = 1; code <= 38; code += code % 10 == 8 ? 3 : 1) {
         const int element = code % 10;
         Shape shape = Shape_Of(code), turned;
-        int width = 0, height = 0;
-        for (auto [i, j] : shape) {
-            EXPECT_EQ(Block_Cell(i, j), element) << code;
-            width = std::max(width, i + 1), height = std::max(height, j + 1);
-        }
-        EXPECT_EQ(Game.element * 100 + Game.width * 10 + Game.height, code * 100 + width * 10 + height);
+        EXPECT_EQ(Game.element, code);
         EXPECT_TRUE(code > 10 || shape == entry[code - 1]) << code;
-        for (auto [i, j] : shape) // a quarter turn clockwise, against the top-left corner
-            turned.insert({height - 1 - j, i});
+        for (auto [i, j] : shape) { // a quarter turn clockwise, against the top-left corner
+            EXPECT_EQ(Block_Cell(i, j), element) << code;
+            turned.insert({Game.height - 1 - j, i});
+        }
         EXPECT_EQ(Shape_Of(code >= 30 ? element : code + 10), turned) << code;
     }
     EXPECT_EQ(Game.x * 100 + Game.y, 611) << "the position is left alone";
@@ -70,11 +66,9 @@ TEST_F(Board, RotationCyclesAndIsRefusedWhereTheTurnedElementDoesNotFit)
     for (int element = 1; element <= ELEMENT_COUNT; element++) {
         Generate_Block(element);
         Game.x = 3, Game.y = 5;
-        std::vector<int> codes;
-        for (int turn = 0; turn < 4; turn++, codes.push_back(Game.element))
-            Rotate_Block();
-        EXPECT_EQ(codes, (std::vector<int>{element + 10, element + 20, element + 30, element}));
-        EXPECT_EQ(Game.x * 100 + Game.y, 305);
+        for (int turn = 1; turn <= 4; turn++, Rotate_Block())
+            EXPECT_EQ(Game.element, element + 10 * (turn - 1));
+        EXPECT_EQ(Game.element * 10000 + Game.x * 100 + Game.y, element * 10000 + 305);
     }
     Generate_Block(17); // vertical straight against the right wall
     Game.x = 9, Game.y = 4;

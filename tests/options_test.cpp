@@ -24,7 +24,7 @@ TEST(Options, RangesAndStepsWithTheEndsDoingNothing)
     EXPECT_EQ(std::vector<int>(down.begin() + 22, down.end()), (std::vector<int>{20, 10, 0, 0, 0}));
     // Values off the grid of tens show where each step stops.
     EXPECT_EQ(std::vector<int>({VolumeUp(249), VolumeUp(251), VolumeDown(5), VolumeDown(-5)}),
-              std::vector<int>({259, 251, -5, -5}));
+              (std::vector<int>{259, 251, -5, -5}));
     EXPECT_EQ(Walk(0, LevelUp, 5), (std::vector<int>{1, 2, 3, 3, 3}));
     EXPECT_EQ(Walk(3, LevelDown, 5), (std::vector<int>{2, 1, 0, 0, 0}));
     EXPECT_EQ(Walk(0, BlocksUp, 12), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10, 10}));
@@ -34,10 +34,8 @@ TEST(Options, RangesAndStepsWithTheEndsDoingNothing)
 TEST(Options, SwitchesAndLabels)
 {
     EXPECT_EQ(std::vector<int>({ToggleSetting(-1), ToggleSetting(0), ToggleSetting(1)}), std::vector<int>({0, -1, 0}));
-    EXPECT_STREQ(SoundSwitchLabel(-1), "Sound On");
-    EXPECT_STREQ(SoundSwitchLabel(0), "Sound Off");
-    EXPECT_STREQ(MusicSwitchLabel(-1), "Music On");
-    EXPECT_STREQ(MusicSwitchLabel(0), "Music Off");
+    EXPECT_EQ(std::string(SoundSwitchLabel(-1)) + "/" + SoundSwitchLabel(0), "Sound On/Sound Off");
+    EXPECT_EQ(std::string(MusicSwitchLabel(-1)) + "/" + MusicSwitchLabel(0), "Music On/Music Off");
     char label[12];
     FormatOptionValue(label, -2147483647 - 1);
     EXPECT_STREQ(label, "-2147483648");

@@ -1,11 +1,16 @@
 // Saved games: the 958-byte file, loading it back over the record, foreign
-// files, the records that are refused, and the name kept for the next save.
+// files, the records that are refused, and the name kept for the next save;
+// and the replacement through a temporary file that every save goes through.
+#include <signal.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "app/app.h"
+#include "persist/atomic_file.h"
 #include "persist/savegame_file.h"
 #include "support/persist_files.h"
 
@@ -30,6 +35,13 @@ std::vector<unsigned char> Image(const GAME &game, size_t size = SAVED_GAME_SIZE
 }
 
 bool Same(const GAME &a, const GAME &b) { return memcmp(&a, &b, sizeof a) == 0; }
+
+const std::vector<unsigned char> NEW_BYTES = {'n', 'e', 'w', 0, 1, 2, 3}, OLD_BYTES(300, 0x42);
+
+int Replace(const std::string &path, const std::vector<unsigned char> &bytes = NEW_BYTES)
+{
+    return ReplaceFileContents(path.c_str(), bytes.data(), bytes.size());
+}
 
 class SavedGameFiles : public ::testing::Test {
 protected:
@@ -120,12 +132,50 @@ TEST_F(SavedGameFiles, UnplayableOrUnreadableFilesLeaveTheGameUnchanged)
     EXPECT_TRUE(Same(game, before));
 }
 
-TEST_F(SavedGameFiles, FailedSaveKeepsTheOldFileWhole)
+TEST_F(SavedGameFiles, ReplacingKeepsPermissionsLinksAndOtherFiles)
 {
+    ASSERT_EQ(Replace(dir.Path("new.bin")), -1);
+    EXPECT_EQ(ReadBytes(dir.Path("new.bin")), NEW_BYTES);
+    std::string real = dir.Path("real.bin"), link = dir.Path("link.bin"); // a plain file behind a link
+    WriteBytes(real, OLD_BYTES);
+    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_EQ(Replace(link), -1);
+    struct stat status;
+    ASSERT_EQ(lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode)) << "the link is not replaced by a file";
+    ASSERT_EQ(stat(real.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadBytes(real), NEW_BYTES);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.bin", "new.bin", "real.bin"})) << "no temporary left";
+
+    std::string leftover = dir.Path("new.bin.tmp") + std::to_string(getpid()) + "-0";
+    WriteBytes(leftover, OLD_BYTES);
+    ASSERT_EQ(Replace(dir.Path("new.bin"), OLD_BYTES), -1);
+    EXPECT_EQ(ReadBytes(leftover), OLD_BYTES) << "a leftover temporary name is not reused";
+    EXPECT_EQ(ReadBytes(dir.Path("new.bin")), OLD_BYTES);
+}
+
+TEST_F(SavedGameFiles, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
+{
+    EXPECT_EQ(Replace(dir.Root()), 0) << "a directory";
+    EXPECT_EQ(Replace(""), 0);
+    EXPECT_EQ(Replace("/dev/null"), 0);
+    EXPECT_EQ(Replace(dir.Path("missing/f.bin")), 0);
     GAME game = Playable_Game();
     ASSERT_EQ(WriteSavedGame(path.c_str(), &game), -1);
     game.score = 1;
-    EXPECT_EQ(WithFileSizeLimit(500, [&] { return WriteSavedGame(path.c_str(), &game); }), 0);
+    // A file-size limit below 958 bytes fails the write the way a full disk does.
+    struct rlimit saved, tight;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    tight = saved;
+    tight.rlim_cur = 500;
+    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    int result = WriteSavedGame(path.c_str(), &game);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_EQ(result, 0);
     EXPECT_EQ(ReadBytes(path), Image(Playable_Game()));
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"game.svg"});
 }

@@ -12,22 +12,14 @@
 #include "app/app.h"
 #include "game/game.h"
 
-// A cell tile of value v is filled with TILE_COLOUR_BASE + v, the other
-// bitmaps with Object_Colour(index); every tile keeps its top-left pixel at 0,
-// the transparent index, so masked and opaque copies can be told apart.
-// The background patterns are checkerboards of 8-pixel squares A and B.
-#define TILE_COLOUR_BASE 100
+// Bitmap object `index` is filled with Object_Colour(index) but for its
+// top-left pixel, 0 (transparent), so masked and opaque copies differ; the
+// cell tile of value v is TILE_COLOUR_BASE + v. The background patterns are
+// checkerboards of 8-pixel squares A and B.
+inline int Object_Colour(int index) { return 110 + index; }
+#define TILE_COLOUR_BASE (110 + DAT_TILE_FIRST - 1)
 #define PATTERN_COLOUR_A 200
 #define PATTERN_COLOUR_B 201
-inline int Object_Colour(int index) { return 110 + index; }
-
-inline BITMAP *Filled_Bitmap(int size, int colour, int corner = 0)
-{
-    BITMAP *bmp = create_bitmap(size, size);
-    clear_to_color(bmp, colour);
-    putpixel(bmp, 0, 0, corner);
-    return bmp;
-}
 
 // Objects the play screen and buttons never use stay placeholders (sound is off).
 inline void Start_Game_World(void)
@@ -37,15 +29,22 @@ inline void Start_Game_World(void)
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
         abort();
     set_color_depth(8);
+    auto filled = [](int index, int size) {
+        BITMAP *bmp = create_bitmap(size, size);
+        clear_to_color(bmp, Object_Colour(index));
+        putpixel(bmp, 0, 0, 0);
+        return DATAFILE{bmp, DAT_BITMAP, 0, NULL};
+    };
     for (int index = 0; index < DAT_OBJECT_COUNT; index++)
         objects[index] = {placeholder, DAT_DATA, sizeof placeholder, NULL};
-    for (int value = 1; value <= ELEMENT_COUNT; value++)
-        objects[DAT_TILE_FIRST + value - 1] = {Filled_Bitmap(20, TILE_COLOUR_BASE + value), DAT_BITMAP, 0, NULL};
-    for (int index : {DAT_BUTTON_LABELLED, DAT_BUTTON_DECREASE, DAT_PREVIEW_EMPTY, DAT_FRAME_HORIZONTAL,
-                      DAT_FRAME_VERTICAL, DAT_FRAME_TOP_LEFT, DAT_FRAME_TOP_RIGHT, DAT_FRAME_BOTTOM_LEFT,
-                      DAT_FRAME_BOTTOM_RIGHT})
-        objects[index] = {Filled_Bitmap(index <= DAT_BUTTON_TITLE ? 64 : 20, Object_Colour(index)), DAT_BITMAP, 0, NULL};
-    BITMAP *pattern = Filled_Bitmap(16, PATTERN_COLOUR_A, PATTERN_COLOUR_A);
+    for (int index = DAT_TILE_FIRST; index <= DAT_TILE_LAST; index++)
+        objects[index] = filled(index, 20);
+    for (int index = DAT_PREVIEW_EMPTY; index <= DAT_FRAME_BOTTOM_RIGHT; index++) // the empty cell and the frames
+        objects[index] = filled(index, 20);
+    objects[DAT_BUTTON_LABELLED] = filled(DAT_BUTTON_LABELLED, 64);
+    objects[DAT_BUTTON_DECREASE] = filled(DAT_BUTTON_DECREASE, 64);
+    BITMAP *pattern = create_bitmap(16, 16);
+    clear_to_color(pattern, PATTERN_COLOUR_A);
     rectfill(pattern, 8, 0, 15, 7, PATTERN_COLOUR_B);
     rectfill(pattern, 0, 8, 7, 15, PATTERN_COLOUR_B);
     for (int index : {DAT_PATTERN_SCREENS, DAT_PATTERN_MENU, DAT_PATTERN_PLAY})

@@ -2,14 +2,11 @@
 #ifndef ZQ_TEST_PERSIST_FILES_H
 #define ZQ_TEST_PERSIST_FILES_H
 
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -44,22 +41,6 @@ inline std::vector<unsigned char> ReadBytes(const std::string &path)
 inline void WriteBytes(const std::string &path, const std::vector<unsigned char> &bytes)
 {
     std::ofstream(path, std::ios::binary).write((const char *)bytes.data(), (std::streamsize)bytes.size());
-}
-
-// Runs `write` with files limited to `limit` bytes, the way a full disk fails
-// a write, and returns its result.
-inline int WithFileSizeLimit(long limit, const std::function<int()> &write)
-{
-    struct rlimit saved, tight;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    tight = saved;
-    tight.rlim_cur = (rlim_t)limit;
-    void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tight);
-    int result = write();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, previous);
-    return result;
 }
 
 #endif
