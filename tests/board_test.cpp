@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "support/game_world.h"
@@ -18,10 +19,9 @@ Shape Shape_Of(int code)
 {
     Generate_Block(code);
     Shape shape;
-    for (int i = 0; i < BLOCK_SIZE; i++)
-        for (int j = 0; j < BLOCK_SIZE; j++)
-            if (Block_Cell(i, j) != 0)
-                shape.insert({i, j});
+    for (int i = 0; i < BLOCK_SIZE * BLOCK_SIZE; i++)
+        if (Game.block[i] != 0)
+            shape.insert({i / BLOCK_SIZE, i % BLOCK_SIZE});
     return shape;
 }
 
@@ -41,15 +41,14 @@ TEST_F(Board, ShapesEntryFormsAndQuarterTurns)
         {{0, 0}, {1, 0}, {2, 0}, {3, 0}}, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}};
     Game.x = 6, Game.y = 11;
     for (int code = 1; code <= 38; code += code % 10 == 8 ? 3 : 1) {
-        const int element = code % 10;
         Shape shape = Shape_Of(code), turned;
         EXPECT_EQ(Game.element, code);
         EXPECT_TRUE(code > 10 || shape == entry[code - 1]) << code;
         for (auto [i, j] : shape) { // a quarter turn clockwise, against the top-left corner
-            EXPECT_EQ(Block_Cell(i, j), element) << code;
+            EXPECT_EQ(Block_Cell(i, j), code % 10) << code;
             turned.insert({Game.height - 1 - j, i});
         }
-        EXPECT_EQ(Shape_Of(code >= 30 ? element : code + 10), turned) << code;
+        EXPECT_EQ(Shape_Of(code >= 30 ? code - 30 : code + 10), turned) << code;
     }
     EXPECT_EQ(Game.x * 100 + Game.y, 611) << "the position is left alone";
 }
@@ -68,12 +67,12 @@ TEST_F(Board, RotationCyclesAndIsRefusedWhereTheTurnedElementDoesNotFit)
         Game.x = 3, Game.y = 5;
         for (int turn = 1; turn <= 4; turn++, Rotate_Block())
             EXPECT_EQ(Game.element, element + 10 * (turn - 1));
-        EXPECT_EQ(Game.element * 10000 + Game.x * 100 + Game.y, element * 10000 + 305);
+        EXPECT_EQ(std::tie(Game.element, Game.x, Game.y), std::make_tuple(element, 3, 5));
     }
     Generate_Block(17); // vertical straight against the right wall
     Game.x = 9, Game.y = 4;
     Rotate_Block();
-    EXPECT_EQ(Game.element * 100 + Game.width * 10 + Game.height, 1714) << "the old block is restored";
+    EXPECT_EQ(std::tie(Game.element, Game.width, Game.height), std::make_tuple(17, 1, 4)) << "the old block is back";
     Generate_Block(7); // the turn would cover (2, 12); there is no wall kick
     Game.x = 2, Game.y = 10;
     Map_Cell(2, 12) = 1;
@@ -81,7 +80,7 @@ TEST_F(Board, RotationCyclesAndIsRefusedWhereTheTurnedElementDoesNotFit)
     EXPECT_EQ(Game.element, 7);
     Map_Cell(2, 12) = 0;
     Rotate_Block();
-    EXPECT_EQ(Game.element * 100 + Game.x, 1702);
+    EXPECT_EQ(std::tie(Game.element, Game.x), std::make_tuple(17, 2));
 }
 
 TEST_F(Board, CanPutAndPutBlockStayInsideTheWell)
@@ -102,24 +101,25 @@ TEST_F(Board, CanPutAndPutBlockStayInsideTheWell)
     Game.x = 1000000, Game.y = 1000000;
     Put_Block();
     Draw_Map();
-    EXPECT_EQ(Filled_Cells(), 3);
+    EXPECT_EQ(std::make_tuple(Filled_Cells(), Game.pieces, Game.score), std::make_tuple(3, 2, 60)) << "each counted";
 }
 
 TEST_F(Board, RowScanRemovesNonAdjacentRowsButNeverRowZero)
 {
     Fill_Row(0);
     Delete_Row();
-    EXPECT_EQ(Game.lines * 100 + Filled_Cells(), 10);
-
+    EXPECT_EQ(std::make_tuple(Game.lines, Filled_Cells()), std::make_tuple(0, 10));
     Use_Game_World();
-    Fill_Row(19), Fill_Row(18, 0), Fill_Row(17);
+    Fill_Row(19), Fill_Row(18, 0), Fill_Row(17, 4);
     Map_Cell(3, 16) = 6, Map_Cell(2, 0) = 3;
-    Delete_Row();
-    EXPECT_EQ(Game.lines * 10 + Game.stage_lines, 22);
-    EXPECT_EQ(Map_Cell(0, 19) * 10 + Map_Cell(1, 19), 5) << "the former row 18 lies in row 19";
-    EXPECT_EQ(Map_Cell(3, 18), 6);
+    Generate_Block(17); // a vertical straight in column 4, rows 16..19, completes rows 19 and 17
+    Game.x = 4, Game.y = 16;
+    Put_Block();
+    EXPECT_EQ(std::tie(Game.lines, Game.stage_lines), std::make_tuple(2, 2));
+    EXPECT_EQ(std::tie(Map_Cell(0, 19), Map_Cell(1, 19), Map_Cell(3, 18)), std::make_tuple(0, 5, 6))
+        << "the former rows 18 and 16 lie in rows 19 and 18";
     EXPECT_EQ(Map_Cell(2, 0) + Map_Cell(2, 1) + Map_Cell(2, 2), 9) << "row 0 stays and is copied down each time";
-    EXPECT_EQ(Filled_Cells(), 9 + 1 + 3);
+    EXPECT_EQ(Filled_Cells(), 9 + 2 + 3);
 }
 
 TEST_F(Board, ScoringAndTheFallInterval)
@@ -133,18 +133,9 @@ TEST_F(Board, ScoringAndTheFallInterval)
         for (int y = MAP_H - c.rows; y < MAP_H; y++)
             Fill_Row(y);
         Delete_Row();
-        SCOPED_TRACE(c.stage_lines * 10 + c.rows);
-        EXPECT_EQ(Game.score, c.score);
-        EXPECT_EQ(Game.lines * 1000 + Game.stage_lines, c.rows * 1000 + c.stage_lines + c.rows);
-        EXPECT_EQ(Game.delay, c.delay);
-        EXPECT_EQ(Game.pieces, 1);
+        EXPECT_EQ(std::tie(Game.score, Game.lines, Game.stage_lines, Game.delay, Game.pieces),
+                  std::make_tuple(c.score, c.rows, c.stage_lines + c.rows, c.delay, 1));
     }
-    Use_Game_World(); // a placement that completes a row scores it
-    Fill_Row(19, 0), Fill_Row(18, 0);
-    Generate_Block(4); // T pointing up: (1,0) (0,1) (1,1) (2,1)
-    Game.x = 0, Game.y = 18;
-    Put_Block();
-    EXPECT_EQ(Game.lines * 1000 + Game.score + Map_Cell(1, 19), 1134) << "the T's top cell dropped into row 19";
 }
 
 TEST_F(Board, NewElementsEnterAtColumnThreeUnlessBlocked)
@@ -153,8 +144,8 @@ TEST_F(Board, NewElementsEnterAtColumnThreeUnlessBlocked)
     Game.next_element = 5, Game.stage_lines = 23;
     Generate_New();
     srand(7);
-    EXPECT_EQ(Game.next_element, rand() % 8 + 1);
-    EXPECT_EQ(Game.element * 1000 + Game.x * 100 + Game.y * 10 + Game.stage, 5302);
+    EXPECT_EQ(std::tie(Game.element, Game.next_element, Game.x, Game.y, Game.stage, end_game),
+              std::make_tuple(5, rand() % 8 + 1, 3, 0, 2, 0));
     for (int x : {5, 4}) { // the square covers (3,0) (4,0) (3,1) (4,1)
         Use_Game_World();
         Game.next_element = 3;
@@ -173,7 +164,6 @@ TEST_F(Board, StartingRowsAndTwoFreshRunsDealTheSameGame)
     for (int y = MAP_H - 1; y >= 0; y--)
         for (int x = 0; x < MAP_W; x++)
             EXPECT_EQ(Map_Cell(x, y), y >= 16 && rand() % 2 != 0 ? 1 : 0) << x << "," << y;
-
     std::vector<int> runs[2];
     for (auto &run : runs) {
         srand(1); // the library's start-up state: the game never seeds
@@ -181,13 +171,12 @@ TEST_F(Board, StartingRowsAndTwoFreshRunsDealTheSameGame)
         Game.score = 999, Game.lines = 12, Game.pieces = 40, end_game = -1;
         start_blocks = 5, start_level = 3;
         Begin_Game();
-        EXPECT_EQ(Game.score | Game.lines | Game.pieces | end_game, 0);
-        EXPECT_EQ(Game.stage_lines * 100 + Game.delay, 3049);
-        EXPECT_EQ(Game.stage, 0) << "the first element enters while stage_lines is still 1";
+        // The first element enters while stage_lines is still 1.
+        EXPECT_EQ(std::tie(Game.score, Game.lines, Game.pieces, end_game, Game.stage_lines, Game.delay, Game.stage),
+                  std::make_tuple(0, 0, 0, 0, 30, 49, 0));
         run.assign(Game.map, Game.map + 200);
         for (int piece = 0; piece < 30; piece++, Generate_New()) {
-            run.push_back(Game.element);
-            run.push_back(Game.next_element);
+            run.insert(run.end(), {Game.element, Game.next_element});
             memset(Game.map, 0, sizeof Game.map);
         }
     }
@@ -199,8 +188,8 @@ TEST_F(Board, ClearingTheWellBuysCellsRowByRowAtFiveTimesStageLines)
     Map_Cell(9, 19) = Map_Cell(0, 19) = Map_Cell(5, 2) = Map_Cell(1, 2) = 1;
     Game.stage_lines = 1, Game.score = 12;
     Clear_Well();
-    EXPECT_EQ(Game.score, 0) << "(1,2) and (5,2) are bought, then the score runs out";
-    EXPECT_EQ(Map_Cell(1, 2) + Map_Cell(5, 2) + 10 * (Map_Cell(0, 19) + Map_Cell(9, 19)), 20);
+    // (1,2) and (5,2) are bought, then the score runs out.
+    EXPECT_EQ(std::tie(Game.score, Map_Cell(1, 2), Map_Cell(5, 2), Map_Cell(0, 19)), std::make_tuple(0, 0, 0, 1));
     Fill_Row(19);
     Game.stage_lines = 4;
     Clear_Well();

@@ -65,7 +65,7 @@ TEST_F(PlayScreen, FramesInTheirOrderBackgroundAndPanels)
                 Has_Colour(365, 420, 114, 121, 65) && !Has_Colour(360, 580, 272, 279, 86));
 }
 
-TEST_F(PlayScreen, WellCellsElementAndPreviewAtTheirPositions)
+TEST_F(PlayScreen, WellPreviewAndCountersAtTheirPositions)
 {
     Map_Cell(0, 19) = 3, Map_Cell(9, 0) = 8;
     Map_Cell(4, 10) = 9, Map_Cell(5, 10) = -1; // outside 1..8: left blank
@@ -88,10 +88,8 @@ TEST_F(PlayScreen, WellCellsElementAndPreviewAtTheirPositions)
                       Block_Cell(i, j) ? TILE_COLOUR_BASE + next : Object_Colour(DAT_PREVIEW_EMPTY));
             EXPECT_EQ(Pixel(360 + 20 * i, 185 + 20 * j), 0);
         }
-}
 
-TEST_F(PlayScreen, CountersEndAtX550MeasuredInTheBuiltInFont)
-{
+    // Counters end at x 550, measured in the built-in font.
     Game.score = 12345678; // eight digits grow to the left
     Game.stage_lines = 70;
     Draw_Map();

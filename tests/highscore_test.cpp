@@ -31,8 +31,7 @@ HIGH_SCORE Entry(int32_t score, const std::string &name, int level = 0, int line
 std::string NameOf(const HIGH_SCORE &entry)
 {
     char name[HIGH_SCORE_NAME_SIZE + 1];
-    HighScoreName(&entry, name);
-    return name;
+    return HighScoreName(&entry, name), name;
 }
 
 } // namespace
@@ -73,7 +72,7 @@ protected:
     char previous_[4096];
 };
 
-TEST_F(HighScoreFiles, MissingFileGivesDefaultsAndTheExitWriteIsReadAtTheNextStart)
+TEST_F(HighScoreFiles, StartUpReadAndExitWrite)
 {
     HIGH_SCORE defaults[HIGH_SCORE_COUNT];
     ResetHighScores(defaults);
@@ -84,10 +83,8 @@ TEST_F(HighScoreFiles, MissingFileGivesDefaultsAndTheExitWriteIsReadAtTheNextSta
     WriteHighScores();
     EXPECT_EQ(ReadBytes(path), Encoded(defaults));
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"}) << "no temporary left";
-}
 
-TEST_F(HighScoreFiles, ShortFileKeepsZerosAndALongOneIsReadAsFarAsTheTable)
-{
+    // A short file keeps zeros after its end; a long one is read as far as the table.
     HIGH_SCORE table[HIGH_SCORE_COUNT];
     ResetHighScores(table);
     table[0] = Entry(321, "short"), table[1].level = INT32_MIN, table[2].pieces = -7;

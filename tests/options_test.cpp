@@ -17,7 +17,7 @@ std::vector<int> Walk(int start, int (*rule)(int), int times)
 
 } // namespace
 
-TEST(Options, RangesAndStepsWithTheEndsDoingNothing)
+TEST(Options, RangesStepsAndSwitches)
 {
     EXPECT_EQ(Walk(200, VolumeUp, 7), (std::vector<int>{210, 220, 230, 240, 250, 250, 250}));
     std::vector<int> down = Walk(250, VolumeDown, 27);
@@ -29,10 +29,7 @@ TEST(Options, RangesAndStepsWithTheEndsDoingNothing)
     EXPECT_EQ(Walk(3, LevelDown, 5), (std::vector<int>{2, 1, 0, 0, 0}));
     EXPECT_EQ(Walk(0, BlocksUp, 12), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10, 10}));
     EXPECT_EQ(Walk(10, BlocksDown, 12), (std::vector<int>{9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0}));
-}
-
-TEST(Options, SwitchesAndLabels)
-{
+    // The switches and their labels.
     EXPECT_EQ(std::vector<int>({ToggleSetting(-1), ToggleSetting(0), ToggleSetting(1)}), std::vector<int>({0, -1, 0}));
     EXPECT_EQ(std::string(SoundSwitchLabel(-1)) + "/" + SoundSwitchLabel(0), "Sound On/Sound Off");
     EXPECT_EQ(std::string(MusicSwitchLabel(-1)) + "/" + MusicSwitchLabel(0), "Music On/Music Off");

@@ -57,7 +57,7 @@ protected:
 
 } // namespace
 
-TEST_F(SavedGameFiles, SaveWrites958LittleEndianBytesEndingInTheSignatureAndLoadRestoresThem)
+TEST_F(SavedGameFiles, SaveWrites958BytesEndingInTheSignatureAndLoadTakesTheBytesAFileHas)
 {
     GAME saved = Playable_Game(), game;
     saved.delay = -2, saved.score = 0x01020304;
@@ -74,11 +74,9 @@ TEST_F(SavedGameFiles, SaveWrites958LittleEndianBytesEndingInTheSignatureAndLoad
     memset(&game, 0x33, sizeof game);
     ASSERT_EQ(ReadSavedGame(path.c_str(), &game), SAVED_GAME_LOADED);
     EXPECT_TRUE(Same(game, saved));
-}
 
-TEST_F(SavedGameFiles, ForeignAndShortFilesLoadTheBytesTheyHave)
-{
-    GAME saved = Playable_Game(), game;
+    // Foreign and short files load the bytes they have.
+    saved = Playable_Game();
     saved.score = 0;
     for (size_t size : {912, 5000}) { // no signature, another program's
         game = Playable_Game();
@@ -134,34 +132,27 @@ TEST_F(SavedGameFiles, UnplayableOrUnreadableFilesLeaveTheGameUnchanged)
 
 TEST_F(SavedGameFiles, ReplacingKeepsPermissionsLinksAndOtherFiles)
 {
+    namespace fs = std::filesystem;
+    std::string leftover = "new.bin.tmp" + std::to_string(getpid()) + "-0";
+    WriteBytes(dir.Path(leftover), OLD_BYTES);
     ASSERT_EQ(Replace(dir.Path("new.bin")), -1);
     EXPECT_EQ(ReadBytes(dir.Path("new.bin")), NEW_BYTES);
+    EXPECT_EQ(ReadBytes(dir.Path(leftover)), OLD_BYTES) << "a leftover temporary name is not reused";
     std::string real = dir.Path("real.bin"), link = dir.Path("link.bin"); // a plain file behind a link
     WriteBytes(real, OLD_BYTES);
-    ASSERT_EQ(chmod(real.c_str(), 0640), 0);
-    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+    fs::permissions(real, fs::perms(0640));
+    fs::create_symlink(real, link);
     ASSERT_EQ(Replace(link), -1);
-    struct stat status;
-    ASSERT_EQ(lstat(link.c_str(), &status), 0);
-    EXPECT_TRUE(S_ISLNK(status.st_mode)) << "the link is not replaced by a file";
-    ASSERT_EQ(stat(real.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link is not replaced by a file";
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms(0640));
     EXPECT_EQ(ReadBytes(real), NEW_BYTES);
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.bin", "new.bin", "real.bin"})) << "no temporary left";
-
-    std::string leftover = dir.Path("new.bin.tmp") + std::to_string(getpid()) + "-0";
-    WriteBytes(leftover, OLD_BYTES);
-    ASSERT_EQ(Replace(dir.Path("new.bin"), OLD_BYTES), -1);
-    EXPECT_EQ(ReadBytes(leftover), OLD_BYTES) << "a leftover temporary name is not reused";
-    EXPECT_EQ(ReadBytes(dir.Path("new.bin")), OLD_BYTES);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"link.bin", "new.bin", leftover, "real.bin"}));
 }
 
 TEST_F(SavedGameFiles, FailedSaveKeepsTheOldFileAndLeavesNoTemporary)
 {
-    EXPECT_EQ(Replace(dir.Root()), 0) << "a directory";
-    EXPECT_EQ(Replace(""), 0);
-    EXPECT_EQ(Replace("/dev/null"), 0);
-    EXPECT_EQ(Replace(dir.Path("missing/f.bin")), 0);
+    for (std::string refused : {dir.Root(), std::string(), std::string("/dev/null"), dir.Path("missing/f.bin")})
+        EXPECT_EQ(Replace(refused), 0) << refused;
     GAME game = Playable_Game();
     ASSERT_EQ(WriteSavedGame(path.c_str(), &game), -1);
     game.score = 1;

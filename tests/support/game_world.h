@@ -1,6 +1,5 @@
-// A stand-in for the running game in memory: the game library initialised
-// without a display, an 8-bit memory bitmap as the screen, the well's buffer,
-// and a datafile built in code whose bitmaps have recognisable colours.
+// The running game in memory: the library without a display, 8-bit memory
+// bitmaps as the screen and the well's buffer, and a datafile built in code.
 #ifndef ZQ_TEST_GAME_WORLD_H
 #define ZQ_TEST_GAME_WORLD_H
 
@@ -58,8 +57,7 @@ inline void Start_Game_World(void)
     temp_buffer = create_bitmap(640, 480);
 }
 
-// Sets everything up once per process; later calls clear the screen and the
-// buffer and reset the game record and settings to a known state.
+// Sets up once per process, then clears the bitmaps, the record and the settings.
 inline void Use_Game_World(void)
 {
     [[maybe_unused]] static bool started = (Start_Game_World(), true);
