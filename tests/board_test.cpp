@@ -60,7 +60,7 @@ TEST(BoardDeath, UnknownElementEndsTheProgramWithStatusOne)
         EXPECT_EXIT((Use_Game_World(), Generate_Block(code)), ::testing::ExitedWithCode(1), "") << code;
 }
 
-TEST_F(Board, RotationCyclesAndIsRefusedWhereTheTurnedElementDoesNotFit)
+TEST_F(Board, RotationAndPlacementOnlyWhereTheElementFits)
 {
     for (int element = 1; element <= ELEMENT_COUNT; element++) {
         Generate_Block(element);
@@ -81,10 +81,6 @@ TEST_F(Board, RotationCyclesAndIsRefusedWhereTheTurnedElementDoesNotFit)
     Map_Cell(2, 12) = 0;
     Rotate_Block();
     EXPECT_EQ(std::tie(Game.element, Game.x), std::make_tuple(17, 2));
-}
-
-TEST_F(Board, CanPutAndPutBlockStayInsideTheWell)
-{
     Generate_Block(17); // column 0 of the block only: empty columns may hang outside
     Map_Cell(0, 19) = 8;
     const struct { int x, y, fits; } cases[] = {
@@ -115,7 +111,7 @@ TEST_F(Board, RowScanRemovesNonAdjacentRowsButNeverRowZero)
     Generate_Block(17); // a vertical straight in column 4, rows 16..19, completes rows 19 and 17
     Game.x = 4, Game.y = 16;
     Put_Block();
-    EXPECT_EQ(std::tie(Game.lines, Game.stage_lines), std::make_tuple(2, 2));
+    EXPECT_EQ(std::tie(Game.lines, Game.stage_lines, Game.score), std::make_tuple(2, 2, 255));
     EXPECT_EQ(std::tie(Map_Cell(0, 19), Map_Cell(1, 19), Map_Cell(3, 18)), std::make_tuple(0, 5, 6))
         << "the former rows 18 and 16 lie in rows 19 and 18";
     EXPECT_EQ(Map_Cell(2, 0) + Map_Cell(2, 1) + Map_Cell(2, 2), 9) << "row 0 stays and is copied down each time";
@@ -138,7 +134,7 @@ TEST_F(Board, ScoringAndTheFallInterval)
     }
 }
 
-TEST_F(Board, NewElementsEnterAtColumnThreeUnlessBlocked)
+TEST_F(Board, NewElementsStartingRowsAndTwoFreshRunsDealingTheSameGame)
 {
     srand(7);
     Game.next_element = 5, Game.stage_lines = 23;
@@ -154,10 +150,7 @@ TEST_F(Board, NewElementsEnterAtColumnThreeUnlessBlocked)
         EXPECT_EQ(end_game, x == 4 ? -1 : 0);
         EXPECT_EQ(Filled_Cells(), 1) << "a blocked element is not placed";
     }
-}
-
-TEST_F(Board, StartingRowsAndTwoFreshRunsDealTheSameGame)
-{
+    Use_Game_World();
     srand(3);
     Add_Starting_Rows(4);
     srand(3); // one draw per cell, bottom row first, left to right
@@ -171,9 +164,8 @@ TEST_F(Board, StartingRowsAndTwoFreshRunsDealTheSameGame)
         Game.score = 999, Game.lines = 12, Game.pieces = 40, end_game = -1;
         start_blocks = 5, start_level = 3;
         Begin_Game();
-        // The first element enters while stage_lines is still 1.
         EXPECT_EQ(std::tie(Game.score, Game.lines, Game.pieces, end_game, Game.stage_lines, Game.delay, Game.stage),
-                  std::make_tuple(0, 0, 0, 0, 30, 49, 0));
+                  std::make_tuple(0, 0, 0, 0, 30, 49, 0)) << "the first element enters while stage_lines is still 1";
         run.assign(Game.map, Game.map + 200);
         for (int piece = 0; piece < 30; piece++, Generate_New()) {
             run.insert(run.end(), {Game.element, Game.next_element});

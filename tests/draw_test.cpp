@@ -21,10 +21,7 @@ int Pixel(int x, int y) { return getpixel(screen, x, y); }
 
 // A 20x20 tile of `colour` drawn masked at (x, y): its transparent top-left
 // pixel shows what was beneath. (Later panel fills may cover its outer edge.)
-bool Tile_At(int x, int y, int colour)
-{
-    return Pixel(x + 1, y + 1) == colour && Pixel(x + 18, y + 18) == colour && Pixel(x, y) != colour;
-}
+bool Tile_At(int x, int y, int c) { return Pixel(x + 1, y + 1) == c && Pixel(x + 18, y + 18) == c && Pixel(x, y) != c; }
 
 bool Has_Colour(int x1, int x2, int y1, int y2, int colour)
 {
@@ -41,10 +38,9 @@ TEST_F(PlayScreen, FramesInTheirOrderBackgroundAndPanels)
     const int bl = Object_Colour(DAT_FRAME_BOTTOM_LEFT), br = Object_Colour(DAT_FRAME_BOTTOM_RIGHT);
     const int h = Object_Colour(DAT_FRAME_HORIZONTAL), v = Object_Colour(DAT_FRAME_VERTICAL);
     const struct { int x, y, colour; } tiles[] = {
-        {20, 20, tl}, {240, 20, tr}, {20, 440, bl}, {240, 440, br},     // well
-        {340, 20, tl}, {580, 20, tr},                                   // counters
-        {340, 165, tl}, {440, 165, tr}, {340, 225, bl}, {440, 225, br}, // preview
-        {340, 260, tl}, {580, 260, tr}, {340, 440, bl}, {580, 440, br}, // legend
+        {20, 20, tl}, {240, 20, tr}, {20, 440, bl}, {240, 440, br}, {340, 20, tl}, {580, 20, tr}, // well, counters
+        {340, 165, tl}, {440, 165, tr}, {340, 225, bl}, {440, 225, br},                             // preview
+        {340, 260, tl}, {580, 260, tr}, {340, 440, bl}, {580, 440, br},                             // legend
         {40, 20, h}, {220, 440, h}, {20, 40, v}, {240, 420, v}, {360, 260, h}, {580, 280, v}, {340, 420, v},
         {420, 225, h}, {440, 205, v},
         // The title's edges come after the preview's top-right corner and its corners last of all.
@@ -78,7 +74,6 @@ TEST_F(PlayScreen, WellPreviewAndCountersAtTheirPositions)
         EXPECT_TRUE(Tile_At(40 + 20 * (2 + i), 140, TILE_COLOUR_BASE + 7));
     EXPECT_EQ(Pixel(130, 250) | Pixel(150, 250) | Pixel(239, 439), 0);
     EXPECT_NE(Pixel(240, 439), 0) << "the frame begins right of the well";
-
     // The preview, copied opaquely: the tiles' transparent corner shows.
     int next = Game.next_element;
     Generate_Block(next);
@@ -103,7 +98,7 @@ TEST_F(PlayScreen, WellPreviewAndCountersAtTheirPositions)
     EXPECT_FALSE(Has_Colour(494, 541, 42, 49, 5));
 }
 
-TEST_F(ButtonScreen, DrawFrameCornersAndMouseInBoxStrictEdges)
+TEST_F(ButtonScreen, DrawFrameCornersMouseInBoxEdgesAndClicks)
 {
     DrawFrame(10, 20, 60, 50, 3, 4);
     const struct { int x, y, colour; } pixels[] = {
@@ -117,10 +112,6 @@ TEST_F(ButtonScreen, DrawFrameCornersAndMouseInBoxStrictEdges)
         mouse_x = m.x, mouse_y = m.y;
         EXPECT_EQ(mouseinbox(10, 20, 60, 50), m.inside) << m.x << "," << m.y;
     }
-}
-
-TEST_F(ButtonScreen, OnlyAPressAndReleaseInsideIsAClick)
-{
     Button overlong("0123456789012345678901234567890123", 0, 0, 10, 10, 1, 2, NULL);
     EXPECT_EQ(strlen(overlong.name), 27u) << "labels are cut, not overflowed";
     Button button("Credits", 200, 260, 440, 290, 15, 25, NULL);

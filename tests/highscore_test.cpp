@@ -46,12 +46,10 @@ TEST(HighScoreFile, DefaultAndExampleEntriesByteForByte)
     for (int i = 0; i < HIGH_SCORE_COUNT; i++)
         EXPECT_EQ(Encoded(table, 32 * i, 32 * i + 32), entry) << "entry " << i;
     EXPECT_EQ(NameOf(table[0]), "Zorvane Champion");
-
     table[3] = Entry(1234, "ABC", 2, 25, 61);
     entry = {0xD2, 0x04, 0, 0, 2, 0, 0, 0, 0x19, 0, 0, 0, 0x3D, 0, 0, 0, 'A', 'B', 'C', 0};
     entry.resize(32, 0);
     EXPECT_EQ(Encoded(table, 96, 128), entry);
-
     table[1].score = -1;
     EXPECT_EQ(Encoded(table, 32, 36), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
     memcpy(table[0].name, "Al\0xxxxxxxxxxxxx", 16); // stale letters after the terminator are written as zeros
@@ -65,7 +63,7 @@ TEST(HighScoreFile, DefaultAndExampleEntriesByteForByte)
 class HighScoreFiles : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, atexit), 0); }
-    void SetUp() override { ASSERT_TRUE(getcwd(previous_, sizeof previous_) && chdir(dir.Root().c_str()) == 0); }
+    void SetUp() override { ASSERT_TRUE(getcwd(previous_, sizeof previous_) && chdir(dir.root.c_str()) == 0); }
     void TearDown() override { ASSERT_EQ(chdir(previous_), 0); }
     ScratchDir dir;
     std::string path = dir.Path("zorvane.hsc");
@@ -83,7 +81,6 @@ TEST_F(HighScoreFiles, StartUpReadAndExitWrite)
     WriteHighScores();
     EXPECT_EQ(ReadBytes(path), Encoded(defaults));
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"zorvane.hsc"}) << "no temporary left";
-
     // A short file keeps zeros after its end; a long one is read as far as the table.
     HIGH_SCORE table[HIGH_SCORE_COUNT];
     ResetHighScores(table);
@@ -102,7 +99,7 @@ TEST_F(HighScoreFiles, StartUpReadAndExitWrite)
     EXPECT_EQ(ReadBytes(path).size(), 480u) << "the longer file is replaced, not overwritten in place";
 }
 
-TEST(HighScoreInsertion, TiesGoBelowAndTheFifteenthDropsOut)
+TEST(HighScoreInsertion, TiesTheFifteenthTheCountersAndTheNameEntryKeys)
 {
     const int32_t scores[HIGH_SCORE_COUNT] = {900, 500, 500, 500, 400, 300, 200, 150, 140, 130, 120, 110, 105, 101, 100};
     HIGH_SCORE table[HIGH_SCORE_COUNT], before[HIGH_SCORE_COUNT];
@@ -114,7 +111,6 @@ TEST(HighScoreInsertion, TiesGoBelowAndTheFifteenthDropsOut)
     EXPECT_EQ(InsertHighScore(table, 500, 0, 0, 0), 4) << "below the older equal scores";
     EXPECT_EQ(memcmp(before, table, 4 * sizeof *table), 0);
     EXPECT_EQ(memcmp(before + 4, table + 5, 10 * sizeof *table), 0) << "moved down whole; the 15th is gone";
-
     ResetHighScores(table);
     EXPECT_EQ(InsertHighScore(table, 0, 0, 0, 0), -1);
     EXPECT_EQ(InsertHighScore(table, 320, 2, 2, 10), 0) << "any positive score leads the default table";
@@ -122,10 +118,6 @@ TEST(HighScoreInsertion, TiesGoBelowAndTheFifteenthDropsOut)
     EXPECT_EQ(table[InsertHighScore(table, 5000, 37, 7, 99)].level, 3) << "the stage";
     // Counters at the top of the range from a foreign saved game wrap.
     EXPECT_EQ(table[InsertHighScore(table, 9000, 0, INT32_MAX, INT32_MAX)].lines, INT32_MIN);
-}
-
-TEST(NameEntry, KeysOfTheNameEntry)
-{
     char name[HIGH_SCORE_NAME_MAX + 1] = "";
     // Backspace on empty, Enter on empty, printable ends, control and high
     // codes, function keys, Escape, codes without their key held, Backspace.

@@ -34,12 +34,10 @@ inline void Start_Game_World(void)
         putpixel(bmp, 0, 0, 0);
         return DATAFILE{bmp, DAT_BITMAP, 0, NULL};
     };
-    for (int index = 0; index < DAT_OBJECT_COUNT; index++)
-        objects[index] = {placeholder, DAT_DATA, sizeof placeholder, NULL};
-    for (int index = DAT_TILE_FIRST; index <= DAT_TILE_LAST; index++)
-        objects[index] = filled(index, 20);
-    for (int index = DAT_PREVIEW_EMPTY; index <= DAT_FRAME_BOTTOM_RIGHT; index++) // the empty cell and the frames
-        objects[index] = filled(index, 20);
+    for (int index = 0; index < DAT_OBJECT_COUNT; index++) // cell tiles, the empty preview cell, the frames
+        objects[index] = index <= DAT_TILE_LAST || (index >= DAT_PREVIEW_EMPTY && index <= DAT_FRAME_BOTTOM_RIGHT)
+                             ? filled(index, 20)
+                             : DATAFILE{placeholder, DAT_DATA, sizeof placeholder, NULL};
     objects[DAT_BUTTON_LABELLED] = filled(DAT_BUTTON_LABELLED, 64);
     objects[DAT_BUTTON_DECREASE] = filled(DAT_BUTTON_DECREASE, 64);
     BITMAP *pattern = create_bitmap(16, 16);

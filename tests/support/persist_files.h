@@ -12,24 +12,19 @@
 #include <vector>
 
 // A fresh directory under /tmp, removed with everything in it at the end.
-class ScratchDir {
-public:
-    ScratchDir() : root_(mkdtemp(pattern_)) {}
-    ~ScratchDir() { std::filesystem::remove_all(root_); }
-    std::string Path(const std::string &name) const { return root_ + "/" + name; }
-    const std::string &Root() const { return root_; }
+struct ScratchDir {
+    char pattern[32] = "/tmp/zq-persist-XXXXXX";
+    const std::string root = mkdtemp(pattern);
+    ~ScratchDir() { std::filesystem::remove_all(root); }
+    std::string Path(const std::string &name) const { return root + "/" + name; }
     std::vector<std::string> Entries() const // sorted names
     {
         std::vector<std::string> names;
-        for (const auto &entry : std::filesystem::directory_iterator(root_))
+        for (const auto &entry : std::filesystem::directory_iterator(root))
             names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
-
-private:
-    char pattern_[32] = "/tmp/zq-persist-XXXXXX";
-    std::string root_;
 };
 
 inline std::vector<unsigned char> ReadBytes(const std::string &path)
