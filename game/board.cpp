@@ -210,7 +210,9 @@ void Delete_Row(void)
     int count = 0;
     int y = MAP_H - 1;
     while (y > 0) { // row 0 is never examined
-        if (Row_Full(y)) {
+        // Removing row 1 copies row 0 into it: under a full row 0 that would
+        // bring back the same full row forever, so such a row 1 stays.
+        if (Row_Full(y) && !(y == 1 && Row_Full(0))) {
             Drop_Rows_Onto(y);
             add_to(Game.lines, 1);
             count++;

@@ -118,6 +118,19 @@ TEST_F(Board, RowScanRemovesNonAdjacentRowsButNeverRowZero)
     EXPECT_EQ(Filled_Cells(), 9 + 2 + 3);
 }
 
+TEST_F(Board, FullRowZeroCopiedDownIsNotRemovedAgainAndAgain)
+{
+    // Each removal copies row 0 into row 1: a full row 0 would refill row 1
+    // for ever, so the scan stops there and the game goes on.
+    Fill_Row(0), Fill_Row(19);
+    Delete_Row();
+    EXPECT_EQ(Game.lines, 1);
+    auto full = [](int y) { return Map_Cell(0, y) && Map_Cell(5, y) && Map_Cell(9, y); };
+    EXPECT_EQ(std::make_tuple(full(0), full(1), Map_Cell(0, 19) != 0), std::make_tuple(true, true, false));
+    Delete_Row();
+    EXPECT_EQ(Game.lines, 1) << "the copy in row 1 is left where it is";
+}
+
 TEST_F(Board, ScoringAndTheFallInterval)
 {
     const struct { int stage_lines, rows, score, delay; } cases[] = {
