@@ -1,6 +1,8 @@
 // The rules of the well, through the operations the play loop calls.
 #include <gtest/gtest.h>
 
+#include <stdint.h>
+
 #include <set>
 #include <tuple>
 #include <vector>
@@ -206,3 +208,12 @@ TEST_F(Board, ClearingTheWellBuysCellsRowByRowAtFiveTimesStageLines)
 }
 
 } // namespace
+
+TEST_F(Board, CountersOfALoadedGameStopAtTheirLimits)
+{
+    Game.score = INT32_MAX - 10, Game.pieces = INT32_MAX, Game.stage_lines = INT32_MAX - 1;
+    Fill_Row(19);
+    Delete_Row();
+    EXPECT_EQ(std::make_tuple(Game.score, Game.pieces, Game.stage_lines),
+              std::make_tuple(INT32_MAX, INT32_MAX, INT32_MAX));
+}
