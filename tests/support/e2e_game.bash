@@ -1,85 +1,71 @@
-# Shared by the end-to-end scripts: a private X display, a scratch working
-# directory with its own sound device, the real game started in it, and
-# pictures of its window. Source it; it sets `set -euo pipefail`.
-#
-# Waits poll with a timeout; nothing here sleeps longer than a key press.
-
+# Shared by the end-to-end scripts: a private Xvfb, a scratch directory whose
+# ~/.asoundrc makes the sound device a WAV recording, the real game started
+# there, and pictures of its window. Every wait polls with a timeout.
 set -Eeuo pipefail
-# A command that fails ends the test; say which one.
 trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
-zq_skip() {
-    echo "skipped: $*"
-    exit 77
-}
+zq_skip() { echo "skipped: $*"; exit 77; }
+zq_fail() { echo "FAIL: $*" >&2; exit 1; }
+zq_py() { python3 "$ZQ_SOURCE_DIR/tests/support/zq_e2e.py" "$@"; }
+zq_recorded() { stat -c %s "$ZQ_SOUND" 2>/dev/null || echo 0; }
 
-zq_fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-zq_require() {
-    local tool
-    for tool in "$@"; do
-        command -v "$tool" >/dev/null 2>&1 || zq_skip "$tool is not installed"
+# zq_poll TRIES WHAT COMMAND...: COMMAND every 0.05 s until it succeeds.
+zq_poll() {
+    local tries=$1 what=$2
+    shift 2
+    until "$@"; do
+        ((--tries > 0)) || zq_fail "timed out: $what"
+        sleep 0.05
     done
 }
 
-# Sets ZQ_WORK (scratch directory), ZQ_RUN (the game's working directory),
-# DISPLAY (a private Xvfb) and the sound device (a WAV recording).
 zq_setup() {
     ZQ_GAME="${ZQ_BIN:-}/zorvane"
-    [[ -n "${ZQ_BIN:-}" && -x "$ZQ_GAME" && -f "$ZQ_BIN/zorvane.dat" ]] || zq_skip "the game or its datafile is not built"
-    zq_require Xvfb xdotool import compare convert python3
+    [[ -n "${ZQ_BIN:-}" && -x "$ZQ_GAME" && -f "$ZQ_BIN/zorvane.dat" ]] || zq_skip "the game is not built"
+    local tool
+    for tool in Xvfb xdotool import compare convert python3; do
+        command -v "$tool" >/dev/null || zq_skip "$tool is not installed"
+    done
     ZQ_WORK=$(mktemp -d /tmp/zq-e2e-XXXXXX)
-    ZQ_RUN="$ZQ_WORK/run"
-    ZQ_SHOTS="$ZQ_WORK/shots"
-    ZQ_SOUND="$ZQ_WORK/sound.wav"
-    mkdir -p "$ZQ_WORK/home" "$ZQ_RUN" "$ZQ_SHOTS"
-    # The sound library reads ~/.asoundrc: the default device becomes a
-    # recording, so the game finds sound on a machine without a card.
-    cat >"$ZQ_WORK/home/.asoundrc" <<EOF
-pcm.!default {
-    type file
-    slave.pcm "null"
-    file "$ZQ_SOUND"
-    format "wav"
-}
-EOF
-    ZQ_GAME_PID=""
-    ZQ_XVFB_PID=""
+    ZQ_RUN="$ZQ_WORK/run" ZQ_SHOTS="$ZQ_WORK/shots" ZQ_SOUND="$ZQ_WORK/sound.wav"
+    ZQ_GAME_PID="" ZQ_XVFB_PID=""
+    mkdir -p "$ZQ_WORK/home" "$ZQ_RUN" "$ZQ_SHOTS" "$ZQ_WORK/game"
     trap zq_cleanup EXIT
-    zq_copy_game
-    zq_start_display
+    zq_sound_to "type file
+    slave.pcm \"null\"
+    file \"$ZQ_SOUND\"
+    format \"wav\""
+    # A copy beside an allegro.cfg of its own, as the library writes
+    # settings back into the file beside the executable: keep the patch set.
+    cp "$ZQ_GAME" "$ZQ_BIN/zorvane.dat" "$ZQ_WORK/game/"
+    { echo "[sound]"; grep -E '^[[:space:]]*patches[[:space:]]*=' "$ZQ_BIN/allegro.cfg" || true; } >"$ZQ_WORK/game/allegro.cfg"
+    ZQ_GAME="$ZQ_WORK/game/zorvane"
+    : >"$ZQ_WORK/display"
+    Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$ZQ_WORK/display" >/dev/null 2>&1 &
+    ZQ_XVFB_PID=$!
+    zq_poll 200 "Xvfb started" test -s "$ZQ_WORK/display"
+    export DISPLAY=":$(head -n1 "$ZQ_WORK/display")"
 }
 
-# The game runs from a copy beside an allegro.cfg of its own: the library
-# reads that file from the executable's directory and writes settings that
-# other programs there change back into it. Only the patch set is kept.
-zq_copy_game() {
-    local directory="$ZQ_WORK/game"
-    mkdir -p "$directory"
-    cp "$ZQ_GAME" "$ZQ_BIN/zorvane.dat" "$directory/"
-    {
-        echo "[sound]"
-        grep -E '^[[:space:]]*patches[[:space:]]*=' "$ZQ_BIN/allegro.cfg" 2>/dev/null || true
-    } >"$directory/allegro.cfg"
-    ZQ_GAME="$directory/zorvane"
+# zq_sound_to BODY: the default sound device of the next start.
+zq_sound_to() { printf 'pcm.!default {\n    %s\n}\n' "$1" >"$ZQ_WORK/home/.asoundrc"; }
+
+# TERM, and KILL if that does not end it (a game hung in a message box).
+zq_stop() {
+    [[ -n "$1" ]] || return 0
+    kill "$1" 2>/dev/null || true
+    local tries=50
+    while kill -0 "$1" 2>/dev/null && ((--tries > 0)); do sleep 0.1; done
+    kill -KILL "$1" 2>/dev/null || true
+    wait "$1" 2>/dev/null || true
 }
 
 zq_cleanup() {
     local status=$?
-    if [[ -n "$ZQ_GAME_PID" ]] && kill -0 "$ZQ_GAME_PID" 2>/dev/null; then
-        kill "$ZQ_GAME_PID" 2>/dev/null || true
-        wait "$ZQ_GAME_PID" 2>/dev/null || true
-    fi
-    if [[ -n "$ZQ_XVFB_PID" ]]; then
-        kill "$ZQ_XVFB_PID" 2>/dev/null || true
-        wait "$ZQ_XVFB_PID" 2>/dev/null || true
-    fi
-    if [[ $status -ne 0 && -f "$ZQ_WORK/game.log" ]]; then
-        echo "--- game output ---" >&2
-        grep -v '^ALSA lib' "$ZQ_WORK/game.log" | tail -40 >&2 || true
+    zq_stop "$ZQ_GAME_PID"
+    zq_stop "$ZQ_XVFB_PID"
+    if ((status != 0)); then
+        grep -v '^ALSA lib' "$ZQ_WORK/game.log" 2>/dev/null | tail -40 >&2 || true
         echo "--- scratch kept in $ZQ_WORK ---" >&2
     else
         rm -rf "$ZQ_WORK"
@@ -87,114 +73,83 @@ zq_cleanup() {
     exit $status
 }
 
-zq_start_display() {
-    local fifo="$ZQ_WORK/display"
-    : >"$fifo"
-    Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$fifo" >/dev/null 2>&1 &
-    ZQ_XVFB_PID=$!
-    local tries=0
-    while [[ ! -s "$fifo" ]]; do
-        ((++tries < 200)) || zq_fail "Xvfb did not start"
-        sleep 0.05
-    done
-    export DISPLAY=":$(head -n1 "$fifo")"
-}
-
-# In a sanitizer build the library's sound drivers, which it loads as
-# modules and unloads at exit, are loaded from the start instead: what they
-# allocate then stays reachable, and the leak checker does not report it
-# from an unloaded, nameless module.
-zq_game_preload() {
-    local asan module
-    asan=$(ldd "$ZQ_GAME" 2>/dev/null | awk '/libasan/ { print $3 }')
-    [[ -n "$asan" ]] || return 0
-    local preload="$asan"
+# In a sanitizer build the library's sound driver modules are loaded from
+# the start: what they allocate then stays reachable, instead of being
+# reported as a leak from an unloaded, nameless module.
+zq_preload() {
+    local preload module
+    preload=$(ldd "$ZQ_GAME" | awk '/libasan/ { print $3 }')
+    [[ -n "$preload" ]] || return 0
     for module in /usr/lib/*/allegro/*/alleg-alsa*.so; do
         [[ -f "$module" ]] && preload+=":$module"
     done
     echo "$preload"
 }
 
-# Starts the game in ZQ_RUN and waits for its window (ZQ_WINDOW).
+# Starts the game in ZQ_RUN and waits for its title (ZQ_WINDOW).
 zq_start_game() {
     local preload
-    preload=$(zq_game_preload)
+    preload=$(zq_preload)
     (cd "$ZQ_RUN" && HOME="$ZQ_WORK/home" LD_PRELOAD="$preload" exec "$ZQ_GAME" >>"$ZQ_WORK/game.log" 2>&1) &
     ZQ_GAME_PID=$!
     ZQ_WINDOW=""
-    local tries=0
-    while [[ -z "$ZQ_WINDOW" ]]; do
-        ((++tries < 600)) || zq_fail "the game window did not appear"
+    find_window() {
         kill -0 "$ZQ_GAME_PID" 2>/dev/null || zq_fail "the game ended at start-up"
         ZQ_WINDOW=$(xdotool search --onlyvisible --name '^zorvane$' 2>/dev/null | head -n1 || true)
-        [[ -n "$ZQ_WINDOW" ]] || sleep 0.05
-    done
+        [[ -n "$ZQ_WINDOW" ]]
+    }
+    zq_poll 600 "the game window" find_window
     xdotool mousemove --window "$ZQ_WINDOW" 630 5
     zq_wait_stable title
 }
 
-# Waits for the game to end by itself and checks its exit status.
+# Waits for the game to end by itself with status 0.
 zq_wait_exit() {
-    local tries=0
-    while kill -0 "$ZQ_GAME_PID" 2>/dev/null; do
-        ((++tries < 600)) || zq_fail "the game did not end"
-        sleep 0.05
-    done
+    ended() { ! kill -0 "$ZQ_GAME_PID" 2>/dev/null; }
+    zq_poll 600 "the game to end" ended
     local status=0
     wait "$ZQ_GAME_PID" || status=$?
     ZQ_GAME_PID=""
-    [[ $status -eq 0 ]] || zq_fail "the game ended with status $status"
+    ((status == 0)) || zq_fail "the game ended with status $status"
 }
 
-# zq_shot NAME: the window's 640x480 picture in $ZQ_SHOTS/NAME.png.
-# A window that is still being mapped cannot be read yet; try again.
+# zq_shot NAME: the window in $ZQ_SHOTS/NAME.png (a window still being
+# mapped cannot be read yet).
 zq_shot() {
-    local tries=0
-    until import -window "$ZQ_WINDOW" "$ZQ_SHOTS/$1.png" 2>/dev/null; do
-        ((++tries < 40)) || zq_fail "cannot take a picture of the window ($1)"
-        sleep 0.05
+    shot_now() { import -window "$ZQ_WINDOW" "$ZQ_SHOTS/$1.png" 2>/dev/null; }
+    zq_poll 40 "a picture ($1)" shot_now "$1"
+}
+zq_pixel() { convert "$ZQ_SHOTS/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
+zq_differ() { compare -metric AE "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true; }
+# zq_crop_differ A B GEOMETRY: pixels that differ inside WxH+X+Y.
+zq_crop_differ() {
+    convert "$ZQ_SHOTS/$1.png" -crop "$3" +repage "$ZQ_SHOTS/crop-a.png"
+    convert "$ZQ_SHOTS/$2.png" -crop "$3" +repage "$ZQ_SHOTS/crop-b.png"
+    zq_differ crop-a crop-b
+}
+
+# zq_wait_until NAME COMMAND...: pictures into NAME until COMMAND succeeds.
+zq_wait_until() {
+    local name=$1 tries=300
+    shift
+    until zq_shot "$name" && "$@"; do
+        ((--tries > 0)) || zq_fail "timed out waiting for: $*"
+        sleep 0.1
     done
 }
 
-# zq_pixel NAME X Y: the pixel as six hex digits.
-zq_pixel() {
-    convert "$ZQ_SHOTS/$1.png" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6
-}
-
-# zq_differ A B: the number of pixels in which two pictures differ.
-zq_differ() {
-    compare -metric AE "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true
-}
-
-# zq_wait_stable NAME: waits until two pictures in a row are the same and not
-# all black (fades are over); leaves the picture in NAME.
+# zq_wait_stable NAME: until two pictures in a row agree and are not all
+# black (fades are over); leaves the picture in NAME.
 zq_wait_stable() {
-    local tries=0
     zq_shot "$1"
-    while :; do
-        ((++tries < 200)) || zq_fail "the screen did not settle ($1)"
+    settled() {
         sleep 0.1
         zq_shot "$1.next"
-        if [[ $(zq_differ "$1" "$1.next") == 0 ]] &&
-            [[ $(convert "$ZQ_SHOTS/$1.png" -format '%[fx:maxima.r+maxima.g+maxima.b]' info:) != 0 ]]; then
-            return 0
-        fi
+        [[ $(zq_differ "$1" "$1.next") == 0 && $(convert "$ZQ_SHOTS/$1.png" -format '%[fx:maxima.r+maxima.g+maxima.b]' info:) != 0 ]] && return 0
         mv "$ZQ_SHOTS/$1.next.png" "$ZQ_SHOTS/$1.png"
-    done
-}
-
-# zq_wait_until NAME COMMAND...: takes pictures into NAME until COMMAND
-# (which may look at NAME) succeeds.
-zq_wait_until() {
-    local name=$1
-    shift
-    local tries=0
-    while :; do
-        zq_shot "$name"
-        "$@" && return 0
-        ((++tries < 300)) || zq_fail "timed out waiting for: $*"
-        sleep 0.1
-    done
+        return 1
+    }
+    zq_poll 200 "the screen to settle ($1)" settled "$1"
 }
 
 zq_click() {
@@ -206,76 +161,75 @@ zq_click() {
     # Off every button, so that no later picture shows a hover.
     xdotool mousemove --window "$ZQ_WINDOW" 630 5
 }
-
 # A key held long enough for a loop that tests the key state to see it.
 zq_hold() {
     xdotool keydown "$1"
     sleep 0.15
     xdotool keyup "$1"
 }
+zq_key() { xdotool key --delay 60 "$@"; }
+zq_type() { xdotool type --delay 80 "$1"; }
+zq_wait_file() { zq_poll 300 "$1 to appear" test -f "$1"; }
 
-zq_key() {
-    xdotool key --delay 60 "$@"
-}
-
-zq_type() {
-    xdotool type --delay 80 "$1"
-}
-
-# The title's PLAY GAME button, then the start-game menu, whose colours the
-# other screens share: ZQ_BEVEL_LIGHT (col2 25), ZQ_BEVEL_DARK (col1 15)
-# and ZQ_OUTLINE (142).
+# The title's PLAY GAME, then the start-game menu, whose colours the other
+# screens share: bevel light (col2), bevel dark (col1) and outline.
 zq_open_menu() {
     zq_click 315 332
     zq_wait_menu
-    ZQ_BEVEL_LIGHT=$(zq_pixel menu 200 140)
-    ZQ_BEVEL_DARK=$(zq_pixel menu 440 330)
-    ZQ_OUTLINE=$(zq_pixel menu 0 0)
-    [[ "$ZQ_BEVEL_LIGHT" != "$ZQ_BEVEL_DARK" && "$ZQ_BEVEL_LIGHT" != "$ZQ_OUTLINE" ]] ||
-        zq_fail "the menu's colours cannot be told apart"
+    ZQ_LIGHT=$(zq_pixel menu 200 140) ZQ_DARK=$(zq_pixel menu 440 330) ZQ_OUTLINE=$(zq_pixel menu 0 0)
+    [[ "$ZQ_LIGHT" != "$ZQ_DARK" && "$ZQ_LIGHT" != "$ZQ_OUTLINE" ]] || zq_fail "the menu's colours cannot be told apart"
 }
-
 zq_wait_menu() {
     zq_wait_stable menu
-    # Frames of "Start Game" and "Previous Menu", as on every return.
     local light
-    light=$(zq_pixel menu 200 140)
-    [[ "$light" == "$(zq_pixel menu 200 300)" && "$light" == "$(zq_pixel menu 300 141)" ]] ||
-        zq_fail "the start-game menu is not showing"
+    light=$(zq_pixel menu 200 140) # frames of "Start Game" and "Previous Menu"
+    [[ "$light" == "$(zq_pixel menu 200 300)" && "$light" == "$(zq_pixel menu 300 141)" ]] || zq_fail "no start-game menu"
 }
 
-# Tests on the last picture NAME, for zq_wait_until.
+# Predicates on the picture NAME, for zq_wait_until.
 zq_is_menu() {
-    [[ "$(zq_pixel "$1" 200 140)" == "$ZQ_BEVEL_LIGHT" && "$(zq_pixel "$1" 200 300)" == "$ZQ_BEVEL_LIGHT" &&
-        "$(zq_pixel "$1" 440 330)" == "$ZQ_BEVEL_DARK" ]]
+    [[ "$(zq_pixel "$1" 200 140)" == "$ZQ_LIGHT" && "$(zq_pixel "$1" 200 300)" == "$ZQ_LIGHT" &&
+        "$(zq_pixel "$1" 440 330)" == "$ZQ_DARK" ]]
 }
-
 zq_is_high_scores() {
-    [[ "$(zq_pixel "$1" 100 420)" == "$ZQ_BEVEL_LIGHT" && "$(zq_pixel "$1" 340 420)" == "$ZQ_BEVEL_LIGHT" &&
-        "$(zq_pixel "$1" 540 450)" == "$ZQ_BEVEL_DARK" && "$(zq_pixel "$1" 0 0)" == "$ZQ_OUTLINE" ]]
+    [[ "$(zq_pixel "$1" 100 420)" == "$ZQ_LIGHT" && "$(zq_pixel "$1" 340 420)" == "$ZQ_LIGHT" &&
+        "$(zq_pixel "$1" 540 450)" == "$ZQ_DARK" && "$(zq_pixel "$1" 0 0)" == "$ZQ_OUTLINE" ]]
 }
-
 zq_is_name_entry() {
     [[ "$(zq_pixel "$1" 100 150)" == "$ZQ_OUTLINE" && "$(zq_pixel "$1" 340 280)" == "$ZQ_OUTLINE" &&
         "$(zq_pixel "$1" 150 200)" == "$ZQ_OUTLINE" && "$(zq_pixel "$1" 290 240)" == "$ZQ_OUTLINE" ]]
 }
-
-# The play screen's counters, title and legend boxes are filled with
-# colour 0.
+# The counters, title and legend boxes are filled with colour 0.
 zq_is_play() {
     local black
     black=$(zq_pixel "$1" 575 130)
     [[ "$black" == "$(zq_pixel "$1" 575 435)" && "$black" == "$(zq_pixel "$1" 482 222)" &&
         "$black" != "$(zq_pixel "$1" 300 20)" ]]
 }
+# The library's dialogs are light grey (a little bluish in our palette);
+# the file selector also covers (180, 320), the alert box does not.
+zq_grey() {
+    local p
+    p=$(zq_pixel "$1" "$2" "$3")
+    local r=$((16#${p:0:2})) g=$((16#${p:2:2})) b=$((16#${p:4:2}))
+    ((r > 150 && g > 150 && b > 150 && r - g < 16 && g - r < 16 && b - r < 24 && r - b < 24))
+}
+zq_is_selector() { zq_grey "$1" 320 240 && zq_grey "$1" 180 320; }
+zq_no_dialog_left() { ! zq_grey "$1" 180 320 && ! zq_grey "$1" 232 240; }
+
+# zq_well_is NAME COUNT [LOWEST]: the well shows COUNT tiles, the highest
+# in row 3 or above (an element has entered) and the lowest in row LOWEST.
+zq_well_is() {
+    local box
+    read -ra box <<<"$(zq_py box "$ZQ_SHOTS/$1.png")"
+    ((box[4] == $2 && box[2] <= 3 && (${3:--1} < 0 || box[3] == ${3:--1})))
+}
 
 zq_start_play() {
     zq_click 320 155
     zq_wait_until play zq_is_play play
 }
-
-# Leaves the start-game menu and the title with Escape; the game then writes
-# its high scores and ends.
+# Escape out of the start-game menu and the title; the game then ends.
 zq_quit_from_menu() {
     zq_hold Escape
     zq_wait_stable title
@@ -283,43 +237,14 @@ zq_quit_from_menu() {
     zq_wait_exit
 }
 
-# The file selector is the larger dialog; the alert box is small and leaves
-# the selector's lower-left corner uncovered.
-zq_is_selector() {
-    zq_grey "$1" 320 240 && zq_grey "$1" 180 320
-}
-
-zq_is_alert() {
-    zq_grey "$1" 232 240 && ! zq_grey "$1" 180 320
-}
-
-zq_no_dialog_left() {
-    ! zq_grey "$1" 180 320 && ! zq_grey "$1" 232 240
-}
-
-# The library's dialogs are light grey (the palette's nearest, a little
-# bluish) boxes over the middle of the screen.
-zq_grey() {
-    local pixel red green blue
-    pixel=$(zq_pixel "$1" "$2" "$3")
-    red=$((16#${pixel:0:2}))
-    green=$((16#${pixel:2:2}))
-    blue=$((16#${pixel:4:2}))
-    ((red > 150 && green > 150 && blue > 150 && red - green < 16 && green - red < 16 && blue - red < 24 && red - blue < 24))
-}
-
-# zq_crop_differ A B GEOMETRY: pixels that differ inside WxH+X+Y.
-zq_crop_differ() {
-    convert "$ZQ_SHOTS/$1.png" -crop "$3" +repage "$ZQ_SHOTS/crop-a.png"
-    convert "$ZQ_SHOTS/$2.png" -crop "$3" +repage "$ZQ_SHOTS/crop-b.png"
-    zq_differ crop-a crop-b
-}
-
-# zq_wait_file PATH: until it exists.
-zq_wait_file() {
-    local tries=0
-    until [[ -f "$1" ]]; do
-        ((++tries < 300)) || zq_fail "$1 did not appear"
-        sleep 0.05
-    done
+# zq_file_dialog KEY NAME [ERASE]: F5 or F6, ERASE backspaces over the
+# proposed name, NAME typed, Return, and back to play.
+zq_file_dialog() {
+    zq_key "$1"
+    zq_wait_until dialog zq_is_selector dialog
+    local i
+    for ((i = 0; i < ${3:-0}; i++)); do zq_key BackSpace; done
+    [[ -z "$2" ]] || zq_type "$2"
+    zq_key Return
+    zq_wait_until play zq_no_dialog_left play
 }

@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# A player's sessions with the real game: the refusal without its datafile; a
+# start without a sound card, the menus left and EXIT writing the default
+# table; a game through every key, F3, the file selector, help and game over
+# into the table, written on EXIT; the next start reading it back, Reset, and
+# options used by the next game.
+source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
+zq_setup
+hsc="$ZQ_RUN/zorvane.hsc"
+deal_of() { zq_py box "$ZQ_SHOTS/$1.png" | cut -d' ' -f1,2,5; }
+
+# Without zorvane.dat beside it the game names the file it looked for, ends
+# with status 1 and writes nothing.
+mkdir "$ZQ_WORK/lonely"
+cp "$ZQ_GAME" "$ZQ_WORK/lonely/"
+status=0
+(cd "$ZQ_RUN" && HOME="$ZQ_WORK/home" timeout -k 5 60 env LD_PRELOAD="$(zq_preload)" "$ZQ_WORK/lonely/zorvane" \
+    >"$ZQ_WORK/game.log" 2>&1) || status=$?
+((status == 1)) || zq_fail "without its datafile the game ended with status $status"
+grep -q "Error loading $ZQ_WORK/lonely/zorvane.dat" "$ZQ_WORK/game.log" || zq_fail "the message does not name the datafile"
+[[ -z "$(ls -A "$ZQ_RUN")" ]] || zq_fail "files were written: $(ls -A "$ZQ_RUN")"
+
+# 1: the default sound device is a card that does not exist; the game starts
+# and plays silently.
+rm -f "$ZQ_SOUND"
+cp "$ZQ_WORK/home/.asoundrc" "$ZQ_WORK/recording.asoundrc"
+zq_sound_to "type hw
+    card 31"
+zq_start_game
+light=$(zq_pixel title 245 320) # the title's buttons: col2 above and left, col1 below and right
+[[ "$light" != "$(zq_pixel title 385 345)" && "$(zq_pixel title 245 350)" == "$light" ]] || zq_fail "no title buttons"
+zq_open_menu
+zq_click 320 315 # Previous Menu
+zq_wait_stable title
+[[ "$(zq_pixel title 245 320)" == "$light" ]] || zq_fail "Previous Menu did not bring the title back"
+zq_open_menu
+zq_start_play
+zq_wait_until deal zq_well_is deal 4
+zq_key F2
+zq_wait_until menu zq_is_menu menu
+zq_hold Escape
+zq_wait_stable title
+[[ "$(zq_pixel title 245 320)" == "$light" ]] || zq_fail "Escape did not bring the title back"
+zq_click 315 362 # EXIT
+zq_wait_exit
+zq_py hsc "$hsc"
+[[ ! -e "$ZQ_SOUND" ]] || zq_fail "something was recorded through the default device"
+
+# 2: the random generator is never seeded, so the same first deal; the
+# element enters at column 3, moves, turns and drops.
+mv "$ZQ_WORK/recording.asoundrc" "$ZQ_WORK/home/.asoundrc"
+zq_start_game
+zq_open_menu
+zq_start_play
+zq_wait_until play zq_well_is play 4
+[[ "$(deal_of play)" == "$(deal_of deal)" && $(zq_crop_differ deal play 80x40+360+185) == 0 ]] ||
+    zq_fail "another deal than in the first run"
+read -r x0 x1 y0 y1 _ <<<"$(zq_py box "$ZQ_SHOTS/play.png")"
+((x0 == 3)) || zq_fail "the element entered at column $x0"
+left_edge_is() { [[ "$(zq_py box "$ZQ_SHOTS/$1.png" | cut -d' ' -f1,5)" == "$2 4" ]]; }
+zq_key Left
+zq_wait_until moved left_edge_is moved 2
+zq_key Right Right
+zq_wait_until moved left_edge_is moved 4
+zq_key Left Left Left Left Left # the fifth is refused by the wall
+zq_wait_until moved left_edge_is moved 0
+# A quarter turn about the top-left corner swaps width and height.
+turned() {
+    read -r tx0 tx1 ty0 ty1 _ <<<"$(zq_py box "$ZQ_SHOTS/$1.png")"
+    ((tx0 == 0 && tx1 - tx0 == y1 - y0 && ty1 - ty0 == x1 - x0))
+}
+zq_key Up
+zq_wait_until turned turned turned
+zq_key space # to the floor; the next gravity step places it and the next enters
+zq_wait_until dropped zq_well_is dropped 8 19
+
+# P pauses until C.
+well_moved() { [[ $(zq_crop_differ paused "$1" 200x400+40+40) != 0 ]]; }
+zq_key p
+sleep 0.3
+zq_shot paused
+sleep 1.2
+zq_shot still-paused
+! well_moved still-paused || zq_fail "the element fell during the pause"
+zq_hold c
+zq_wait_until resumed well_moved resumed
+
+# F3: a 640x480 8-bit PCX of the play screen.
+zq_key F3
+zq_wait_file "$ZQ_RUN/zorvane.pcx"
+sleep 0.3
+zq_shot after-f3
+zq_py pcx "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/after-f3.png"
+
+# F5 saves through the selector to a typed name.
+zq_file_dialog F5 mygame.svg 12 # over the proposed "untitled.svg"
+zq_wait_file "$ZQ_RUN/mygame.svg"
+[[ ! -e "$ZQ_RUN/untitled.svg" ]] || zq_fail "the proposed name was saved as well"
+zq_shot at-save
+
+# F1 over a loaded game whose element has no cells, so the screen stands
+# still: holding Escape keeps the help up, releasing it brings the play
+# screen back pixel for pixel, and the game goes on (not to the menu).
+zq_py make "$ZQ_RUN/still.svg" still
+zq_file_dialog F6 still.svg
+zq_wait_stable still
+is_help() { (($(zq_differ still "$1") > 50000)); }
+zq_key F1
+zq_wait_until help is_help help
+zq_wait_stable help
+xdotool keydown Escape
+sleep 0.4
+zq_shot held
+xdotool keyup Escape
+[[ $(zq_differ help held) == 0 ]] || zq_fail "the help left while Escape was held"
+not_help() { [[ $(zq_differ help "$1") != 0 ]]; }
+zq_wait_until back not_help back
+zq_wait_stable back
+[[ $(zq_differ still back) == 0 ]] || zq_fail "the play screen came back changed"
+sleep 1
+zq_shot later
+[[ $(zq_differ still later) == 0 ]] || zq_fail "the game did not go on after the help"
+
+# F6 with an empty name finds the typed one: counters and record as saved
+# (the score's digits may leave a trace of a longer number: not compared).
+zq_file_dialog F6 mygame.svg
+[[ $(zq_crop_differ at-save play 220x70+360+62) == 0 ]] || zq_fail "the counters are not those saved"
+zq_file_dialog F5 again.svg 10 # over the proposed "mygame.svg"
+zq_wait_file "$ZQ_RUN/again.svg"
+zq_py same_game "$ZQ_RUN/mygame.svg" "$ZQ_RUN/again.svg"
+
+# Elements dropped in place fill the well; the game-over text stands over a
+# frozen screen, and Enter leads to the name entry of a qualifying score.
+over() { zq_key space && sleep 0.25 && zq_shot ending && zq_py over "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/ending.png"; }
+zq_poll 200 "game over" over
+sleep 1.2
+zq_shot ending-later
+[[ $(zq_differ ending ending-later) == 0 ]] || zq_fail "the screen still changes after game over"
+zq_hold Return
+zq_wait_until entry zq_is_name_entry entry
+zq_type tester7
+zq_hold Return
+zq_wait_until table zq_is_high_scores table
+zq_wait_stable table
+zq_click 200 435
+zq_wait_menu
+zq_quit_from_menu
+zq_py hsc "$hsc" tester7
+
+# 3: the table read back; Reset reaches the screen and, on EXIT, the file.
+zq_start_game
+zq_open_menu
+zq_click 320 235
+zq_wait_until again zq_is_high_scores again
+zq_wait_stable again
+[[ $(zq_differ table again) == 0 ]] || zq_fail "the table read back differs from the one entered"
+zq_click 440 435 # Reset
+zq_wait_stable reset
+[[ $(zq_differ again reset) != 0 ]] || zq_fail "Reset changed nothing on the screen"
+zq_click 200 435
+zq_wait_menu
+
+# Options: starting level 3 (the arrow does nothing past it) and four
+# starting rows, used by the next game.
+zq_click 320 195
+zq_wait_stable options
+for click in 1 2 3 4; do zq_click 275 365; done
+for click in 1 2 3 4; do zq_click 545 365; done
+zq_click 320 415 # E x i t
+zq_wait_until menu zq_is_menu menu
+zq_start_play
+colours() { convert "$ZQ_SHOTS/$1.png" -crop "$2" +repage -format %k info:; }
+bottom_rows() { (($(colours "$1" 200x80+40+360) > 1)); }
+zq_wait_until first bottom_rows first # the panels are filled before the well is drawn
+[[ $(colours first 200x160+40+200) == 1 ]] || zq_fail "more than four starting rows"
+zq_file_dialog F5 ""
+zq_wait_file "$ZQ_RUN/untitled.svg"
+zq_py options_game "$ZQ_RUN/untitled.svg"
+zq_key F2
+zq_wait_until menu zq_is_menu menu
+zq_quit_from_menu
+zq_py hsc "$hsc"
+echo ok

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The game heard through the sound device (a WAV recording): a silent title,
+# the button click, the credits song while the credits scroll, the module in
+# every second of a game, the row-removal sample, silence from game over on,
+# and silent credits with music and sound switched off.
+#
+# The null device takes data as fast as the mixer writes it, so a recorded
+# second need not last a second on the clock: spans wait for both.
+source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
+zq_setup
+
+# wait_recorded BYTES [MILLISECONDS]: until the recording holds BYTES and
+# MILLISECONDS have passed since the call.
+wait_recorded() {
+    local target=$1 start=${EPOCHREALTIME/./}
+    grown() { (($(zq_recorded) >= target && ${EPOCHREALTIME/./} - start >= ${1:-0} * 1000)); }
+    zq_poll 600 "the recording to grow" grown "${2:-0}"
+}
+at_least() { echo $(($1 > $2 ? $1 : $2)); }
+
+# Credits: they scroll and any key leaves them; FROM and TO span a second
+# and a half of the song, after the button's click.
+watch_credits() {
+    zq_click 320 275
+    is_credits() { ! zq_is_menu "$1" && (($(zq_differ menu "$1") > 100000)); }
+    zq_wait_until credits-1 is_credits credits-1
+    wait_recorded $(($(zq_recorded) + per_second / 2)) 1000
+    from=$(zq_recorded)
+    zq_shot credits-2
+    wait_recorded $((from + per_second * 3 / 2)) 1500
+    to=$(zq_recorded)
+    zq_shot credits-3
+    [[ $(zq_differ credits-2 credits-3) != 0 ]] || zq_fail "the credits do not scroll"
+    zq_key x
+    zq_wait_until menu zq_is_menu menu
+    zq_wait_stable menu
+}
+
+zq_start_game
+zq_wait_file "$ZQ_SOUND"
+header() { per_second=$(zq_py layout "$ZQ_SOUND" 2>/dev/null); }
+zq_poll 100 "a WAV header" header
+title_from=$(zq_recorded)
+wait_recorded $((title_from + per_second))
+title_to=$(zq_recorded)
+zq_open_menu
+wait_recorded $((title_to + per_second / 2)) 500
+click_to=$(zq_recorded)
+
+watch_credits
+[[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == sound ]] || zq_fail "the credits song was not heard"
+
+# A game: the first element falls untouched, so only music plays at first.
+click_at=$(zq_recorded)
+zq_start_play
+play_from=$(at_least "$(zq_recorded)" $((click_at + per_second / 4)))
+wait_recorded $((play_from + 4 * per_second)) 3500
+play_to=$(zq_recorded)
+
+# A placement that removes nothing, then one that removes a row.
+zq_key space
+zq_wait_until placed zq_well_is placed 8 19
+wait_recorded $(($(zq_recorded) + per_second)) 1000
+placed_to=$(zq_recorded)
+zq_py make "$ZQ_RUN/row.svg" row
+zq_file_dialog F6 row.svg
+row_from=$(zq_recorded)
+zq_key space
+zq_wait_until cleared zq_well_is cleared 4
+wait_recorded $(($(zq_recorded) + per_second)) 1000
+row_to=$(zq_recorded)
+
+# A well full but for one entry, for the game-over text (the palette's
+# colour 15 from F3).
+zq_key F3
+zq_wait_file "$ZQ_RUN/zorvane.pcx"
+zq_py make "$ZQ_RUN/full.svg" full
+zq_file_dialog F6 full.svg
+read -r last_playing over_at < <(zq_py drop "$ZQ_WINDOW" "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/ending.png" "$ZQ_SOUND")
+[[ -n "${over_at:-}" ]] || zq_fail "the game did not come to its end"
+wait_recorded $((over_at + 2 * per_second)) 1200
+over_to=$(zq_recorded)
+
+zq_hold Return
+zq_wait_until entry zq_is_name_entry entry
+zq_type music
+zq_hold Return
+zq_wait_until table zq_is_high_scores table
+zq_click 200 435
+zq_wait_menu
+zq_click 320 195 # options: sound off, music off
+zq_wait_stable options
+zq_click 185 115
+zq_click 455 115
+zq_click 320 415
+zq_wait_until menu zq_is_menu menu
+zq_wait_stable menu
+watch_credits
+[[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == silence ]] || zq_fail "something played with music and sound off"
+zq_quit_from_menu
+
+zq_py music "$ZQ_SOUND" "$per_second" "$title_from" "$title_to" "$play_from" "$play_to" \
+    "$last_playing" "$over_at" "$over_to"
+zq_py effects "$ZQ_BIN/zorvane.dat" "$ZQ_SOUND" "$title_from" "$title_to" "$click_to" \
+    "$play_to" "$placed_to" "$row_from" "$row_to"
+echo ok
