@@ -76,9 +76,8 @@ zq_key F3
 zq_wait_file "$ZQ_RUN/zorvane.pcx"
 zq_py make "$ZQ_RUN/full.svg" full
 zq_file_dialog F6 full.svg
-read -r last_playing over_at < <(zq_py drop "$ZQ_WINDOW" "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/ending.png" "$ZQ_SOUND")
-[[ -n "${over_at:-}" ]] || zq_fail "the game did not come to its end"
-wait_recorded $((over_at + 2 * per_second)) 1200
+zq_drop_until_over
+wait_recorded $((ZQ_OVER_AT + 2 * per_second)) 1200
 over_to=$(zq_recorded)
 
 zq_hold Return
@@ -87,7 +86,7 @@ zq_type music
 zq_hold Return
 zq_wait_until table zq_is_high_scores table
 zq_click 200 435
-zq_wait_menu
+zq_wait_until menu zq_is_menu menu
 zq_click 320 195 # options: sound off, music off
 zq_wait_stable options
 zq_click 185 115
@@ -100,7 +99,7 @@ watch_credits
 zq_quit_from_menu
 
 zq_py music "$ZQ_SOUND" "$per_second" "$title_from" "$title_to" "$play_from" "$play_to" \
-    "$last_playing" "$over_at" "$over_to"
+    "$ZQ_LAST_PLAYING" "$ZQ_OVER_AT" "$over_to"
 zq_py effects "$ZQ_BIN/zorvane.dat" "$ZQ_SOUND" "$title_from" "$title_to" "$click_to" \
     "$play_to" "$placed_to" "$row_from" "$row_to"
 echo ok

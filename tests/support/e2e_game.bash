@@ -31,12 +31,9 @@ zq_setup() {
     ZQ_GAME_PID="" ZQ_XVFB_PID=""
     mkdir -p "$ZQ_WORK/home" "$ZQ_RUN" "$ZQ_SHOTS" "$ZQ_WORK/game"
     trap zq_cleanup EXIT
-    zq_sound_to "type file
-    slave.pcm \"null\"
-    file \"$ZQ_SOUND\"
-    format \"wav\""
-    # A copy beside an allegro.cfg of its own, as the library writes
-    # settings back into the file beside the executable: keep the patch set.
+    zq_sound_to "type file slave.pcm \"null\" file \"$ZQ_SOUND\" format \"wav\""
+    # A copy beside its own allegro.cfg (the library writes settings back
+    # into the one beside the executable) with the patch set only.
     cp "$ZQ_GAME" "$ZQ_BIN/zorvane.dat" "$ZQ_WORK/game/"
     { echo "[sound]"; grep -E '^[[:space:]]*patches[[:space:]]*=' "$ZQ_BIN/allegro.cfg" || true; } >"$ZQ_WORK/game/allegro.cfg"
     ZQ_GAME="$ZQ_WORK/game/zorvane"
@@ -47,8 +44,8 @@ zq_setup() {
     export DISPLAY=":$(head -n1 "$ZQ_WORK/display")"
 }
 
-# zq_sound_to BODY: the default sound device of the next start.
-zq_sound_to() { printf 'pcm.!default {\n    %s\n}\n' "$1" >"$ZQ_WORK/home/.asoundrc"; }
+# The default sound device of the next start.
+zq_sound_to() { echo "pcm.!default { $1 }" >"$ZQ_WORK/home/.asoundrc"; }
 
 # TERM, and KILL if that does not end it (a game hung in a message box).
 zq_stop() {
@@ -64,12 +61,8 @@ zq_cleanup() {
     local status=$?
     zq_stop "$ZQ_GAME_PID"
     zq_stop "$ZQ_XVFB_PID"
-    if ((status != 0)); then
-        grep -v '^ALSA lib' "$ZQ_WORK/game.log" 2>/dev/null | tail -40 >&2 || true
-        echo "--- scratch kept in $ZQ_WORK ---" >&2
-    else
-        rm -rf "$ZQ_WORK"
-    fi
+    ((status == 0)) && rm -rf "$ZQ_WORK" ||
+        { grep -v '^ALSA lib' "$ZQ_WORK/game.log" | tail -40 >&2; echo "--- scratch kept in $ZQ_WORK ---" >&2; }
     exit $status
 }
 
@@ -92,7 +85,6 @@ zq_start_game() {
     preload=$(zq_preload)
     (cd "$ZQ_RUN" && HOME="$ZQ_WORK/home" LD_PRELOAD="$preload" exec "$ZQ_GAME" >>"$ZQ_WORK/game.log" 2>&1) &
     ZQ_GAME_PID=$!
-    ZQ_WINDOW=""
     find_window() {
         kill -0 "$ZQ_GAME_PID" 2>/dev/null || zq_fail "the game ended at start-up"
         ZQ_WINDOW=$(xdotool search --onlyvisible --name '^zorvane$' 2>/dev/null | head -n1 || true)
@@ -113,8 +105,7 @@ zq_wait_exit() {
     ((status == 0)) || zq_fail "the game ended with status $status"
 }
 
-# zq_shot NAME: the window in $ZQ_SHOTS/NAME.png (a window still being
-# mapped cannot be read yet).
+# zq_shot NAME: the window in $ZQ_SHOTS/NAME.png (retried while it is mapped).
 zq_shot() {
     shot_now() { import -window "$ZQ_WINDOW" "$ZQ_SHOTS/$1.png" 2>/dev/null; }
     zq_poll 40 "a picture ($1)" shot_now "$1"
@@ -153,20 +144,12 @@ zq_wait_stable() {
 }
 
 zq_click() {
-    xdotool mousemove --window "$ZQ_WINDOW" "$1" "$2"
-    sleep 0.05
-    xdotool mousedown 1
-    sleep 0.12
-    xdotool mouseup 1
+    xdotool mousemove --window "$ZQ_WINDOW" "$1" "$2" && sleep 0.05 && xdotool mousedown 1 && sleep 0.12 && xdotool mouseup 1
     # Off every button, so that no later picture shows a hover.
     xdotool mousemove --window "$ZQ_WINDOW" 630 5
 }
 # A key held long enough for a loop that tests the key state to see it.
-zq_hold() {
-    xdotool keydown "$1"
-    sleep 0.15
-    xdotool keyup "$1"
-}
+zq_hold() { xdotool keydown "$1" && sleep 0.15 && xdotool keyup "$1"; }
 zq_key() { xdotool key --delay 60 "$@"; }
 zq_type() { xdotool type --delay 80 "$1"; }
 zq_wait_file() { zq_poll 300 "$1 to appear" test -f "$1"; }
@@ -175,30 +158,27 @@ zq_wait_file() { zq_poll 300 "$1 to appear" test -f "$1"; }
 # screens share: bevel light (col2), bevel dark (col1) and outline.
 zq_open_menu() {
     zq_click 315 332
-    zq_wait_menu
-    ZQ_LIGHT=$(zq_pixel menu 200 140) ZQ_DARK=$(zq_pixel menu 440 330) ZQ_OUTLINE=$(zq_pixel menu 0 0)
-    [[ "$ZQ_LIGHT" != "$ZQ_DARK" && "$ZQ_LIGHT" != "$ZQ_OUTLINE" ]] || zq_fail "the menu's colours cannot be told apart"
-}
-zq_wait_menu() {
     zq_wait_stable menu
-    local light
-    light=$(zq_pixel menu 200 140) # frames of "Start Game" and "Previous Menu"
-    [[ "$light" == "$(zq_pixel menu 200 300)" && "$light" == "$(zq_pixel menu 300 141)" ]] || zq_fail "no start-game menu"
+    ZQ_LIGHT=$(zq_pixel menu 200 140) ZQ_DARK=$(zq_pixel menu 440 330) ZQ_OUTLINE=$(zq_pixel menu 0 0)
+    [[ "$ZQ_LIGHT" != "$ZQ_DARK" && "$ZQ_LIGHT" != "$ZQ_OUTLINE" ]] && zq_is_menu menu || zq_fail "no start-game menu"
 }
 
 # Predicates on the picture NAME, for zq_wait_until.
-zq_is_menu() {
-    [[ "$(zq_pixel "$1" 200 140)" == "$ZQ_LIGHT" && "$(zq_pixel "$1" 200 300)" == "$ZQ_LIGHT" &&
-        "$(zq_pixel "$1" 440 330)" == "$ZQ_DARK" ]]
+# zq_colour_at NAME COLOUR X Y...: every point in COLOUR.
+zq_colour_at() {
+    local name=$1 colour=$2
+    shift 2
+    while (($#)); do
+        [[ "$(zq_pixel "$name" "$1" "$2")" == "$colour" ]] || return 1
+        shift 2
+    done
 }
+zq_is_menu() { zq_colour_at "$1" "$ZQ_LIGHT" 200 140 200 300 300 141 && zq_colour_at "$1" "$ZQ_DARK" 440 330; }
 zq_is_high_scores() {
-    [[ "$(zq_pixel "$1" 100 420)" == "$ZQ_LIGHT" && "$(zq_pixel "$1" 340 420)" == "$ZQ_LIGHT" &&
-        "$(zq_pixel "$1" 540 450)" == "$ZQ_DARK" && "$(zq_pixel "$1" 0 0)" == "$ZQ_OUTLINE" ]]
+    zq_colour_at "$1" "$ZQ_LIGHT" 100 420 340 420 && zq_colour_at "$1" "$ZQ_DARK" 540 450 &&
+        zq_colour_at "$1" "$ZQ_OUTLINE" 0 0
 }
-zq_is_name_entry() {
-    [[ "$(zq_pixel "$1" 100 150)" == "$ZQ_OUTLINE" && "$(zq_pixel "$1" 340 280)" == "$ZQ_OUTLINE" &&
-        "$(zq_pixel "$1" 150 200)" == "$ZQ_OUTLINE" && "$(zq_pixel "$1" 290 240)" == "$ZQ_OUTLINE" ]]
-}
+zq_is_name_entry() { zq_colour_at "$1" "$ZQ_OUTLINE" 100 150 340 280 150 200 290 240; }
 # The counters, title and legend boxes are filled with colour 0.
 zq_is_play() {
     local black
@@ -209,10 +189,9 @@ zq_is_play() {
 # The library's dialogs are light grey (a little bluish in our palette);
 # the file selector also covers (180, 320), the alert box does not.
 zq_grey() {
-    local p
-    p=$(zq_pixel "$1" "$2" "$3")
-    local r=$((16#${p:0:2})) g=$((16#${p:2:2})) b=$((16#${p:4:2}))
-    ((r > 150 && g > 150 && b > 150 && r - g < 16 && g - r < 16 && b - r < 24 && r - b < 24))
+    local p r g b
+    p=$(zq_pixel "$1" "$2" "$3") && r=$((16#${p:0:2})) g=$((16#${p:2:2})) b=$((16#${p:4:2}))
+    ((r > 150 && g > 150 && b > 150 && (r - g) ** 2 < 256 && (b - r) ** 2 < 576))
 }
 zq_is_selector() { zq_grey "$1" 320 240 && zq_grey "$1" 180 320; }
 zq_no_dialog_left() { ! zq_grey "$1" 180 320 && ! zq_grey "$1" 232 240; }
@@ -225,16 +204,24 @@ zq_well_is() {
     ((box[4] == $2 && box[2] <= 3 && (${3:--1} < 0 || box[3] == ${3:--1})))
 }
 
-zq_start_play() {
-    zq_click 320 155
-    zq_wait_until play zq_is_play play
-}
+zq_start_play() { zq_click 320 155 && zq_wait_until play zq_is_play play; }
 # Escape out of the start-game menu and the title; the game then ends.
 zq_quit_from_menu() {
-    zq_hold Escape
-    zq_wait_stable title
-    zq_hold Escape
+    zq_hold Escape && zq_wait_stable title && zq_hold Escape
     zq_wait_exit
+}
+
+# Space until the game-over text shows in colour 15 of zorvane.pcx; sets
+# ZQ_LAST_PLAYING and ZQ_OVER_AT, the recording's size before the last
+# picture without the text and before the one with it.
+zq_drop_until_over() {
+    ZQ_OVER_AT=$(zq_recorded)
+    over() {
+        ZQ_LAST_PLAYING=$ZQ_OVER_AT
+        zq_key space && sleep 0.25 && ZQ_OVER_AT=$(zq_recorded) && zq_shot ending &&
+            zq_py over "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/ending.png"
+    }
+    zq_poll 200 "game over" over
 }
 
 # zq_file_dialog KEY NAME [ERASE]: F5 or F6, ERASE backspaces over the

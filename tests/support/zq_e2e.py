@@ -1,16 +1,13 @@
-"""Checks for the end-to-end scripts: window pictures and the game's PCX
-screenshots, its table and saved-game files, and the sound device's WAV
-recording (music loudness, samples of zorvane.dat found by correlation).
-Run as `zq_e2e.py COMMAND ARGS...`; a failed check exits non-zero."""
+"""End-to-end checks on window pictures, the game's files and the sound
+device's WAV recording: `zq_e2e.py COMMAND ARGS...` fails on a failed check."""
 
 import cmath
+import itertools
 import math
-import os
 import re
 import struct
 import subprocess
 import sys
-import time
 
 SIGNATURE = b"Zorvane Quibbleon v2.0 (Windows Only Version)\0"
 DEFAULT_ENTRY = struct.pack("<4i", 0, 1, 0, 0) + b"Zorvane Champion"
@@ -26,8 +23,7 @@ def picture(path):
 
 
 def read_pcx(path):
-    """(width, height, bits, planes), rows of indices, palette; decoded here
-    byte by byte rather than trusting a library to read it."""
+    """(width, height, bits, planes), rows of indices, palette."""
     data = open(path, "rb").read()
     assert data[0] == 10 and data[2] == 1 and data[-769] == 0x0C, "not a run-length PCX with a palette"
     xmin, ymin, xmax, ymax = struct.unpack_from("<4H", data, 4)
@@ -52,29 +48,26 @@ def near(a, b):
 
 
 def well(rows):
-    """Cells (x, y) with a tile, from the centre of each 20x20 cell of the
-    well at (40, 40)."""
+    """Cells (x, y) with a tile in the well at (40, 40)."""
     return {(x, y) for y in range(20) for x in range(10) if sum(rows[50 + 20 * y][50 + 20 * x]) > 30}
 
 
 def game_over_shown(rows, white):
-    """Every line of the game-over text in colour 15: G A M E, O V E R,
-    Press <Enter> to, start over again, Score."""
+    """Each line of the game-over text (G A M E ... Score) in colour 15."""
     lines = [(107, 163, 152), (107, 163, 202), (70, 198, 252), (70, 198, 277), (86, 174, 302)]
     return all(sum(near(rows[yy][x], white) for yy in range(y, y + 8) for x in range(x1, x2)) >= 20
                for x1, x2, y in lines)
 
 
 def cmd_box(shot):
-    """minx maxx miny maxy count of the well's tiles."""
     cells = well(picture(shot))
     xs, ys = [x for x, _ in cells] or [-1], [y for _, y in cells] or [-1]
     print(min(xs), max(xs), min(ys), max(ys), len(cells))
 
 
 def cmd_pcx(pcx, shot):
-    """F3's file: 640x480, 8 bits in one plane, the window's colours right
-    of the well (the element may move between the two), panels of index 0."""
+    """640x480, 8 bits, one plane; the window's colours right of the well
+    (the element may move between the two); panels of index 0."""
     size, rows, palette = read_pcx(pcx)
     assert size == (640, 480, 8, 1), size
     assert palette[0] == (0, 0, 0), palette[0]
@@ -108,7 +101,6 @@ def record(path):
 
 
 def cmd_same_game(a, b):
-    """Two saves of one game: the same well, element and counters."""
     ra, rb = record(a), record(b)
     assert ra[:219] == rb[:219] and ra[223:227] == rb[223:227], "the games differ"
 
@@ -117,36 +109,29 @@ def cmd_options_game(path):
     """Stage 3 and four starting rows: delay 49, 30 stage lines, cells in
     the bottom four rows and none between them and the entry rows."""
     words = record(path)
-    rows = [[words[18 + x * 20 + y] for x in range(10)] for y in range(20)]
-    assert words[225] == 30 and words[222] == 49, (words[225], words[222])
-    assert all(any(r) for r in rows[16:]) and not any(any(r) for r in rows[2:16]), rows
+    rows = [any(words[18 + x * 20 + y] for x in range(10)) for y in range(20)]
+    assert words[225] == 30 and words[222] == 49 and rows[2:] == [False] * 14 + [True] * 4, words
 
 
 def cmd_make(path, kind):
     """Saved games: "still" (an element without cells that never lands, over
     a patterned floor), "row" (a flat bar over a floor row it completes) and
     "full" (a well full to row 2 that the next element cannot enter)."""
-    block, codes, cells = [0] * 16, [5, 3], [[0] * 20 for _ in range(10)]
-    for x in range(10):
-        for y in range(20):
-            if kind == "still":
-                cells[x][y] = 1 + (x + y) % 8 if y >= 14 and (x + y) % 3 else 0
-            elif kind == "row":
-                cells[x][y] = 2 if y == 19 and not 3 <= x <= 6 else 0
-            else:
-                cells[x][y] = 4 if y >= 2 and x != 0 else 0
-    if kind != "still":
-        block, codes = [7 if j == 0 else 0 for i in range(4) for j in range(4)], [3, 7]
+    fill = {"still": lambda x, y: 1 + (x + y) % 8 if y >= 14 and (x + y) % 3 else 0,
+            "row": lambda x, y: 2 if y == 19 and not 3 <= x <= 6 else 0,
+            "full": lambda x, y: 4 if y >= 2 and x != 0 else 0}[kind]
+    bar = [7 if j == 0 else 0 for i in range(4) for j in range(4)]
+    head = [0] * 16 + [5, 3] if kind == "still" else bar + [3, 7]  # block, next, element
     tail = [3, 0, 2, 2, 55, 1230, 4, 14, 20, 1]  # x y width height delay score lines stage_lines pieces stage
-    words = block + codes + [cells[x][y] for x in range(10) for y in range(20)] + tail
+    words = head + [fill(x, y) for x in range(10) for y in range(20)] + tail
     open(path, "wb").write(struct.pack("<228i", *words) + SIGNATURE)
 
 
 # --- sound ---
 
 def recording(path, start, end):
-    """(rate, channels, values) between two byte offsets (file sizes seen
-    while the recording grew), whole frames only, centred on 0."""
+    """(rate, channels, values centred on 0) between two byte offsets (file
+    sizes seen while it grew)."""
     data = open(path, "rb").read()
     assert data[:4] == b"RIFF" and data[8:12] == b"WAVE", data[:12]
     at, fmt = 12, None
@@ -168,8 +153,7 @@ def recording(path, start, end):
 
 
 def loudness(path, start, end, seconds):
-    """RMS (of full scale) of each whole window, each channel's own DC
-    removed: a constant level is silence, whatever it is."""
+    """RMS of full scale per window, DC removed: a constant level is silence."""
     rate, channels, values = recording(path, start, end)
     size = int(rate * seconds) * channels
     out = []
@@ -185,7 +169,7 @@ def loudness(path, start, end, seconds):
 
 def unpack_lzss(src):
     """The library's packed stream: flag bytes, literals, and (offset,
-    length) pairs into a 4096-byte ring that starts zeroed at 4078."""
+    length) pairs into a zeroed 4096-byte ring starting at 4078."""
     ring, r, out, at, flags = bytearray(4096), 4078, bytearray(), 0, 0
     while True:
         flags >>= 1
@@ -251,15 +235,12 @@ def fft(values, inverse=False):
 
 
 def best_match(wav, start, end, sample_rate, sample):
-    """Highest normalised correlation (0..1) of the sample against any
-    stretch of the recording between two offsets, resampled to its rate."""
+    """Highest normalised correlation (0..1) of the sample with any stretch
+    of the recording between two offsets."""
     rate, channels, values = recording(wav, start, end)
     mono = [sum(values[i:i + channels]) / (32768.0 * channels) for i in range(0, len(values), channels)]
-    heard, t = [], 0.0
-    while t < len(mono) - 1:
-        f = t - int(t)
-        heard.append(mono[int(t)] * (1 - f) + mono[int(t) + 1] * f)
-        t += rate / sample_rate
+    steps = [k * rate / sample_rate for k in range(int((len(mono) - 1) * sample_rate / rate))]
+    heard = [mono[int(t)] + (t - int(t)) * (mono[int(t) + 1] - mono[int(t)]) for t in steps]
     if len(heard) < len(sample):
         return 0.0
     n = 1
@@ -269,37 +250,14 @@ def best_match(wav, start, end, sample_rate, sample):
     template = fft(sample + [0.0] * (n - len(sample)))
     correlation = fft([x * y.conjugate() for x, y in zip(spectrum, template)], inverse=True)
     norm = math.sqrt(sum(s * s for s in sample))
-    prefix = [0.0]
-    for h in heard:
-        prefix.append(prefix[-1] + h * h)
-    best = 0.0
-    for at in range(len(heard) - len(sample) + 1):
-        energy = math.sqrt(prefix[at + len(sample)] - prefix[at])
-        if energy > 1e-6:
-            best = max(best, correlation[at].real / n / (energy * norm))
-    return best
+    prefix = [0.0] + list(itertools.accumulate(h * h for h in heard))
+    energies = [math.sqrt(max(0.0, prefix[at + len(sample)] - prefix[at])) for at in range(len(heard) - len(sample) + 1)]
+    return max([correlation[at].real / n / (e * norm) for at, e in enumerate(energies) if e > 1e-6], default=0.0)
 
 
 def cmd_layout(wav):
-    """Bytes per second of the recording, once its header is written."""
     rate, channels, _ = recording(wav, 0, 0)
     print(rate * channels * 2)
-
-
-def cmd_drop(window, pcx, shot, wav):
-    """Space until the game-over text shows; prints the recording's size
-    before the last picture without it and before the one with it."""
-    white, before = read_pcx(pcx)[2][15], os.path.getsize(wav)
-    for _ in range(200):
-        subprocess.run(["xdotool", "key", "space"], check=True)
-        time.sleep(0.25)
-        at = os.path.getsize(wav)
-        subprocess.run(["import", "-window", window, shot], check=True, capture_output=True)
-        if game_over_shown(picture(shot), white):
-            print(before, at)
-            return
-        before = at
-    sys.exit("the game did not end")
 
 
 def cmd_effects(dat, wav, *spans):
@@ -317,9 +275,8 @@ def cmd_effects(dat, wav, *spans):
 
 
 def cmd_music(wav, per_second, *spans):
-    """Music (RMS >= 0.005, at about 0.035) in every second of the game and
-    up to the end, silence (a stopped mixer: RMS 0) from the game-over text
-    on for at least a second, and in the title before it."""
+    """Silence (a stopped mixer: RMS 0) on the title and for a second from the
+    game-over text on; music (RMS about 0.035) in every second of a game."""
     per_second = int(per_second)
     title_from, title_to, play_from, play_to, last_playing, over_at, over_to = map(int, spans)
     assert max(loudness(wav, title_from, title_to, 0.1)) < 0.0001, "the title is not silent"
@@ -339,7 +296,7 @@ def cmd_music(wav, per_second, *spans):
 
 
 def cmd_heard(wav, start, end):
-    """Prints "sound" or "silence" (every frame alike) between two offsets."""
+    """"silence" when every frame between two offsets is alike."""
     rate, channels, values = recording(wav, int(start), int(end))
     assert len(values) > rate * channels, "too little was recorded"
     print("silence" if len({tuple(values[i:i + channels]) for i in range(0, len(values), channels)}) == 1 else "sound")
