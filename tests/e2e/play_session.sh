@@ -72,17 +72,17 @@ zq_wait_until turned turned turned
 zq_key space # to the floor; the next gravity step places it and the next enters
 zq_wait_until dropped zq_well_is dropped 8 19
 
-# P pauses until C.
-well_moved() { [[ $(zq_crop_differ paused "$1" 200x400+40+40) != 0 ]]; }
-zq_key p && sleep 0.3 && zq_shot paused && sleep 1.2 && zq_shot still-paused
-! well_moved still-paused || zq_fail "the element fell during the pause"
+# P pauses until C: the well stands still for longer than a fall step.
+well_moved() { [[ $(zq_crop_differ "$2" "$1" 200x400+40+40) != 0 ]]; }
+still_for_a_while() { sleep 0.8 && zq_shot still-paused && ! well_moved still-paused "$1"; }
+zq_key p
+zq_wait_until paused still_for_a_while paused
 zq_hold c
-zq_wait_until resumed well_moved resumed
+zq_wait_until resumed well_moved resumed paused
 
 # F3: a 640x480 8-bit PCX of the play screen.
 zq_key F3
 zq_wait_file "$ZQ_RUN/zorvane.pcx"
-sleep 0.3
 zq_shot after-f3
 zq_py pcx "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/after-f3.png"
 

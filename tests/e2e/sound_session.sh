@@ -37,9 +37,8 @@ watch_credits() {
 }
 
 zq_start_game
-zq_wait_file "$ZQ_SOUND"
 header() { per_second=$(zq_py layout "$ZQ_SOUND" 2>/dev/null); }
-zq_poll 100 "a WAV header" header
+zq_poll 200 "a WAV header" header
 title_from=$(zq_recorded)
 wait_recorded $((title_from + per_second))
 title_to=$(zq_recorded)

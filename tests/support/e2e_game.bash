@@ -152,7 +152,11 @@ zq_click() {
 zq_hold() { xdotool keydown "$1" && sleep 0.15 && xdotool keyup "$1"; }
 zq_key() { xdotool key --delay 60 "$@"; }
 zq_type() { xdotool type --delay 80 "$1"; }
-zq_wait_file() { zq_poll 300 "$1 to appear" test -f "$1"; }
+# zq_wait_file PATH: until it exists and stops growing.
+zq_wait_file() {
+    written() { local size; size=$(stat -c %s "$1" 2>/dev/null) && sleep 0.1 && ((size > 0 && size == $(stat -c %s "$1"))); }
+    zq_poll 300 "$1 to be written" written "$1"
+}
 
 # The title's PLAY GAME, then the start-game menu, whose colours the other
 # screens share: bevel light (col2), bevel dark (col1) and outline.
