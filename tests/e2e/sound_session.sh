@@ -16,7 +16,6 @@ wait_recorded() {
     grown() { (($(zq_recorded) >= target && ${EPOCHREALTIME/./} - start >= ${1:-0} * 1000)); }
     zq_poll 600 "the recording to grow" grown "${2:-0}"
 }
-at_least() { echo $(($1 > $2 ? $1 : $2)); }
 
 # Credits: they scroll and any key leaves them; FROM and TO span a second
 # and a half of the song, after the button's click.
@@ -52,7 +51,7 @@ watch_credits
 # A game: the first element falls untouched, so only music plays at first.
 click_at=$(zq_recorded)
 zq_start_play
-play_from=$(at_least "$(zq_recorded)" $((click_at + per_second / 4)))
+now=$(zq_recorded) && play_from=$((now > click_at + per_second / 4 ? now : click_at + per_second / 4))
 wait_recorded $((play_from + 4 * per_second)) 3500
 play_to=$(zq_recorded)
 
@@ -62,18 +61,19 @@ zq_wait_until placed zq_well_is placed 8 19
 wait_recorded $(($(zq_recorded) + per_second)) 1000
 placed_to=$(zq_recorded)
 zq_py make "$ZQ_RUN/row.svg" row
+row_from=$(zq_recorded) # the loaded bar may land by itself
 zq_file_dialog F6 row.svg
-row_from=$(zq_recorded)
 zq_key space
 zq_wait_until cleared zq_well_is cleared 4
 wait_recorded $(($(zq_recorded) + per_second)) 1000
 row_to=$(zq_recorded)
 
-# A well full but for one entry, for the game-over text (the palette's
-# colour 15 from F3).
+# A well the next element cannot enter: over within two fall steps, so the
+# game last played before its loading (colour 15 of the text from F3).
 zq_key F3
 zq_wait_file "$ZQ_RUN/zorvane.pcx"
 zq_py make "$ZQ_RUN/full.svg" full
+last_playing=$(zq_recorded)
 zq_file_dialog F6 full.svg
 zq_drop_until_over
 wait_recorded $((ZQ_OVER_AT + 2 * per_second)) 1200
@@ -98,7 +98,7 @@ watch_credits
 zq_quit_from_menu
 
 zq_py music "$ZQ_SOUND" "$per_second" "$title_from" "$title_to" "$play_from" "$play_to" \
-    "$ZQ_LAST_PLAYING" "$ZQ_OVER_AT" "$over_to"
+    "$last_playing" "$ZQ_OVER_AT" "$over_to"
 zq_py effects "$ZQ_BIN/zorvane.dat" "$ZQ_SOUND" "$title_from" "$title_to" "$click_to" \
     "$play_to" "$placed_to" "$row_from" "$row_to"
 echo ok

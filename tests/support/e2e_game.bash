@@ -49,8 +49,7 @@ zq_sound_to() { echo "pcm.!default { $1 }" >"$ZQ_WORK/home/.asoundrc"; }
 
 # TERM, and KILL if that does not end it (a game hung in a message box).
 zq_stop() {
-    [[ -n "$1" ]] || return 0
-    kill "$1" 2>/dev/null || true
+    [[ -n "$1" ]] && kill "$1" 2>/dev/null || return 0
     local tries=50
     while kill -0 "$1" 2>/dev/null && ((--tries > 0)); do sleep 0.1; done
     kill -KILL "$1" 2>/dev/null || true
@@ -66,16 +65,12 @@ zq_cleanup() {
     exit $status
 }
 
-# In a sanitizer build the library's sound driver modules are loaded from
-# the start: what they allocate then stays reachable, instead of being
-# reported as a leak from an unloaded, nameless module.
+# With the sanitizer the library's sound modules are loaded from the start,
+# so that what they allocate is not reported from an unloaded module.
 zq_preload() {
     local preload module
     preload=$(ldd "$ZQ_GAME" | awk '/libasan/ { print $3 }')
-    [[ -n "$preload" ]] || return 0
-    for module in /usr/lib/*/allegro/*/alleg-alsa*.so; do
-        [[ -f "$module" ]] && preload+=":$module"
-    done
+    [[ -z "$preload" ]] || for module in /usr/lib/*/allegro/*/alleg-alsa*.so; do preload+=":$module"; done
     echo "$preload"
 }
 
@@ -216,12 +211,9 @@ zq_quit_from_menu() {
 }
 
 # Space until the game-over text shows in colour 15 of zorvane.pcx; sets
-# ZQ_LAST_PLAYING and ZQ_OVER_AT, the recording's size before the last
-# picture without the text and before the one with it.
+# ZQ_OVER_AT, the recording's size before the picture with the text.
 zq_drop_until_over() {
-    ZQ_OVER_AT=$(zq_recorded)
     over() {
-        ZQ_LAST_PLAYING=$ZQ_OVER_AT
         zq_key space && sleep 0.25 && ZQ_OVER_AT=$(zq_recorded) && zq_shot ending &&
             zq_py over "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/ending.png"
     }

@@ -212,26 +212,13 @@ def datafile_samples(path):
     return samples
 
 
-def fft(values, inverse=False):
-    a, n, j = list(values), len(values), 0
-    for i in range(1, n):
-        bit = n >> 1
-        while j & bit:
-            j ^= bit
-            bit >>= 1
-        j |= bit
-        if i < j:
-            a[i], a[j] = a[j], a[i]
-    length = 2
-    while length <= n:
-        step, half = cmath.exp((1 if inverse else -1) * 2j * math.pi / length), length // 2
-        for s in range(0, n, length):
-            w = 1
-            for k in range(s, s + half):
-                u, v = a[k], a[k + half] * w
-                a[k], a[k + half], w = u + v, u - v, w * step
-        length <<= 1
-    return a
+def fft(a, sign=-1):
+    n = len(a)
+    if n == 1:
+        return list(a)
+    even, odd = fft(a[0::2], sign), fft(a[1::2], sign)
+    twiddled = [cmath.exp(sign * 2j * math.pi * k / n) * odd[k] for k in range(n // 2)]
+    return [e + t for e, t in zip(even, twiddled)] + [e - t for e, t in zip(even, twiddled)]
 
 
 def best_match(wav, start, end, sample_rate, sample):
@@ -248,7 +235,7 @@ def best_match(wav, start, end, sample_rate, sample):
         n <<= 1
     spectrum = fft(heard + [0.0] * (n - len(heard)))
     template = fft(sample + [0.0] * (n - len(sample)))
-    correlation = fft([x * y.conjugate() for x, y in zip(spectrum, template)], inverse=True)
+    correlation = fft([x * y.conjugate() for x, y in zip(spectrum, template)], 1)
     norm = math.sqrt(sum(s * s for s in sample))
     prefix = [0.0] + list(itertools.accumulate(h * h for h in heard))
     energies = [math.sqrt(max(0.0, prefix[at + len(sample)] - prefix[at])) for at in range(len(heard) - len(sample) + 1)]
@@ -291,7 +278,7 @@ def cmd_music(wav, per_second, *spans):
     print("silent from %+.2f s of the game-over picture, for %.2f s"
           % ((silent_from - over_at) / per_second, (len(tail) - onset) / 10))
     # The window shows a drawing a little after it is made.
-    assert last_playing - per_second <= silent_from <= over_at + per_second // 2, "silence not at game over"
+    assert last_playing <= silent_from <= over_at + per_second // 2, "silence not at game over"
     assert len(tail) - onset >= 10, "silent for under a second"
 
 
