@@ -1,27 +1,16 @@
 #!/usr/bin/env bash
-# A player's sessions with the real game: the refusal without its datafile; a
-# start without a sound card, the menus left and EXIT writing the default
-# table; a game through every key, F3, the file selector, help and game over
-# into the table, written on EXIT; the next start reading it back, Reset, and
-# options used by the next game.
+# A player's sessions with the real game: a start without a sound card, the
+# menus left and EXIT writing the default table; a game through every key,
+# F3, the file selector, help and game over into the table, written on EXIT;
+# the next start reading it back, Reset, and options used by the next game;
+# the refusal to start without the datafile.
 source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
 zq_setup
 hsc="$ZQ_RUN/zorvane.hsc"
 deal_of() { zq_py box "$ZQ_SHOTS/$1.png" | cut -d' ' -f1,2,5; }
 
-# Without zorvane.dat beside it the game names the file it looked for, ends
-# with status 1 and writes nothing.
-mkdir "$ZQ_WORK/lonely" && cp "$ZQ_GAME" "$ZQ_WORK/lonely/"
-status=0
-(cd "$ZQ_RUN" && HOME="$ZQ_WORK/home" timeout -k 5 60 env LD_PRELOAD="$(zq_preload)" "$ZQ_WORK/lonely/zorvane" \
-    >"$ZQ_WORK/game.log" 2>&1) || status=$?
-((status == 1)) || zq_fail "without its datafile the game ended with status $status"
-grep -q "Error loading $ZQ_WORK/lonely/zorvane.dat" "$ZQ_WORK/game.log" || zq_fail "the message does not name the datafile"
-[[ -z "$(ls -A "$ZQ_RUN")" ]] || zq_fail "files were written: $(ls -A "$ZQ_RUN")"
-
 # 1: the default sound device is a card that does not exist; the game starts
 # and plays silently.
-rm -f "$ZQ_SOUND"
 cp "$ZQ_WORK/home/.asoundrc" "$ZQ_WORK/recording.asoundrc"
 zq_sound_to "type hw card 31"
 zq_start_game
@@ -166,4 +155,14 @@ zq_key F2
 zq_wait_until menu zq_is_menu menu
 zq_quit_from_menu
 zq_py hsc "$hsc"
+
+# Without zorvane.dat beside it the game names the file it looked for, ends
+# with status 1 and writes nothing.
+mkdir "$ZQ_WORK/lonely" "$ZQ_WORK/empty" && cp "$ZQ_GAME" "$ZQ_WORK/lonely/"
+status=0
+(cd "$ZQ_WORK/empty" && HOME="$ZQ_WORK/home" timeout -k 5 60 env LD_PRELOAD="$(zq_preload)" "$ZQ_WORK/lonely/zorvane" \
+    >"$ZQ_WORK/game.log" 2>&1) || status=$?
+((status == 1)) || zq_fail "without its datafile the game ended with status $status"
+grep -q "Error loading $ZQ_WORK/lonely/zorvane.dat" "$ZQ_WORK/game.log" || zq_fail "the message does not name the datafile"
+[[ "$(ls -A "$ZQ_WORK/empty")" == "" ]] || zq_fail "files were written: $(ls -A "$ZQ_WORK/empty")"
 echo ok
