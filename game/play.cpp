@@ -178,6 +178,9 @@ void Begin_Game(void)
     Game.stage_lines = 10 * start_level;
     Game.delay = 55 - 2 * start_level;
     Add_Starting_Rows(start_blocks);
+    // The menus test Escape as a held key and never read the key buffer: a
+    // press left there would end the new game on its first pass.
+    clear_keybuf();
 }
 
 void Play_Game(void)

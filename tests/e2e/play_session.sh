@@ -28,6 +28,16 @@ zq_wait_until menu zq_is_menu menu
 zq_hold Escape
 zq_wait_stable title
 [[ "$(zq_pixel title 245 320)" == "$light" ]] || zq_fail "Escape did not bring the title back"
+zq_open_menu
+zq_hold Escape # a menu's Escape must not carry over into the next game
+zq_wait_stable title
+zq_open_menu
+zq_start_play
+zq_wait_until again zq_well_is again 4
+zq_key F2
+zq_wait_until menu zq_is_menu menu
+zq_hold Escape
+zq_wait_stable title
 zq_click 315 362 # EXIT
 zq_wait_exit
 zq_py hsc "$hsc"
