@@ -4,6 +4,7 @@
 // tests/golden/*.tsv. To accept one, run with ZQ_UPDATE_GOLDEN=1 and review.
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <set>
@@ -106,14 +107,12 @@ JGMOD *build_golden_module()
     j->samples[1].loop_start = 8;
 
     INSTRUMENT_INFO &ii = j->instrument_info[0];
-    // Volume (tick, value) and pan (tick, value) points.
-    const int env[4][4] = {{0, 64, 0, 32}, {4, 48, 8, 16}, {8, 56, 16, 48}, {16, 32, 0, 0}};
-    for (int point = 0; point < 4; point++) {
-        ii.volume_env_tick[point] = env[point][0];
-        ii.volume_env_value[point] = env[point][1];
-        ii.pan_env_tick[point] = env[point][2];
-        ii.pan_env_value[point] = env[point][3];
-    }
+    const int volume_ticks[] = {0, 4, 8, 16}, volume_values[] = {64, 48, 56, 32};
+    const int pan_ticks[] = {0, 8, 16, 0}, pan_values[] = {32, 16, 48, 0};
+    memcpy(ii.volume_env_tick, volume_ticks, sizeof volume_ticks);
+    memcpy(ii.volume_env_value, volume_values, sizeof volume_values);
+    memcpy(ii.pan_env_tick, pan_ticks, sizeof pan_ticks);
+    memcpy(ii.pan_env_value, pan_values, sizeof pan_values);
     ii.volume_env_points = 4;
     ii.volume_env_flags = 1 | 2 | 4;  // on, sustain, loop
     ii.volume_env_sustain_start = ii.volume_env_sustain_end = 2;
@@ -158,10 +157,9 @@ JGMOD *build_period_module()
 TEST(EffectsGolden, ModuleUsesEveryCommandAndVolumeColumnRange)
 {
     std::set<int> used;  // commands, volume-column ranges + 0x100, and note commands
-    for (const std::vector<Cell> &pattern : kPatterns) {
+    for (const std::vector<Cell> &pattern : kPatterns)
         for (const Cell &c : pattern)
             used.insert({c.command, 0x100 + (c.volume >> 4), c.note < 0 ? c.note : c.command});
-    }
     for (int code = 0; code < 0x28; code++)
         EXPECT_TRUE(used.count(code)) << "command " << std::hex << code << " unused";
     for (int range = 1; range < 16; range++)
@@ -178,25 +176,17 @@ void expect_golden_trace(JGMOD *j, const std::string &golden)
     Bytes bytes = save_jgm_bytes(j, &saved);
     destroy_mod(j);
     ASSERT_EQ(saved, 1) << jgmod_error;
-    ScratchFile module(bytes);
-
-    std::string trace;
-    std::string command = ZQ_BINARY_DIR "/bin/modtool trace --no-loop ";
-    FILE *pipe = popen((command + module.path()).c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        trace.append(buffer, got);
-    ASSERT_EQ(pclose(pipe), 0) << "modtool trace failed; is modtool built?";
-
+    ScratchFile module(bytes), traced;
+    std::string command = std::string(ZQ_BINARY_DIR "/bin/modtool trace --no-loop ") + module.path();
+    ASSERT_EQ(system((command + " > " + traced.path()).c_str()), 0) << "modtool trace failed; is it built?";
+    Bytes trace = traced.read();
     const char *update = getenv("ZQ_UPDATE_GOLDEN");
     if (update != nullptr && update[0] == '1') {
-        write_file_bytes(golden.c_str(), Bytes(trace.begin(), trace.end()));
+        write_file_bytes(golden.c_str(), trace);
         GTEST_SKIP() << "wrote " << golden;
     }
-    Bytes file = read_file_bytes(golden.c_str());
-    ASSERT_FALSE(file.empty()) << golden << " is missing or empty";
-    std::string expected(file.begin(), file.end());
+    Bytes expected = read_file_bytes(golden.c_str());
+    ASSERT_FALSE(expected.empty()) << golden << " is missing or empty";
     auto diff = std::mismatch(trace.begin(), trace.end(), expected.begin(), expected.end());
     EXPECT_TRUE(diff.first == trace.end() && diff.second == expected.end())
         << golden << ": first difference, line " << std::count(trace.begin(), diff.first, '\n') + 1;
