@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -153,9 +154,25 @@ TEST_F(Dispatch, ItIsRefusedWithItsNamePrinted)
     snprintf(jgmod_error, sizeof jgmod_error, "before");
     EXPECT_EQ(load_it("/nonexistent/file.it", 0), nullptr);
     EXPECT_STREQ(jgmod_error, "before");  // a missing file leaves no message
+}
+
+// Every reader names the file it cannot open.
+TEST_F(Dispatch, MissingFilesAreNamed)
+{
     MODULE_INFO info;
-    EXPECT_EQ(get_it_info("/nonexistent/z.it", 0, &info), -1);
-    EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/z.it");
+    const std::function<bool(const char *)> readers[] = {
+        [](const char *p) { return load_m(p, 31) == nullptr; },
+        [&](const char *p) { return get_m_info(p, 31, &info) == -1; },
+        [](const char *p) { return load_s3m(p, 0) == nullptr; },
+        [&](const char *p) { return get_s3m_info(p, 0, &info) == -1; },
+        [](const char *p) { return load_xm(p, 0) == nullptr; },
+        [&](const char *p) { return get_xm_info(p, 0, &info) == -1; },
+        [&](const char *p) { return get_it_info(p, 0, &info) == -1; },
+    };
+    for (const auto &reader : readers) {
+        EXPECT_TRUE(reader("/nonexistent/x.mod"));
+        EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/x.mod");
+    }
 }
 
 TEST_F(Dispatch, FifteenSampleModsNeedTheSwitch)

@@ -124,10 +124,6 @@ TEST_F(ModImport, InfoAndMessages)
     EXPECT_STREQ(jgmod_error, "MOD must be 15 or 31 instruments");
     EXPECT_EQ(get_m_info(file.path(), 16, &info), -1);
     EXPECT_STREQ(jgmod_error, "MOD must have 15 or 31 samples");
-    EXPECT_EQ(load_m("/nonexistent/a.mod", 31), nullptr);
-    EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/a.mod");
-    EXPECT_EQ(get_m_info("/nonexistent/b.mod", 31, &info), -1);
-    EXPECT_STREQ(jgmod_error, "Unable to open /nonexistent/b.mod");
     std::string long_name = "/nonexistent/" + std::string(200, 'x') + ".mod";
     EXPECT_EQ(load_m(long_name.c_str(), 31), nullptr);
     EXPECT_EQ(strlen(jgmod_error), (size_t)JGMOD_ERROR_SIZE - 1);  // cut to fit

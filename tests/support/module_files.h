@@ -1,5 +1,4 @@
-// MOD, S3M, XM, IT and Unreal package files built byte by byte for the
-// importer tests, from descriptions with the smallest sensible defaults.
+// Module files built byte by byte for the importer tests, with small defaults.
 #ifndef MODULE_FILES_H
 #define MODULE_FILES_H
 
@@ -85,8 +84,7 @@ struct XmInstrument {  // header size 29 or less: the short header alone
     std::vector<int> map;                    // 96 bytes, default 0
     std::vector<XmEnvelopePoint> volume_envelope, pan_envelope;
     int volume_sustain = 0, volume_loop_start = 0, volume_loop_end = 0, volume_flags = 0;
-    int pan_sustain = 0, pan_loop_start = 0, pan_loop_end = 0, pan_flags = 0;
-    int fadeout = 0;
+    int pan_sustain = 0, pan_loop_start = 0, pan_loop_end = 0, pan_flags = 0, fadeout = 0;
     std::vector<XmSample> samples;
 };
 
@@ -110,8 +108,7 @@ struct XmFile {  // flags bit 0: linear frequencies
 };
 Bytes build_xm(const XmFile &xm);
 
-// Files that use much of each format, for the peer comparison and the
-// damaged-file tests.
+// Files that use much of each format, for the peer comparison and damage tests.
 ModFile generated_mod(const std::string &signature, int channels);
 S3mFile generated_s3m();
 XmFile generated_xm(int flags);
@@ -121,8 +118,7 @@ Bytes build_it(const std::string &name);
 // The package signature, filler up to `offset`, then the module.
 Bytes build_unreal_package(const Bytes &module, int offset);
 
-// The files of the shared module folder beside the source tree, sorted;
-// with `trackers_only`, only MOD, S3M and XM files. Empty without the folder.
+// The shared module folder's files, sorted (only MOD, S3M, XM with `trackers_only`).
 std::vector<std::string> shared_module_files(const std::string &source_dir, bool trackers_only);
 // The lower-case extension of a path, without the dot.
 std::string extension_of(const std::string &path);
