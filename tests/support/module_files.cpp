@@ -43,11 +43,10 @@ Bytes build_mod(const ModFile &mod)
     }
     out.u8(mod.song_length).u8(mod.restart);
     int largest = 0;
-    for (int index = 0; index < 128; index++) {
-        int order = index < (int)mod.orders.size() ? mod.orders[index] : 0;
+    for (int index = 0; index < 128; index++)
+        out.u8(index < (int)mod.orders.size() ? mod.orders[index] : 0);
+    for (int order : mod.orders)
         largest = std::max(largest, order);
-        out.u8(order);
-    }
     if (mod.sample_count == 31)
         out.text(mod.signature, 4);
     for (int pattern = 0; pattern <= largest; pattern++) {
@@ -62,14 +61,9 @@ Bytes build_mod(const ModFile &mod)
     return bytes;
 }
 
-S3mFile::S3mFile()
+S3mFile::S3mFile() : channel_settings{0, 8, 1, 9}, pan_table{}
 {
-    std::fill(channel_settings, channel_settings + 32, 255);
-    std::fill(pan_table, pan_table + 32, 0);
-    channel_settings[0] = 0;
-    channel_settings[1] = 8;
-    channel_settings[2] = 1;
-    channel_settings[3] = 9;
+    std::fill(channel_settings + 4, channel_settings + 32, 255);
 }
 
 static Bytes pack_s3m_pattern(const std::vector<S3mCell> &cells)
@@ -109,10 +103,8 @@ Bytes build_s3m(const S3mFile &s3m)
         out.u8(order);
     size_t pointers = out.size();
     out.fill(0, 2 * (size_t)(samples + patterns));
-    if (s3m.default_pan == 252) {
-        for (int pan : s3m.pan_table)
-            out.u8(pan);
-    }
+    for (int index = 0; s3m.default_pan == 252 && index < 32; index++)
+        out.u8(s3m.pan_table[index]);
     std::vector<size_t> headers;
     for (const S3mSample &s : s3m.samples) {
         out.align(16);
