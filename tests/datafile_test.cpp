@@ -1,10 +1,7 @@
-// The built zorvane.dat: every object at its index with its kind and size,
-// text colours legible on what they are drawn on, fonts that fit the
-// layouts, real sounds and music, and a builder that repeats itself.
+// The built zorvane.dat: objects, legible colours, fitting fonts, sounds, music, determinism.
 #include <math.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -25,6 +22,7 @@ class DatafileEnvironment : public ::testing::Environment {
         set_color_depth(8);
         register_datafile_jgmod();
         data = load_datafile(datafile_path);
+        ASSERT_NE(data, nullptr) << "cannot load " << datafile_path;  // skips every test
     }
     void TearDown() override { unload_datafile(data); }
 };
@@ -33,11 +31,6 @@ class DatafileEnvironment : public ::testing::Environment {
 BITMAP *bitmap(int index) { return (BITMAP *)data[index].dat; }
 FONT *font_of(int index) { return (FONT *)data[index].dat; }
 const RGB *palette() { return (const RGB *)data[DAT_GAME_PALETTE].dat; }
-
-class DatafileTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_NE(data, nullptr) << "cannot load " << datafile_path; }
-};
 
 int count_colour(BITMAP *bmp, int colour)
 {
@@ -48,8 +41,7 @@ int count_colour(BITMAP *bmp, int colour)
     return n;
 }
 
-// By index: kind and size (w 0: any; w -1: sides a power of two, for the
-// copy-pattern mode). The labelled button is the widest that uses it.
+// By index: kind and size (w 0: any; -1: power-of-two sides, for the copy-pattern mode).
 const int B = DAT_BITMAP, S = DAT_SAMPLE;
 const struct { int type, w = 0, h = 0; } objects[DAT_OBJECT_COUNT] = {
     {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20},
@@ -59,9 +51,8 @@ const struct { int type, w = 0, h = 0; } objects[DAT_OBJECT_COUNT] = {
     {DAT_FONT}, {DAT_FONT}, {DAT_FONT}, {S},                                                              // 33-36
 };
 
-// The 20x20 pieces are drawn masked, where index 0 is a hole; the logo fills
-// exactly the outline (135,25)-(524,94).
-TEST_F(DatafileTest, EveryObjectHasItsIndexKindAndSize)
+// 20x20 pieces are drawn masked (0 is a hole); the logo fills (135,25)-(524,94); 8 distinct tiles.
+TEST(Datafile, EveryObjectHasItsIndexKindAndSizeAndTheCellTilesDiffer)
 {
     auto power_of_two = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
     for (int index = 0; index < DAT_OBJECT_COUNT; index++) {
@@ -78,10 +69,6 @@ TEST_F(DatafileTest, EveryObjectHasItsIndexKindAndSize)
         EXPECT_TRUE(bmp->w != 20 || count_colour(bmp, 0) == 0) << "a hole in a masked piece";
     }
     EXPECT_EQ(data[DAT_OBJECT_COUNT].type, DAT_END);
-}
-
-TEST_F(DatafileTest, TheEightCellTilesAreDistinct)
-{
     for (int a = DAT_TILE_FIRST; a <= DAT_TILE_LAST; a++)
         for (int b = a + 1; b <= DAT_TILE_LAST; b++) {
             int differ = 0;
@@ -91,7 +78,6 @@ TEST_F(DatafileTest, TheEightCellTilesAreDistinct)
         }
 }
 
-// The contrast ratio of two palette entries, from their relative luminance.
 double contrast(int a, int b)
 {
     auto luminance = [](const RGB &c) {
@@ -102,17 +88,13 @@ double contrast(int a, int b)
     return (fmax(la, lb) + 0.05) / (fmin(la, lb) + 0.05);
 }
 
-// Index 0 is black and transparent, the mouse pointer wants black at 16 and
-// white at 255; text colours must stand out from the plain fills under them.
-TEST_F(DatafileTest, PaletteHasItsBlacksAndLegibleTextOnPlainFills)
+// 0 is black (transparent), the mouse pointer wants black at 16 and white at 255.
+TEST(Datafile, PaletteHasItsBlacksAndLegibleTextOnPlainFills)
 {
     for (int black : {0, 16})
         EXPECT_EQ(palette()[black].r + palette()[black].g + palette()[black].b, 0) << black;
     EXPECT_EQ(palette()[255].r + palette()[255].g + palette()[255].b, 3 * 63);
-    // On black: play-screen titles and counter values, counter labels, legend
-    // keys, actions and rules, the pause message, the name field and the
-    // game-over text. On the button face: menu and title button labels,
-    // raised and pressed.
+    // every text colour drawn on black, then on the button face
     for (int text : {5, 65, 86, 54, 176, 70, 15})
         EXPECT_GE(contrast(text, 0), 4.5) << text;
     for (int text : {25, 15, 14, 48})
@@ -120,7 +102,7 @@ TEST_F(DatafileTest, PaletteHasItsBlacksAndLegibleTextOnPlainFills)
 }
 
 // Text over pictures: the worst pixel of the area under the text counts.
-TEST_F(DatafileTest, TextOnPicturesIsLegibleOnEveryPixel)
+TEST(Datafile, TextOnPicturesIsLegibleOnEveryPixel)
 {
     const struct { int object, x1, y1, x2, y2; std::vector<int> texts; } areas[] = {
         // headings, labels, help lines, "Press ESC To Exit", the table, "HELP"
@@ -141,9 +123,8 @@ TEST_F(DatafileTest, TextOnPicturesIsLegibleOnEveryPixel)
     }
 }
 
-// The screens choose the text colour, which only mono fonts honour; each
-// text drawn at x must end by `limit`.
-TEST_F(DatafileTest, FontsAreMonoAndTextsFitTheirPlaces)
+// Only mono fonts honour the text colour; each text drawn at x must end by `limit`.
+TEST(Datafile, FontsAreMonoAndTextsFitTheirPlaces)
 {
     BITMAP *page = create_bitmap_ex(8, 200, 40);
     ASSERT_NE(page, nullptr);
@@ -180,12 +161,9 @@ TEST_F(DatafileTest, FontsAreMonoAndTextsFitTheirPlaces)
     EXPECT_LE(text_height(font_of(S)), 20);
 }
 
-// "Zorvane" at y 190 and "Quibbleon" at y 205, in a box ending at y 225:
-// the ink rows of each, drawn at its screen y.
-TEST_F(DatafileTest, CounterValuesOfAnyLengthCoverTheLastOne)
+// Counters redraw "%7d" over the old value: a shorter one must be as wide, or digits stay.
+TEST(Datafile, CounterValuesOfAnyLengthCoverTheLastOne)
 {
-    // The counters redraw "%7d" over the old value: a shorter number must be
-    // exactly as wide, or a digit of the old one stays on screen.
     char longer[16], shorter[16];
     snprintf(longer, sizeof longer, "%7d", 1234567);
     snprintf(shorter, sizeof shorter, "%7d", 0);
@@ -193,7 +171,8 @@ TEST_F(DatafileTest, CounterValuesOfAnyLengthCoverTheLastOne)
               text_length(font_of(DAT_FONT_NUMBERS), longer));
 }
 
-TEST_F(DatafileTest, PlayScreenTitleWordsNeitherTouchNorLeaveTheirBox)
+// "Zorvane" at y 190 and "Quibbleon" at y 205, in a box ending at y 225.
+TEST(Datafile, PlayScreenTitleWordsNeitherTouchNorLeaveTheirBox)
 {
     BITMAP *page = create_bitmap_ex(8, 120, 240);
     ASSERT_NE(page, nullptr);
@@ -212,7 +191,7 @@ TEST_F(DatafileTest, PlayScreenTitleWordsNeitherTouchNorLeaveTheirBox)
     EXPECT_LE(rows[1].back(), 225);
 }
 
-TEST_F(DatafileTest, SamplesAreAudibleDistinctMonoEffects)
+TEST(Datafile, SamplesAreAudibleDistinctMonoEffects)
 {
     std::set<unsigned long> lengths;
     for (int index : {DAT_SAMPLE_CLICK, DAT_SAMPLE_ROW_REMOVED, DAT_SAMPLE_HIGH_SCORE, DAT_SAMPLE_KEY_CLICK}) {
@@ -227,19 +206,9 @@ TEST_F(DatafileTest, SamplesAreAudibleDistinctMonoEffects)
     EXPECT_LE(click->len, (unsigned long)click->freq / 10) << "a click should be short";
 }
 
-class DatafileMusicTest : public PlayerFixture {
-protected:
-    void SetUp() override
-    {
-        ASSERT_NE(data, nullptr);
-        PlayerFixture::SetUp();
-    }
-};
-
-// Music, not a beep: a sane period module whose first four channels all play
-// in one pass, with a moving melody and bass; at the end the song comes back
-// at its restart position instead of stopping.
-TEST_F(DatafileMusicTest, ModuleIsATuneOnFourChannelsThatLoops)
+// Music, not a beep: four channels play in one pass, melody and bass move, the end loops.
+typedef PlayerFixture DatafileMusic;
+TEST_F(DatafileMusic, ModuleIsATuneOnFourChannelsThatLoops)
 {
     JGMOD *j = (JGMOD *)data[DAT_MODULE].dat;
     expect_module_sane(j, "zorvane.dat module");
@@ -268,12 +237,6 @@ TEST_F(DatafileMusicTest, ModuleIsATuneOnFourChannelsThatLoops)
     stop_mod();
 }
 
-std::string read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 int run(const std::string &arguments)
 {
     return system((ZQ_BINARY_DIR "/bin/makedat" + arguments + " >/dev/null 2>&1").c_str());
@@ -285,9 +248,9 @@ TEST(MakedatTest, SameSourcesGiveTheSameBytesAndFailuresLeaveNoFile)
     ASSERT_NE(mkdtemp(name), nullptr);
     std::string dir = name, fresh = dir + "/fresh.dat", unwritable = dir + "/missing/zorvane.dat";
     ASSERT_EQ(run(" " + fresh), 0);
-    std::string bytes = read_file(fresh);
+    Bytes bytes = read_file_bytes(fresh.c_str());
     EXPECT_GT(bytes.size(), 1000u);
-    EXPECT_TRUE(bytes == read_file(datafile_path)) << "the build's run and a fresh one differ";
+    EXPECT_TRUE(bytes == read_file_bytes(datafile_path)) << "the build's run and a fresh one differ";
     EXPECT_NE(run(" " + unwritable), 0);
     EXPECT_NE(access(unwritable.c_str(), F_OK), 0);
     EXPECT_NE(run(""), 0) << "no output named";

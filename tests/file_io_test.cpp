@@ -1,7 +1,4 @@
-// The reading helpers and writers over packed files: exact byte sequences,
-// end of file, the library's buffer boundaries, and the absolute seek.
-// (Compressed files and datafile chunks are read and written through these
-// helpers when the game's datafile is built and loaded.)
+// The reading helpers and writers over packfiles: exact bytes, end of file, buffer refills, seek.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -18,10 +15,8 @@ int fread4(PACKFILE *f)  // bytes read * 1000 + the first of them
     return (int)jgmod_fread(block, 4, f) * 1000 + block[0];
 }
 
-// On a normal packfile (on disk, through the library's buffer) and on one
-// that is not normal (our own vtable). Words are never sign-extended; four
-// 0xFF bytes cannot be told from the end of the file; short values consume
-// what is there.
+// On a normal packfile and on our own vtable. Words are unsigned; four 0xFF bytes read as
+// the end of the file; short values consume what is there.
 TEST(FileIo, ReadersOnExactByteSequences)
 {
     install_allegro_for_files();
@@ -51,23 +46,16 @@ TEST(FileIo, ReadersOnExactByteSequences)
     }
 }
 
-Bytes pattern_bytes(size_t count)
-{
-    Bytes bytes(count);
-    for (size_t index = 0; index < count; index++)
-        bytes[index] = (unsigned char)(index * 7 + index / 251);
-    return bytes;
-}
-
-// Same bytes and end-of-file state as the library's own byte call, across
-// every refill of its 4096-byte buffer. The library's calls on the same
-// handle (every third byte, and a block in the middle) see the position
-// the byte reader left, and the other way round.
+// Same bytes and end of file as the library's byte call across refills of its 4096-byte
+// buffer; the library's calls on the same handle see the position ours left, and back.
 TEST(FileIo, ByteReaderMatchesLibraryAcrossRefillsAndInterleaves)
 {
     install_allegro_for_files();
     for (size_t size : {0, 1, 4095, 4096, 4097, 3 * 4096 + 17}) {
-        ScratchFile file(pattern_bytes(size));
+        Bytes bytes(size);
+        for (size_t index = 0; index < size; index++)
+            bytes[index] = (unsigned char)(index * 7 + index / 251);
+        ScratchFile file(bytes);
         PACKFILE *ours = pack_fopen(file.path(), F_READ), *library = pack_fopen(file.path(), F_READ);
         for (size_t index = 0; index <= size + 1; index++) {
             ASSERT_EQ(index % 3 ? jgmod_getc(ours) : pack_getc(ours), pack_getc(library)) << size << " " << index;

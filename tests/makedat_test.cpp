@@ -1,6 +1,4 @@
-// The datafile builder's parts: the text score, the instruments, the datafile
-// and MIDI writers and the palette checker. makedat is a program, not a
-// library, so its sources are compiled in here, file-local helpers and all.
+// The datafile builder's parts. makedat is a program, not a library: its sources are compiled in.
 #include "tools/makedat/datafile_writer.cpp"
 #include "tools/makedat/instruments.cpp"
 #include "tools/makedat/midi_song.cpp"
@@ -19,8 +17,7 @@ namespace {
 
 typedef std::vector<unsigned char> Bytes;
 
-// Notes are stored as 3579546 / Amiga period (0: no note); each channel's
-// reference octave (lead 4, bass 3, chords 4) plays at the middle octave's.
+// Notes are 3579546 / Amiga period; each channel's reference octave plays at the middle one's.
 TEST(Tune, CellsBecomeNotesSamplesAndVolumes)
 {
     const int L = CH_LEAD, C = CH_CHORDS, D = CH_DRUMS;
@@ -39,8 +36,7 @@ TEST(Tune, CellsBecomeNotesSamplesAndVolumes)
         EXPECT_EQ(std::make_tuple(r.cell.sample, r.cell.command, r.cell.parameter),
                   std::make_tuple(c.sample, c.command, c.parameter)) << c.token;
     }
-    // Mistakes are reported, not guessed; the period table reaches two octaves
-    // either side of the reference.
+    // mistakes are reported, not guessed; the periods reach two octaves either side
     for (const char *bad : {"H4", "A", "a4", "A4:41", "A4:", "A4:zz", "A4x", "C1", "C9"})
         EXPECT_NE(parse_cell(L, bad).error, "") << bad;
     for (const char *bad : {"A3", "A3x"})
@@ -71,8 +67,7 @@ TEST(Tune, AChannelIsExactlySixtyFourRowsAndErrorsNameTheToken)
     EXPECT_NE(error.find("Q7"), std::string::npos) << error;
 }
 
-// A held note loops from loop_start to the end, seamless only when the loop
-// spans whole repetitions of the waveform; drums are one-shots that die away.
+// A held loop is seamless only over whole waveform repetitions; drums die away.
 TEST(Instruments, HeldNotesLoopWithoutAClickAndDrumsEndInSilence)
 {
     const int repetition[MODULE_SAMPLE_COUNT + 1] = {0, 64, 128, 256, 640};   // frames; 0: a drum
@@ -95,8 +90,7 @@ TEST(Instruments, HeldNotesLoopWithoutAClickAndDrumsEndInSilence)
     EXPECT_EQ(to_unsigned_8bit(s), (Bytes{128, 255, 1, 192, 255, 0}));
 }
 
-// Everything the builder writes reads back through the library's loader;
-// a short count or an uncreatable file is a failure.
+// What the builder writes reads back through the library; a short count is a failure.
 TEST(DatafileWriter, ObjectsReadBackAsTheLibrarysRecords)
 {
     ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, atexit), 0);
@@ -110,7 +104,7 @@ TEST(DatafileWriter, ObjectsReadBackAsTheLibrarysRecords)
     tone.rate = 11025;
     tone.frames = {0.0, 0.5, -0.5, 1.0};
     MidiSong song = make_credits_song();
-    DatWriter w;
+    DatWriter w, short_count, missing;
     ASSERT_TRUE(dat_open(&w, path.c_str(), 4));
     dat_write_bitmap(&w, "PICTURE", bmp);
     dat_write_data(&w, "NOTE", "hello");
@@ -118,31 +112,25 @@ TEST(DatafileWriter, ObjectsReadBackAsTheLibrarysRecords)
     dat_write_midi(&w, "SONG", song);
     ASSERT_TRUE(dat_close(&w));
     destroy_bitmap(bmp);
-
     DATAFILE *d = load_datafile(path.c_str());
     ASSERT_NE(d, nullptr);
-    ASSERT_EQ(d[0].type, DAT_BITMAP);
+    ASSERT_EQ(std::make_tuple(d[0].type, d[1].type, d[2].type, d[3].type, d[4].type),
+              std::make_tuple(DAT_BITMAP, DAT_DATA, DAT_SAMPLE, DAT_MIDI, DAT_END));
     BITMAP *back = (BITMAP *)d[0].dat;
     ASSERT_EQ(std::make_pair(back->w, back->h), std::make_pair(5, 3));
     for (int i = 0; i < 15; i++)
         EXPECT_EQ(getpixel(back, i % 5, i / 5), i + 1);
     EXPECT_STREQ(get_datafile_property(&d[0], DAT_NAME), "PICTURE");
-    ASSERT_EQ(d[1].type, DAT_DATA);
     EXPECT_EQ(std::string((const char *)d[1].dat, d[1].size), "hello");
-    ASSERT_EQ(d[2].type, DAT_SAMPLE);
     SAMPLE *s = (SAMPLE *)d[2].dat;
     EXPECT_EQ(std::make_tuple(s->bits, s->stereo, s->freq), std::make_tuple(8, 0, 11025));
     EXPECT_EQ(Bytes((unsigned char *)s->data, (unsigned char *)s->data + s->len), to_unsigned_8bit(tone));
-    ASSERT_EQ(d[3].type, DAT_MIDI);
     MIDI *midi = (MIDI *)d[3].dat;
     EXPECT_EQ(midi->divisions, song.divisions);
     for (int t = 0; t < MIDI_TRACKS; t++)
         EXPECT_EQ(Bytes(midi->track[t].data, midi->track[t].data + midi->track[t].len),
                   t < (int)song.tracks.size() ? song.tracks[t] : Bytes()) << "track " << t;
-    EXPECT_EQ(d[4].type, DAT_END);
     unload_datafile(d);
-
-    DatWriter short_count, missing;
     ASSERT_TRUE(dat_open(&short_count, path.c_str(), 3));
     dat_write_data(&short_count, "ONLY", "1");
     EXPECT_FALSE(dat_close(&short_count));
@@ -160,7 +148,7 @@ TEST(Midi, VariableLengthDeltasAndEventOrder)
         put_variable_length(&out, c.first);
         EXPECT_EQ(out, c.second) << c.first;
     }
-    // Sorted by time, and at equal times a note-off before the next note-on.
+    // sorted by time; at equal times a note-off before the next note-on
     Track t;
     t.note(0, 96, 96, 60, 100);
     t.note(0, 192, 96, 62, 100);

@@ -1,5 +1,4 @@
-// modtool's info, dump and convert verbs and its errors, run as the real
-// executable without an X display.
+// modtool's verbs and errors, run as the real executable without an X display.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -13,17 +12,13 @@ namespace {
 
 const std::string kModtool = ZQ_BINARY_DIR "/bin/modtool";
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
+struct ToolRun { int status; std::string out, err; };
 
 std::string text_of(const Bytes &bytes) { return std::string(bytes.begin(), bytes.end()); }
 std::string quoted(const ScratchFile &file) { return std::string("'") + file.path() + "'"; }
 
-// Streams in the writer's own run coding, so converting them gives them back
-// byte for byte. A note-number module: an instrument, empty, 8- and 16-bit
-// samples, runs across rows.
+// Streams in the writer's own run coding round-trip byte for byte. Note numbers: an instrument,
+// empty, 8- and 16-bit samples, runs across rows.
 JgmStream note_number_stream()
 {
     JgmHeader h;
@@ -66,7 +61,6 @@ protected:
         if (access(kModtool.c_str(), X_OK) != 0)
             GTEST_SKIP() << "modtool is not built";
     }
-    // The arguments are already quoted for the shell.
     ToolRun modtool(const std::string &arguments)
     {
         std::string command = "env -u DISPLAY '" + kModtool + "' " + arguments + " >" +
@@ -77,9 +71,7 @@ protected:
     ScratchFile out_, err_;
 };
 
-// Info's three lines; the whole dump document for a small module (key
-// order, escapes, sample hashes, FNV-1a of no bytes being 811c9dc5, and the
-// cell layout); and the usage.
+// The whole dump document: key order, escapes, FNV-1a hashes (811c9dc5: no bytes), cell layout.
 TEST_F(ModtoolTest, InfoDumpAndHelp)
 {
     ScratchFile file(period_stream().data());
@@ -112,7 +104,6 @@ TEST_F(ModtoolTest, InfoDumpAndHelp)
     EXPECT_EQ(run.out, expected);
 }
 
-// Converted streams come back byte for byte and dump the same.
 TEST_F(ModtoolTest, ConvertAndDumpRoundTripAStreamByteForByte)
 {
     for (const JgmStream &s : {note_number_stream(), period_stream()}) {
@@ -133,9 +124,7 @@ TEST_F(ModtoolTest, ConvertAndDumpRoundTripAStreamByteForByte)
     }
 }
 
-// Errors go to standard error with status 1. A stream cut short after its
-// pans loads with missing orders (-1), which no JGM stream can hold: the
-// refused conversion leaves the existing output file as it was.
+// A stream cut after its pans loads with orders -1, which JGM cannot hold: OUT stays as it was.
 TEST_F(ModtoolTest, ErrorsGoToStandardErrorWithStatusOne)
 {
     ScratchFile text(Bytes(9, 'x')), good(period_stream().data()), out({'o', 'l', 'd'});
