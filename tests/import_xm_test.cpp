@@ -56,18 +56,14 @@ TEST_F(XmImport, OrdersNamingMissingPatternsGoToOneExtraEmptyPattern)
     xm.patterns.assign(4, XmPattern());
     xm.patterns[3].rows = 16;
     ASSERT_NE(load(xm), nullptr);
-    EXPECT_EQ(module->order_table[1], 4);
-    EXPECT_EQ(module->order_table[2], 3);
     ASSERT_EQ(module->pattern_count, 5);
-    EXPECT_EQ(module->pattern_info[3].row_count, 16);
-    EXPECT_EQ(module->pattern_info[4].row_count, 64);
+    EXPECT_EQ(std::make_tuple(module->order_table[1], module->order_table[2], module->pattern_info[3].row_count,
+                              module->pattern_info[4].row_count), std::make_tuple(4, 3, 16, 64));
     for (int cell = 0; cell < 64 * 4; cell++)
         EXPECT_EQ(module->pattern_info[4].notes[cell].note, 0);
-
     xm.orders = {0, 1, 3, 7};
     ASSERT_NE(load(xm), nullptr);
-    EXPECT_EQ(module->pattern_count, 4);
-    EXPECT_EQ(module->order_table[3], 7);
+    EXPECT_EQ(std::make_pair(module->pattern_count, module->order_table[3]), std::make_pair(4, 7));
 }
 
 TEST_F(XmImport, PackedAndUnpackedCells)
@@ -125,9 +121,8 @@ TEST_F(XmImport, SampleMapsAcrossInstrumentsAndTheBlankSample)
     second.map[11] = 2;
     second.map[12] = 3;  // names no sample of this instrument
     second.map[13] = 200;
-    XmInstrument short_header;
-    short_header.header_size = 29;
-    short_header.sample_count = 1;  // said, but a 29-byte header has no room for samples
+    XmInstrument short_header;  // a sample said, but a 29-byte header has no room for samples
+    std::tie(short_header.header_size, short_header.sample_count) = std::make_tuple(29, 1);
     XmFile xm;
     xm.instruments = {first, instrument_with({}), second, short_header};
     ASSERT_NE(load(xm), nullptr);
@@ -150,11 +145,7 @@ TEST_F(XmImport, SampleHeadersDeltaDataAndLoops)
     ByteWriter(&sixteen).le16(0x1234).le16(0x1000).le16(0xF000);  // points 0x1234, 0x2234, 0x1234
     XmSample wide = xm_sample(sixteen, 0x11, 200, 400);
     wide.length = 1000;
-    XmSample fields = xm_sample(Bytes(10, 0), 2, 2, 6);
-    fields.volume = 50;
-    fields.finetune = -16;
-    fields.relative_note = -12;
-    fields.pan = 200;
+    XmSample fields = {10, 2, 6, 50, -16, 2, 200, -12, Bytes(10, 0)};
     XmInstrument instrument = instrument_with({xm_sample({0x10, 0x10, 0xF0}), wide, fields,
                                                xm_sample(Bytes(10, 0), 1, 4, 100),  // past the end: cut
                                                xm_sample(Bytes(10, 0), 1, 20, 100), // after the end: none
@@ -187,13 +178,9 @@ TEST_F(XmImport, EnvelopesAndTheirFixUps)
 {
     XmInstrument instrument = instrument_with({xm_sample({1})});
     instrument.volume_envelope = {{5, 64}, {10, 32}, {20, 0}};
-    instrument.volume_sustain = 1;
-    instrument.volume_loop_end = 2;
-    instrument.volume_flags = 7;
     instrument.pan_envelope = {{3, 32}, {6, 200}};
-    instrument.pan_points = 14;
-    instrument.pan_sustain = 30;
-    instrument.pan_flags = 1;
+    std::tie(instrument.volume_sustain, instrument.volume_loop_end, instrument.volume_flags) = std::make_tuple(1, 2, 7);
+    std::tie(instrument.pan_points, instrument.pan_sustain, instrument.pan_flags) = std::make_tuple(14, 30, 1);
     instrument.fadeout = 0x0400;
     XmInstrument on_without_points = instrument_with({xm_sample({1})});
     on_without_points.volume_flags = 1;
@@ -242,13 +229,11 @@ TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
     xm.channels = 70;
     xm.patterns[0].rows = 2;
     xm.patterns[0].cells.resize(2 * 70);
-    xm.patterns[0].cells[63].volume = 0x21;
-    xm.patterns[0].cells[64].volume = 0x22;
-    xm.patterns[0].cells[70].volume = 0x23;  // row 1, channel 0
+    for (int cell : {63, 64, 70})  // channel 63, channel 64, then row 1's channel 0
+        xm.patterns[0].cells[cell].volume = cell;
     ASSERT_NE(load(xm), nullptr);
-    EXPECT_EQ(module->channel_count, 64);
-    EXPECT_EQ(get_note(module, 0, 0, 63)->volume, 0x21);
-    EXPECT_EQ(get_note(module, 0, 1, 0)->volume, 0x23);
+    EXPECT_EQ(std::make_tuple(module->channel_count, get_note(module, 0, 0, 63)->volume,
+                              get_note(module, 0, 1, 0)->volume), std::make_tuple(64, 63, 70));
 
     // Patterns past 256 are stepped over to reach the instruments; rows stop
     // at 256; packed size 0 is an empty pattern.
@@ -267,9 +252,8 @@ TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
     ASSERT_NE(load(xm), nullptr);
     EXPECT_EQ(std::make_tuple(module->pattern_count, module->pattern_info[0].row_count, module->pattern_info[1].row_count),
               std::make_tuple(256, 32, 256));
-    EXPECT_EQ(get_note(module, 0, 0, 0)->note, 0);
-    EXPECT_EQ(get_note(module, 1, 255, 3)->note, 1);
-    EXPECT_EQ(get_note(module, 255, 0, 0)->note, 5);
+    EXPECT_EQ(std::make_tuple(get_note(module, 0, 0, 0)->note, get_note(module, 1, 255, 3)->note,
+                              get_note(module, 255, 0, 0)->note), std::make_tuple(0, 1, 5));
     EXPECT_EQ(memcmp(module->samples[0].data, "\xA1\xA2", 2), 0);
 }
 
