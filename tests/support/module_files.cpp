@@ -3,6 +3,7 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <tuple>
 
 ByteWriter &ByteWriter::text(const std::string &text, size_t width)
 {
@@ -246,10 +247,8 @@ std::vector<std::string> shared_module_files(const std::string &source_dir, bool
 ModFile generated_mod(const std::string &signature, int channels)
 {
     ModFile mod;
-    mod.title = "generated " + signature;
-    mod.signature = signature;
-    mod.channels = channels;
-    mod.song_length = 3;
+    std::tie(mod.title, mod.signature, mod.channels, mod.song_length) =
+        std::make_tuple("generated " + signature, signature, channels, 3);
     mod.orders = {0, 2, 1, 0, 3};  // pattern 3 only past the song's end
     static const int periods[] = {1712, 856, 428, 214, 113, 907, 453, 226, 120, 808, 404, 202};
     for (int pattern = 0; pattern < 4; pattern++) {
@@ -271,14 +270,11 @@ S3mFile generated_s3m()
     s3m.orders = {0, 254, 2, 1, 255};
     s3m.channel_settings[5] = 3;  // channel 5 enabled, 4 not: a gap
     s3m.channel_settings[12] = 10;
-    for (int index = 0; index < 5; index++) {
-        S3mSample sample;
-        sample.length = 40 + index * 10;
-        sample.data = Bytes((size_t)sample.length * (index == 3 ? 2 : 1), (unsigned char)(index * 40));
-        sample.flags = (index % 2) | (index == 3 ? 4 : 0);
-        sample.loop_start = index;
-        sample.loop_end = sample.length - index;
-        s3m.samples.push_back(sample);
+    for (int index = 0; index < 5; index++) {  // sample 3: 16-bit
+        long length = 40 + index * 10;
+        Bytes data((size_t)length * (index == 3 ? 2 : 1), (unsigned char)(index * 40));
+        int flags = (index % 2) | (index == 3 ? 4 : 0);
+        s3m.samples.push_back({1, 64, flags, length, index, length - index, 8363, "SCRS", data});
     }
     const int channels[] = {0, 1, 2, 3, 5, 12};
     s3m.patterns.resize(3);
@@ -294,10 +290,7 @@ S3mFile generated_s3m()
 XmFile generated_xm(int flags)
 {
     XmFile xm;
-    xm.flags = flags;
-    xm.channels = 6;
-    xm.song_length = 4;
-    xm.restart = 1;
+    std::tie(xm.flags, xm.channels, xm.song_length, xm.restart) = std::make_tuple(flags, 6, 4, 1);
     xm.orders = {0, 1, 2, 1};
     xm.patterns.assign(3, XmPattern());
     xm.patterns[1].rows = 32;
@@ -313,14 +306,10 @@ XmFile generated_xm(int flags)
     }
     xm.instruments.resize(3);
     for (int index = 0; index < 3; index++) {
-        for (int sample = 0; sample <= index; sample++) {
-            XmSample s;
-            s.length = 60 + 20 * sample;
-            s.type = sample == 1 ? 0x11 : sample;
-            s.loop_start = 10;
-            s.loop_length = 20;
-            s.data = Bytes((size_t)s.length, 1);
-            xm.instruments[index].samples.push_back(s);
+        for (int sample = 0; sample <= index; sample++) {  // sample 1: 16-bit
+            long length = 60 + 20 * sample;
+            int type = sample == 1 ? 0x11 : sample;
+            xm.instruments[index].samples.push_back({length, 10, 20, 64, 0, type, 128, 0, Bytes((size_t)length, 1)});
         }
         xm.instruments[index].map.assign(96, index);
     }
