@@ -89,7 +89,7 @@ double contrast(int a, int b)
 }
 
 // 0 is black (transparent), the mouse pointer wants black at 16 and white at 255.
-TEST(Datafile, PaletteHasItsBlacksAndLegibleTextOnPlainFills)
+TEST(Datafile, PaletteHasItsBlacksAndTextIsLegibleOnFillsAndOnEveryPixelOfPictures)
 {
     for (int black : {0, 16})
         EXPECT_EQ(palette()[black].r + palette()[black].g + palette()[black].b, 0) << black;
@@ -99,11 +99,7 @@ TEST(Datafile, PaletteHasItsBlacksAndLegibleTextOnPlainFills)
         EXPECT_GE(contrast(text, 0), 4.5) << text;
     for (int text : {25, 15, 14, 48})
         EXPECT_GE(contrast(text, 1), 4.5) << text;
-}
-
-// Text over pictures: the worst pixel of the area under the text counts.
-TEST(Datafile, TextOnPicturesIsLegibleOnEveryPixel)
-{
+    // text over pictures: the worst pixel of the area under the text counts
     const struct { int object, x1, y1, x2, y2; std::vector<int> texts; } areas[] = {
         // headings, labels, help lines, "Press ESC To Exit", the table, "HELP"
         {DAT_PATTERN_SCREENS, 0, 0, 999, 999, {5, 15, 85, 86, 255}},

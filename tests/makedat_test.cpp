@@ -39,7 +39,8 @@ TEST(Tune, CellsBecomeNotesSamplesAndVolumes)
     }
     // mistakes are reported, not guessed; the periods reach two octaves either side
     const std::pair<int, const char *> bad[] = {{L, "H4"}, {L, "A"}, {L, "a4"}, {L, "A4:41"}, {L, "A4:"},
-        {L, "A4:zz"}, {L, "A4x"}, {L, "C1"}, {L, "C9"}, {C, "A3"}, {C, "A3x"}, {D, "X"}, {D, "A4"}, {D, "K:1g"}};
+        {L, "A4:zz"}, {L, "A4x"}, {L, "C1"}, {L, "C9"}, {C, "A3"}, {C, "A3x"}, {D, "X"}, {D, "A4"},
+        {D, "K:1g"}};
     for (const auto &b : bad)
         EXPECT_NE(parse_cell(b.first, b.second).error, "") << b.second;
     EXPECT_EQ(parse_cell(L, "C2").error + parse_cell(L, "B6").error, "");

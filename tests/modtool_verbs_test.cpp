@@ -56,11 +56,7 @@ JgmStream period_stream()
 
 class ModtoolTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (access(kModtool.c_str(), X_OK) != 0)
-            GTEST_SKIP() << "modtool is not built";
-    }
+    void SetUp() override { ASSERT_EQ(access(kModtool.c_str(), X_OK), 0) << "modtool is not built"; }
     ToolRun modtool(const std::string &arguments)
     {
         std::string command = "env -u DISPLAY '" + kModtool + "' " + arguments + " >" +
