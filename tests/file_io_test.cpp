@@ -8,13 +8,6 @@
 
 namespace {
 
-int skip3(PACKFILE *f) { return jgmod_skip(f, 3); }
-int fread4(PACKFILE *f)  // bytes read * 1000 + the first of them
-{
-    unsigned char block[4] = {0, 0, 0, 0};
-    return (int)jgmod_fread(block, 4, f) * 1000 + block[0];
-}
-
 // On a normal packfile and on our own vtable. Words are unsigned; four 0xFF bytes read as
 // the end of the file; short values consume what is there.
 TEST(FileIo, ReadersOnExactByteSequences)
@@ -33,7 +26,11 @@ TEST(FileIo, ReadersOnExactByteSequences)
         {{0x80, 0xFF, 7}, {{jgmod_getc, 0x80}, {jgmod_getc, 0xFF}, {jgmod_igetw, EOF}, {jgmod_getc, EOF}}},
         {{7}, {{jgmod_mgetw, EOF}, {jgmod_getc, EOF}}},
         {{1, 2, 3, 4, 5, 6}, {{jgmod_getc, 1}, {jgmod_igetl, 0x05040302}, {jgmod_mgetl, EOF}, {jgmod_getc, EOF}}},
-        {{10, 11, 12, 13, 14, 15}, {{jgmod_getc, 10}, {skip3, 0}, {jgmod_getc, 14}, {fread4, 1015}}},
+        {{10, 11, 12, 13, 14, 15}, {{jgmod_getc, 10}, {[](PACKFILE *f) { return jgmod_skip(f, 3); }, 0},
+         {jgmod_getc, 14}, {[](PACKFILE *f) {  // bytes read * 1000 + the first of them
+             unsigned char block[4] = {0, 0, 0, 0};
+             return (int)jgmod_fread(block, 4, f) * 1000 + block[0];
+         }, 1015}}},
     };
     for (size_t index = 0; index < 2 * sizeof cases / sizeof cases[0]; index++) {
         const auto &c = cases[index / 2];
