@@ -1,6 +1,5 @@
-// load_mod and get_mod_info: the detectors and their fixed order, the
-// 15-sample switch, IT refusal, the searches inside Unreal packages and the
-// loads from the offsets they find, and files that fit two formats.
+// load_mod and get_mod_info: detectors and their order, the 15-sample switch, IT
+// refusal, package searches and loads from their offsets, files that fit two formats.
 #include <dirent.h>
 #include <stdio.h>
 #include <string.h>

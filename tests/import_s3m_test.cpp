@@ -1,6 +1,5 @@
-// The S3M importer: channel maps with and without fast loading, pans, order
-// compaction, missing patterns, note, volume and effect conversion, sample
-// data forms, and damaged files.
+// The S3M importer: channel maps with and without fast loading, pans, orders,
+// missing patterns, cell conversion, sample data forms, damaged files.
 #include <string.h>
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// The XM importer: order fix-up and the extra pattern, cells, instruments
-// with and without samples, sample maps across instruments, delta-coded 8-
-// and 16-bit data, loops, envelope fix-ups, limits, and damaged files.
+// The XM importer: order fix-up and the extra pattern, cells, instruments, sample
+// maps, delta-coded 8- and 16-bit data, loops, envelopes, limits, damaged files.
 #include <string.h>
 
 #include <gtest/gtest.h>

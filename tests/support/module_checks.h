@@ -1,7 +1,5 @@
-// What every module an importer returns must satisfy, whatever file it came
-// from: counts within the records' limits and every index the player follows
-// (orders, cell samples, sample maps, envelope points, loops) inside what was
-// allocated.
+// What every imported module must satisfy: counts within limits, and every index
+// the player follows (orders, cells, sample maps, envelopes, loops) in bounds.
 #ifndef MODULE_CHECKS_H
 #define MODULE_CHECKS_H
 
