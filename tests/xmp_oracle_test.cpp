@@ -25,9 +25,7 @@
 
 namespace {
 
-struct Agreement {
-    long files = 0, cells = 0, differences = 0, by_design = 0;
-};
+struct Agreement { long files = 0, cells = 0, differences = 0, by_design = 0; };
 
 std::string trimmed(const char *name, size_t size)
 {
@@ -208,10 +206,7 @@ TEST(XmpOracle, GeneratedSetAgrees)
 // sample-information counts that differ from the library sample's (MOD, 16-bit XM).
 const std::string modtool = std::string(ZQ_BINARY_DIR) + "/bin/modtool";
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
+struct ToolRun { int status; std::string out, err; };
 
 ToolRun run_modtool(const std::string &arguments)
 {

@@ -51,9 +51,7 @@ struct S3mSample {  // type 1: digital; flags: bit 0 loop, bit 2 16-bit; lengths
     bool no_data_pointer = false;  // the data position lies past the file
 };
 
-struct S3mCell {  // -1 leaves a group out
-    int row, channel, note, instrument, volume, command, info;
-};
+struct S3mCell { int row, channel, note, instrument, volume, command, info; };  // -1 leaves a group out
 
 struct S3mFile {  // sample format 1: signed; default pan 252: the pan table is written
     std::string title = "generated s3m";
@@ -74,9 +72,7 @@ struct XmSample {  // lengths in bytes; type: bits 0..1 loop, bit 4 16-bit
     Bytes data;  // delta-coded, as stored; zero-filled to the length
 };
 
-struct XmEnvelopePoint {
-    int tick, value;
-};
+struct XmEnvelopePoint { int tick, value; };
 
 struct XmInstrument {  // header size 29 or less: the short header alone
     long header_size = 263;
@@ -88,9 +84,7 @@ struct XmInstrument {  // header size 29 or less: the short header alone
     std::vector<XmSample> samples;
 };
 
-struct XmCell {  // -1 leaves a value out
-    int note = -1, instrument = -1, volume = -1, effect = -1, parameter = -1;
-};
+struct XmCell { int note = -1, instrument = -1, volume = -1, effect = -1, parameter = -1; };  // -1: left out
 
 struct XmPattern {
     int rows = 64;
