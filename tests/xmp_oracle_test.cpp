@@ -53,15 +53,12 @@ void compare(const std::string &path, const JGMOD *ours, const xmp_module *peer,
         }
     };
     same(trimmed(ours->name, sizeof ours->name) != trimmed(peer->name, sizeof peer->name), 0, "names differ");
-    int peer_channel[MAX_ALLEG_VOICE];  // the peer's channel for each of ours
+    int peer_channel[MAX_ALLEG_VOICE], highest = -1;  // the peer's channel for each of ours
     for (int channel = 0; channel < ours->channel_count; channel++)
         peer_channel[channel] = s3m ? -1 : channel;
-    int highest = -1;
     for (int channel = 0; s3m && channel < 32; channel++) {
-        if (remap[channel] >= 0) {
-            peer_channel[(int)remap[channel]] = channel;
-            highest = channel;
-        }
+        if (remap[channel] >= 0)
+            peer_channel[(int)remap[channel]] = highest = channel;
     }
     same(s3m ? highest + 1 : ours->channel_count, peer->chn, "channels");
     same(ours->sample_count - (xm ? 1 : 0), peer->smp, "samples");
