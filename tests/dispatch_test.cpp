@@ -1,10 +1,10 @@
 // load_mod and get_mod_info: detectors and their order, the 15-sample switch, IT
 // refusal, package searches and loads from their offsets, files that fit two formats.
-#include <dirent.h>
 #include <stdio.h>
 #include <string.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -57,13 +57,8 @@ Bytes package_with_tag(const char *tag, int at, size_t total = 700)
 
 int open_descriptors()
 {
-    int count = 0;
-    DIR *dir = opendir("/proc/self/fd");
-    while (dir != NULL && readdir(dir) != NULL)
-        count++;
-    if (dir != NULL)
-        closedir(dir);
-    return count;
+    std::filesystem::directory_iterator descriptors("/proc/self/fd");
+    return (int)std::distance(begin(descriptors), end(descriptors));
 }
 
 TEST_F(Dispatch, DetectorsAndPackageSearches)

@@ -43,12 +43,8 @@ TEST_F(S3mImport, HeaderAndChannelMapsWithPans)
     EXPECT_STREQ(module->name, "A title of twenty-eight ch..");
     EXPECT_EQ(std::make_tuple(module->global_volume, module->tempo, module->bpm, module->flags, module->channel_count),
               std::make_tuple(48, 6, 125, 0, 5));
-    int expected_remap[12] = {0, 1, -1, -1, -1, -1, -1, -1, 2, 3, 4, -1};
-    int expected_pan[5] = {64, 64, 192, 192, 0};
-    for (int channel = 0; channel < 12; channel++)
-        EXPECT_EQ(remap[channel], expected_remap[channel]) << channel;
-    for (int channel = 0; channel < 5; channel++)
-        EXPECT_EQ(module->channel_pan[channel], expected_pan[channel]) << channel;
+    EXPECT_EQ(std::vector<int>(remap, remap + 12), (std::vector<int>{0, 1, -1, -1, -1, -1, -1, -1, 2, 3, 4, -1}));
+    EXPECT_EQ(std::vector<int>(module->channel_pan, module->channel_pan + 5), (std::vector<int>{64, 64, 192, 192, 0}));
 
     s3m = S3mFile();  // the pan table overrides channels whose byte has bit 5
     s3m.default_pan = 252;
