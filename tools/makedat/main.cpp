@@ -3,8 +3,8 @@
 //   makedat OUTPUT [--preview DIR]
 //
 // With --preview it also writes every picture as PCX, the effects as WAV,
-// the credits song as a MIDI file and mock-ups of the screens into DIR, for
-// looking at the results without starting the game.
+// the credits song as a MIDI file and the tune as WAV into DIR, for looking
+// and listening without starting the game (the game's F3 shows its screens).
 #include <allegro.h>
 
 #include <stdio.h>
@@ -166,8 +166,6 @@ static bool build(const char *output, const char *preview_dir)
     }
     destroy_mod(module);
 
-    if (b.ok && preview_dir)
-        b.ok = preview_screens(preview_dir, output);
     if (!b.ok)
         delete_file(output);   // never leave a half-written datafile behind
     return b.ok;

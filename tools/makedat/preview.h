@@ -12,8 +12,4 @@ void preview_bitmap(const char *dir, int index, const char *name, BITMAP *bmp, c
 void preview_sound(const char *dir, const char *name, const Signal &signal);
 void preview_midi(const char *dir, const char *name, const MidiSong &song);
 
-// Loads the finished datafile and draws mock-ups of the screens with it, the
-// way the game lays them out.
-bool preview_screens(const char *dir, const char *datafile_path);
-
 #endif

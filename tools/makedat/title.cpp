@@ -81,15 +81,22 @@ static void draw_falling_shapes(BITMAP *bmp, BITMAP *const tiles[8])
     draw_shape(bmp, tiles, shape_o, 0, 170, 372);
 }
 
-static bool draw_title_words(BITMAP *bmp)
+// The game's name in the logo ramp, brightest at the top, outlined.
+static TextStyle gold_letters(int shadow, int shadow_offset)
 {
     TextStyle style;
     style.first = RAMP_LOGO;
     style.count = RAMP_LOGO_COUNT;
     style.reverse = true;
     style.outline = RAMP_LOGO;
-    style.shadow = RAMP_SKY;
-    style.shadow_offset = 5;
+    style.shadow = shadow;
+    style.shadow_offset = shadow_offset;
+    return style;
+}
+
+static bool draw_title_words(BITMAP *bmp)
+{
+    TextStyle style = gold_letters(RAMP_SKY, 5);
 
     Coverage word;
     if (!fit_text(title_face, "Zorvane", 112, 600, &word))
@@ -146,13 +153,7 @@ BITMAP *make_logo(void)
     bevel(bmp, 0, 0, LOGO_W - 1, LOGO_H - 1, 1, RAMP_METAL + 12, RAMP_METAL + 2);
     bevel(bmp, 1, 1, LOGO_W - 2, LOGO_H - 2, 1, RAMP_METAL + 8, RAMP_METAL + 1);
 
-    TextStyle style;
-    style.first = RAMP_LOGO;
-    style.count = RAMP_LOGO_COUNT;
-    style.reverse = true;
-    style.outline = RAMP_LOGO;
-    style.shadow = COL_POINTER_BLACK;
-    style.shadow_offset = 2;
+    TextStyle style = gold_letters(COL_POINTER_BLACK, 2);
     Coverage text;
     if (!fit_text(title_face, "Zorvane Quibbleon", 48, LOGO_W - 30, &text)) {
         destroy_bitmap(bmp);
