@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Counts non-blank, non-comment lines of C++, Python and shell in the tracked
+# tree and prints code lines, test lines (everything under tests/) and their
+# ratio. Golden data and generated files are not source and are not counted.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+count() {
+  # C++: drops // lines and /* ... */ blocks; Python and shell: drops # lines.
+  awk '
+    FNR == 1 { cxx = (FILENAME ~ /\.(cpp|h|hpp|cc)$/); in_block = 0 }
+    {
+      line = $0
+      gsub(/^[ \t]+|[ \t]+$/, "", line)
+      if (line == "") next
+      if (cxx) {
+        if (in_block) { if (line ~ /\*\//) in_block = 0; next }
+        if (line ~ /^\/\*/) { if (line !~ /\*\//) in_block = 1; next }
+        if (line ~ /^\/\//) next
+      } else if (line ~ /^#/) next
+      n++
+    }
+    END { print n + 0 }' "$@" /dev/null
+}
+
+mapfile -t files < <(git ls-files -- '*.cpp' '*.h' '*.hpp' '*.cc' '*.py' '*.sh' '*.bash' | grep -v '/golden/')
+tests=() code=()
+for f in "${files[@]}"; do
+  [[ -f "$f" ]] || continue
+  if [[ "$f" == tests/* ]]; then tests+=("$f"); else code+=("$f"); fi
+done
+code_lines=$(count "${code[@]}")
+test_lines=$(count "${tests[@]}")
+echo "code lines: $code_lines"
+echo "test lines: $test_lines"
+awk -v t="$test_lines" -v c="$code_lines" 'BEGIN { printf "ratio: %.2f\n", (c ? t / c : 0) }'
