@@ -3,26 +3,17 @@
 #include <errno.h>
 #include <stdio.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <string>
 
 #include "jgmod.h"
 #include "modtool.h"
+#include "output.h"
 
-static int fail_on_file(const char *what, const char *path, const char *reason)
-{
-    std::string message = std::string(what) + " " + path;
-    if (reason != NULL)
-        message += std::string(": ") + reason;
-    return modtool_fail(message.c_str());
-}
-
-// The stream goes to a file beside OUT that replaces it only when complete:
-// a failed conversion leaves no half-written file and an existing OUT intact.
+// The stream goes to a temporary file that replaces OUT only when complete.
 static int write_jgm_file(const JGMOD *j, const char *path)
 {
-    std::string temporary = std::string(path) + ".modtool-" + std::to_string(getpid());
+    std::string temporary = temporary_path(path);
     PACKFILE *f = pack_fopen(temporary.c_str(), F_WRITE);
     if (f == NULL)
         return fail_on_file("Unable to create", path, strerror(errno));
@@ -34,12 +25,7 @@ static int write_jgm_file(const JGMOD *j, const char *path)
             return modtool_fail(jgmod_error);
         return fail_on_file("Unable to write", path, NULL);
     }
-    if (rename(temporary.c_str(), path) != 0) {
-        int error = errno;
-        remove(temporary.c_str());
-        return fail_on_file("Unable to write", path, strerror(error));
-    }
-    return 0;
+    return put_in_place(temporary, path);
 }
 
 int modtool_convert(int argc, char **argv)

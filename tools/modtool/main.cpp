@@ -18,7 +18,7 @@ int modtool_fail(const char *message)
 
 static void print_usage(FILE *out)
 {
-    fputs("usage: modtool [--help] VERB ARGUMENTS\n"
+    fputs("usage: modtool [--help] [--version] VERB ARGUMENTS\n"
           "\n"
           "verbs:\n"
           "  info FILE        print the type, type name and name of a module file\n"
@@ -27,9 +27,15 @@ static void print_usage(FILE *out)
           "  trace FILE [--ticks N] [--voices V] [--speed S] [--pitch P] [--volume M] "
           "[--no-loop]\n"
           "                   print what the player does with the voices, tick by tick\n"
+          "  render FILE OUT.wav [--seconds N] [--rate HZ] [--mono] [--loop] "
+          "[--interpolation none|linear|cubic]\n"
+          "                   play the song once into a 16-bit WAV file, faster than real time\n"
+          "  play FILE... [--seconds N] [--loop] [--device NAME]\n"
+          "                   play the songs on an ALSA device; on a terminal, h lists the keys\n"
           "\n"
           "options:\n"
           "  --help, -h       print this text\n"
+          "  --version        print the version\n"
           "  --m15            also recognise 15-sample MOD files (they have no signature)\n"
           "\n"
           "Errors are printed as \"modtool: MESSAGE\" and end with exit status 1.\n",
@@ -55,6 +61,8 @@ static const VERB verbs[] = {
     {"dump", modtool_dump, true},
     {"convert", modtool_convert, true},
     {"trace", modtool_trace, false},  // sets up what it needs itself
+    {"render", modtool_render, true},
+    {"play", modtool_play, true},
 };
 
 static bool is_help(const char *arg)
@@ -71,6 +79,10 @@ static int parse_options(int argc, char **argv, int *index)
         const char *arg = argv[*index];
         if (is_help(arg)) {
             print_usage(stdout);
+            return 0;
+        }
+        if (strcmp(arg, "--version") == 0) {
+            printf("modtool %s\n", MODTOOL_VERSION);
             return 0;
         }
         if (strcmp(arg, "--m15") == 0) {

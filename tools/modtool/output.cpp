@@ -1,6 +1,10 @@
 // JSON text and the final check of standard output.
 #include "output.h"
 
+#include <errno.h>
+#include <string.h>
+#include <unistd.h>
+
 #include "modtool.h"
 
 void json_string(FILE *out, const char *bytes, size_t size)
@@ -63,4 +67,26 @@ int finish_stdout(void)
     if (fflush(stdout) != 0 || ferror(stdout))
         return modtool_fail("Unable to write to standard output");
     return 0;
+}
+
+std::string temporary_path(const char *path)
+{
+    return std::string(path) + ".modtool-" + std::to_string(getpid());
+}
+
+int put_in_place(const std::string &temporary, const char *path)
+{
+    if (rename(temporary.c_str(), path) == 0)
+        return 0;
+    int error = errno;
+    remove(temporary.c_str());
+    return fail_on_file("Unable to write", path, strerror(error));
+}
+
+int fail_on_file(const char *what, const char *path, const char *reason)
+{
+    std::string message = std::string(what) + " " + path;
+    if (reason != NULL)
+        message += std::string(": ") + reason;
+    return modtool_fail(message.c_str());
 }

@@ -6,6 +6,8 @@
 #include <stddef.h>
 #include <stdio.h>
 
+#include <string>
+
 // Writes bytes as a JSON string: quotes, backslashes and control characters
 // escaped, bytes 0x7F and above as \u00XX (read as Latin-1).
 void json_string(FILE *out, const char *bytes, size_t size);
@@ -19,5 +21,14 @@ unsigned int fnv1a(const void *bytes, size_t size);
 // Flushes standard output; a write that failed (a full disk, a closed pipe)
 // becomes an error with exit status 1.
 int finish_stdout(void);
+
+// Files are written beside their final name and renamed over it only when
+// complete: a failure leaves no half-written file and an existing one intact.
+std::string temporary_path(const char *path);
+// Renames the temporary file to path; on failure removes it. Returns the exit status.
+int put_in_place(const std::string &temporary, const char *path);
+
+// Prints "modtool: WHAT PATH[: REASON]" and returns 1.
+int fail_on_file(const char *what, const char *path, const char *reason);
 
 #endif

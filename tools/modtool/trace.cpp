@@ -15,6 +15,7 @@
 #include "jgmod_timer.h"
 #include "modtool.h"
 #include "output.h"
+#include "session.h"
 
 #define DEFAULT_TICKS 3000
 
@@ -133,25 +134,6 @@ static void idle_remove_int(void (*)(void))
 }
 
 static const JGMOD_TIMER_DRIVER idle_timer = {idle_install_int_ex, idle_remove_int};
-
-static int fail_with(const char *format, const char *detail)
-{
-    char message[512];
-    snprintf(message, sizeof message, format, detail);
-    return modtool_fail(message);
-}
-
-// Reads a whole decimal int in [low, high]; false otherwise.
-static bool read_int(const char *text, int low, int high, int *value)
-{
-    char *end = NULL;
-    errno = 0;
-    long number = strtol(text, &end, 10);
-    if (errno != 0 || end == text || *end != '\0' || number < low || number > high)
-        return false;
-    *value = (int)number;
-    return true;
-}
 
 struct NumberOption {
     const char *name;
