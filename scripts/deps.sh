@@ -12,6 +12,7 @@ packages=(
   libxmp-dev                 # test oracle for the module importers
   xvfb xdotool x11-utils imagemagick sox python3   # end-to-end tests
   alsa-utils libasound2-plugins
+  libasound2-dev tmux man-db   # modtool play, its terminal test, its manual page check
 )
 
 missing=()

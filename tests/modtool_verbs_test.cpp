@@ -1,12 +1,15 @@
 // modtool's verbs and errors, run as the real executable without an X display.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 
 #include "support/jgm_stream.h"
+#include "support/module_files.h"
 
 namespace {
 
@@ -54,6 +57,52 @@ JgmStream period_stream()
     return s.byte(0x81).byte(2).byte(0x03).byte(0x04).byte(0x04).byte(0x03).byte(0x81).word(0xFFFF);
 }
 
+// A 4-channel MOD of `orders` times pattern 0: a looped square wave from row
+// 0, volume 0 at row 2 and, when `rows` is 4, a pattern break at row 3.
+Bytes square_mod(int orders, int rows)
+{
+    ModFile mod;
+    mod.samples = {ModSample{50, 0, 64, 0, 50, {}}};
+    for (int i = 0; i < 100; i++)
+        mod.samples[0].data.push_back(i % 20 < 10 ? 0x40 : 0xC0);
+    mod.orders.assign(orders, 0);
+    mod.song_length = orders;
+    mod.cells = {std::vector<uint32_t>(64 * 4)};
+    mod.cells[0][0] = mod_cell(1, 428, 0, 0);
+    mod.cells[0][2 * 4] = mod_cell(0, 0, 0xC, 0);
+    if (rows == 4)
+        mod.cells[0][3 * 4] = mod_cell(0, 0, 0xD, 0);
+    return build_mod(mod);
+}
+
+long le(const Bytes &b, size_t at, int size)
+{
+    long value = 0;
+    for (int i = size - 1; i >= 0; i--)
+        value = value * 256 + b[at + i];
+    return value;
+}
+
+// The largest level of the 16-bit stereo frames [first, last) of a WAV file.
+int peak(const Bytes &wav, long first, long last)
+{
+    int largest = 0;
+    for (long value = first * 2; value < last * 2; value++)
+        largest = std::max(largest, std::abs((int)(short)le(wav, 44 + 2 * value, 2)));
+    return largest;
+}
+
+std::string shell_output(const std::string &command)
+{
+    std::string text;
+    FILE *pipe = popen(command.c_str(), "r");
+    for (int c; pipe != NULL && (c = fgetc(pipe)) != EOF;)
+        text += (char)c;
+    if (pipe != NULL)
+        pclose(pipe);
+    return text;
+}
+
 class ModtoolTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(access(kModtool.c_str(), X_OK), 0) << "modtool is not built"; }
@@ -77,7 +126,8 @@ TEST_F(ModtoolTest, InfoDumpAndHelp)
     run = modtool("--help");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    for (const char *usage : {"info FILE", "dump FILE", "convert IN OUT"})
+    for (const char *usage : {"info FILE", "dump FILE", "convert IN OUT", "render FILE OUT.wav", "play FILE...",
+                              "--version"})
         EXPECT_NE(run.out.find(usage), std::string::npos) << usage;
     run = modtool("dump " + quoted(file));
     EXPECT_EQ(run.status, 0) << run.err;
@@ -142,6 +192,13 @@ TEST_F(ModtoolTest, ErrorsGoToStandardErrorWithStatusOne)
          "Unable to create /nonexistent/dir/out.jgm: No such file or directory"},
         {"convert " + quoted(cut) + " " + quoted(out),
          "JGM cannot hold order table entry -1 (allowed 0 to 255)"},
+        {"render a", "render needs FILE and OUT.wav (try modtool --help)"},
+        {"render a b --loop", "render: --loop needs --seconds"},
+        {"render a b --interpolation sinc", "render: bad value for --interpolation"},
+        {"render " + quoted(text) + " b.wav", "render: Unsupported MOD type or unable to open file"},
+        {"render " + quoted(good) + " /nonexistent/dir/out.wav",
+         "Unable to create /nonexistent/dir/out.wav: No such file or directory"},
+        {"play --device zq-none " + quoted(good), "cannot open sound device zq-none: No such file or directory"},
     };
     for (const auto &c : cases) {
         ToolRun run = modtool(c.arguments);
@@ -150,6 +207,67 @@ TEST_F(ModtoolTest, ErrorsGoToStandardErrorWithStatusOne)
         EXPECT_EQ(run.out, "");
     }
     EXPECT_EQ(text_of(out.read()), "old");
+}
+
+// The song's 24 ticks of 23863 timer units are 21167.45 frames at 44100 Hz: the file holds 21168.
+TEST_F(ModtoolTest, RenderWritesOnePassOfTheSongAsWav)
+{
+    ScratchFile mod(square_mod(1, 4)), wav;
+    ToolRun run = modtool("render " + quoted(mod) + " " + quoted(wav));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(": 0.480 s of audio in "), std::string::npos) << run.out;
+    const long frames = 21168;
+    Bytes b = wav.read();
+    ASSERT_EQ(b.size(), 44u + frames * 4);
+    std::string tags = text_of(Bytes(b.begin(), b.begin() + 4)) + text_of(Bytes(b.begin() + 8, b.begin() + 16)) +
+                       text_of(Bytes(b.begin() + 36, b.begin() + 40));
+    EXPECT_EQ(tags, "RIFFWAVEfmt data");
+    std::vector<long> fields = {le(b, 4, 4),  le(b, 16, 4), le(b, 20, 2), le(b, 22, 2), le(b, 24, 4),
+                                le(b, 28, 4), le(b, 32, 2), le(b, 34, 2), le(b, 40, 4)};
+    EXPECT_EQ(fields, (std::vector<long>{36 + frames * 4, 16, 1, 2, 44100, 176400, 4, 16, frames * 4}));
+    EXPECT_GT(peak(b, 0, 10584), 4000);      // rows 0 and 1: the note
+    EXPECT_EQ(peak(b, 10584 + 100, frames), 0);  // from row 2, after the fade: volume 0
+}
+
+TEST_F(ModtoolTest, PlayWithoutATerminalEndsByItself)
+{
+    ScratchFile mod(square_mod(1, 4));
+    ToolRun run = modtool("play --device null --seconds 1 " + quoted(mod) + " </dev/null");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out + run.err, "");
+    run = modtool("--version");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("modtool ", 0), 0u) << run.out;
+    std::string manual = shell_output("man --warnings -l " ZQ_SOURCE_DIR "/docs/man/modtool.1 2>&1 >/dev/null");
+    EXPECT_EQ(manual, "");
+}
+
+// Keys in a terminal of its own: the status line shows each change, and the
+// terminal settings afterwards are those from before.
+TEST_F(ModtoolTest, PlayOnATerminalActsOnKeysAndRestoresIt)
+{
+    ScratchFile mod(square_mod(3, 64)), before, after;
+    std::string tmux = "env TERM=xterm tmux -L zq-modtool-" + std::to_string(getpid()) + " ";
+    std::string script = "stty -a >" + quoted(before) + "; '" + kModtool + "' play --device null --loop " +
+                         quoted(mod) + "; stty -a >" + quoted(after) + "; echo ended; sleep 600";
+    ASSERT_EQ(system((tmux + "new-session -d -x 220 -y 10 \"" + script + "\"").c_str()), 0);
+    auto shows = [&](const std::string &text) {  // waits for the pane to show text, 60 s at most
+        for (int tries = 0; tries < 1200; tries++) {
+            if (shell_output(tmux + "capture-pane -p").find(text) != std::string::npos)
+                return true;
+            usleep(50000);
+        }
+        return false;
+    };
+    EXPECT_TRUE(shows("| order 1/3 pattern 0 row "));
+    const struct { const char *key, *shown; } steps[] = {
+        {"Right", "| order 2/3 pattern 0 row "}, {"Space", " | paused"}, {"q", "ended"}};
+    for (const auto &step : steps) {
+        system((tmux + "send-keys " + step.key).c_str());
+        EXPECT_TRUE(shows(step.shown)) << step.key;
+    }
+    EXPECT_EQ(text_of(after.read()), text_of(before.read()));
+    system((tmux + "kill-server").c_str());
 }
 
 }  // namespace
