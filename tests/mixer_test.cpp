@@ -12,18 +12,15 @@ namespace {
 
 const int kRate = 44100;
 
-struct TestSample {  // 8- or 16-bit unsigned mono frames, as the importers store them
+const JGMOD_VOICE_DRIVER &v = jgmod_mixer_voices;
+
+struct TestSample {  // 8- or 16-bit unsigned mono frames in a block of exactly their size
     TestSample(const std::vector<int> &frames, int bits, int loop_start = 0, int loop_end = 0)
-        : data(new unsigned char[frames.size() * bits / 8])
+        : data(new unsigned char[frames.size() * bits / 8]), sample{bits, 0, kRate, 128, frames.size(),
+                                                                  (unsigned long)loop_start, (unsigned long)loop_end, 0, data.get()}
     {
-        sample = SAMPLE{bits, 0, kRate, 128, frames.size(), (unsigned long)loop_start,
-                        (unsigned long)loop_end, 0, data.get()};
-        for (size_t i = 0; i < frames.size(); i++) {
-            if (bits == 16)
-                ((unsigned short *)data.get())[i] = (unsigned short)frames[i];
-            else
-                data[i] = (unsigned char)frames[i];
-        }
+        for (size_t i = 0; i < frames.size() * bits / 8; i++)
+            data[i] = (unsigned char)(frames[i * 8 / bits] >> (i % (bits / 8) * 8));  // little-endian
     }
     std::unique_ptr<unsigned char[]> data;
     SAMPLE sample;
@@ -31,7 +28,6 @@ struct TestSample {  // 8- or 16-bit unsigned mono frames, as the importers stor
 
 int start_voice(const TestSample &s, int frequency, int playmode, int pan)
 {
-    const JGMOD_VOICE_DRIVER &v = jgmod_mixer_voices;
     int voice = v.allocate_voice(&s.sample);
     v.voice_set_frequency(voice, frequency);
     v.voice_set_playmode(voice, playmode);
@@ -66,7 +62,7 @@ TEST(Mixer, ConstantSampleKeepsItsLengthAndLevel)
         EXPECT_EQ(out[kRate / 2 * c.channels + c.channels - 1], c.channels == 2 ? c.right : c.left);
         EXPECT_NE(out[last] + out[last + c.channels - 1], 0);  // the last frame of the second
         EXPECT_EQ(out[last + c.channels], 0);                  // the first after it
-        EXPECT_EQ(jgmod_mixer_voices.voice_get_position(voice), -1);
+        EXPECT_EQ(v.voice_get_position(voice), -1);
     }
 }
 
@@ -86,7 +82,7 @@ TEST(Mixer, LoopsRepeatTheirFrames)
         int voice = start_voice(s, kRate, c.playmode, 128);
         std::vector<int> positions;
         for (size_t frame = 0; frame < c.positions.size(); frame++) {
-            positions.push_back(jgmod_mixer_voices.voice_get_position(voice));
+            positions.push_back(v.voice_get_position(voice));
             mix(1);
         }
         EXPECT_EQ(positions, c.positions) << "mode " << c.playmode << " loop " << c.loop_start;
@@ -110,10 +106,10 @@ TEST(Mixer, NoFrequencyOrLoopReadsOutsideTheSample)
             jgmod_mixer_open(kRate, 2, interpolation, 1);
             TestSample s({0, 0xFFFF, 7, 0x8000, 0x80}, c.bits, c.loop_start, c.loop_end);
             int voice = start_voice(s, c.frequency, c.playmode, 128);
-            jgmod_mixer_voices.voice_set_position(voice, 3);
+            v.voice_set_position(voice, 3);
             for (int block = 0; block < 50; block++) {
                 mix(97);
-                int position = jgmod_mixer_voices.voice_get_position(voice);
+                int position = v.voice_get_position(voice);
                 EXPECT_TRUE(position >= -1 && position < 5) << position;
             }
         }
