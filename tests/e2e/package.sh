@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The Debian package as a player gets it: a Release build packed by cpack,
+# unpacked into a scratch root, its desktop entry and metainfo validated, and
+# the game started there through its launcher with HOME in a scratch folder:
+# the title shows, Escape ends it, and the high scores land in the player's
+# own folder, not in the one the game was started from.
+source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
+for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli file; do
+    command -v "$tool" >/dev/null || zq_skip "$tool is not installed"
+done
+
+build="$ZQ_BINARY_DIR/package-build" root="$ZQ_BINARY_DIR/package-root"
+compiler_cache=()
+! command -v ccache >/dev/null || compiler_cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+quietly() { "$@" >"$ZQ_BINARY_DIR/package.log" 2>&1 || { tail -40 "$ZQ_BINARY_DIR/package.log" >&2; zq_fail "$*"; }; }
+quietly cmake -S "$ZQ_SOURCE_DIR" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZQ_TESTS=OFF -DZQ_SANITIZE=OFF "${compiler_cache[@]}"
+quietly cmake --build "$build" -j2
+rm -f "$build"/zorvane_*.deb
+(cd "$build" && quietly cpack -G DEB)
+debs=("$build"/zorvane_*_"$(dpkg --print-architecture)".deb)
+[[ -f "${debs[0]}" ]] || zq_fail "cpack made no zorvane_VERSION_ARCH.deb"
+deb=${debs[0]}
+rm -rf "$root" && dpkg-deb -x "$deb" "$root"
+
+[[ "$(dpkg-deb -f "$deb" Section)" == games ]] || zq_fail "section: $(dpkg-deb -f "$deb" Section)"
+[[ -n "$(dpkg-deb -f "$deb" Maintainer)" ]] || zq_fail "no maintainer line"
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in liballegro4 freepats libc6; do
+    [[ "$depends" == *"$needed"* ]] || zq_fail "Depends lacks $needed: $depends"
+done
+usr="$root/usr"
+for path in games/zorvane bin/modtool lib/games/zorvane/zorvane lib/games/zorvane/allegro.cfg \
+    share/man/man6/zorvane.6; do
+    [[ -s "$usr/$path" ]] || zq_fail "missing from the package: /usr/$path"
+done
+[[ "$(readlink -f "$usr/lib/games/zorvane/zorvane.dat")" == "$usr/share/games/zorvane/zorvane.dat" ]] ||
+    zq_fail "the datafile beside the game does not lead to share/games/zorvane"
+desktop-file-validate "$usr/share/applications/zorvane.desktop" || zq_fail "the desktop entry does not validate"
+appstreamcli validate --no-net "$usr"/share/metainfo/*.metainfo.xml || zq_fail "the metainfo does not validate"
+file "$usr/share/icons/hicolor/48x48/apps/zorvane.png" | grep -q 'PNG image data, 48 x 48' || zq_fail "no 48x48 PNG icon"
+file "$usr/share/icons/hicolor/scalable/apps/zorvane.svg" | grep -q 'SVG' || zq_fail "no SVG icon"
+
+ZQ_BIN="$usr/lib/games/zorvane" zq_setup
+launcher="$usr/games/zorvane"
+
+# A player folder that cannot be made is reported, and the game not started.
+: >"$ZQ_WORK/a-file"
+status=0
+XDG_DATA_HOME="$ZQ_WORK/a-file/data" "$launcher" 2>"$ZQ_WORK/refused.txt" || status=$?
+((status == 1)) || zq_fail "the launcher ended with $status on an impossible folder"
+grep -q "cannot use $ZQ_WORK/a-file/data/zorvane" "$ZQ_WORK/refused.txt" || zq_fail "no message: $(cat "$ZQ_WORK/refused.txt")"
+
+# The launcher replaces itself with the game, so its process is the game's.
+(cd "$ZQ_RUN" && exec env -u XDG_DATA_HOME HOME="$ZQ_WORK/home" "$launcher" >>"$ZQ_WORK/game.log" 2>&1) &
+ZQ_GAME_PID=$!
+window_up() {
+    kill -0 "$ZQ_GAME_PID" 2>/dev/null || zq_fail "the game ended at start-up"
+    ZQ_WINDOW=$(xdotool search --onlyvisible --name '^zorvane$' 2>/dev/null | head -n1 || true)
+    [[ -n "$ZQ_WINDOW" ]]
+}
+zq_poll 600 "the game window" window_up
+xdotool mousemove --window "$ZQ_WINDOW" 630 5
+zq_wait_stable title
+[[ "$(zq_pixel title 245 320)" != "$(zq_pixel title 385 345)" ]] || zq_fail "no title buttons"
+zq_hold Escape
+zq_wait_exit
+scores="$ZQ_WORK/home/.local/share/zorvane/zorvane.hsc"
+[[ "$(stat -c %s "$scores" 2>/dev/null)" == 480 ]] || zq_fail "no 480-byte table in $scores"
+[[ ! -e "$ZQ_RUN/zorvane.hsc" ]] || zq_fail "the table was written where the game was started from"
+echo "package $(basename "$deb"): installs, validates and starts"
