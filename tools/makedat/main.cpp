@@ -3,7 +3,7 @@
 //   makedat OUTPUT [--preview DIR] [--icons DIR]
 //
 // With --preview it also writes every picture as PCX, the effects as WAV,
-// the credits song as a MIDI file and the tune as WAV into DIR, for looking
+// the credits song as a MIDI file and the tune as WAV and JGM into DIR, for looking
 // and listening without starting the game (the game's F3 shows its screens).
 // With --icons it writes the desktop icons, zorvane.png and zorvane.svg,
 // into DIR.
@@ -162,10 +162,17 @@ static bool build(const char *output, const char *preview_dir, const char *icon_
     if (b.writer.file && !dat_close(&b.writer) && b.ok)
         fail(&b, "the datafile could not be written completely");
     if (b.ok && preview_dir) {
-        // Once through the song and into its loop.
+        // Once through the song and into its loop; the stream itself for
+        // modtool trace.
         std::string wav = std::string(preview_dir) + "/MUSIC.wav";
-        if (!render_module(module, 40.0, wav.c_str()))
+        if (!render_module(module, 110.0, wav.c_str()))
             fail(&b, "the tune could not be rendered");
+        std::string jgm = std::string(preview_dir) + "/MUSIC.jgm";
+        PACKFILE *f = pack_fopen(jgm.c_str(), F_WRITE);
+        if (!f || save_jgm(f, module) != 1)
+            fail(&b, "the tune could not be saved as a module file");
+        if (f)
+            pack_fclose(f);
     }
     destroy_mod(module);
     if (b.ok && icon_dir && !write_icons(icon_dir, b.palette))
