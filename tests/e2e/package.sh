@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The Debian package as a player gets it: a Release build packed by cpack,
+# The Debian package as a player gets it: built by scripts/package.sh,
 # unpacked into a scratch root, its desktop entry and metainfo validated, and
 # the game started there through its launcher with HOME in a scratch folder:
 # the title shows, Escape ends it, and the high scores land in the player's
@@ -9,46 +9,33 @@ for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli fil
     command -v "$tool" >/dev/null || zq_skip "$tool is not installed"
 done
 
-build="$ZQ_BINARY_DIR/package-build" root="$ZQ_BINARY_DIR/package-root"
-compiler_cache=()
-! command -v ccache >/dev/null || compiler_cache=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-quietly() { "$@" >"$ZQ_BINARY_DIR/package.log" 2>&1 || { tail -40 "$ZQ_BINARY_DIR/package.log" >&2; zq_fail "$*"; }; }
-quietly cmake -S "$ZQ_SOURCE_DIR" -B "$build" -DCMAKE_BUILD_TYPE=Release -DZQ_TESTS=OFF -DZQ_SANITIZE=OFF "${compiler_cache[@]}"
-quietly cmake --build "$build" -j2
-rm -f "$build"/zorvane_*.deb
-(cd "$build" && quietly cpack -G DEB)
-debs=("$build"/zorvane_*_"$(dpkg --print-architecture)".deb)
-[[ -f "${debs[0]}" ]] || zq_fail "cpack made no zorvane_VERSION_ARCH.deb"
-deb=${debs[0]}
+root="$ZQ_BINARY_DIR/package-root" log="$ZQ_BINARY_DIR/package.log"
+deb=$("$ZQ_SOURCE_DIR/scripts/package.sh" "$ZQ_BINARY_DIR/package-build" 2>&1 | tee "$log" | tail -n1) ||
+    { tail -40 "$log" >&2; zq_fail "the package was not built"; }
 rm -rf "$root" && dpkg-deb -x "$deb" "$root"
 
-[[ "$(dpkg-deb -f "$deb" Section)" == games ]] || zq_fail "section: $(dpkg-deb -f "$deb" Section)"
-[[ -n "$(dpkg-deb -f "$deb" Maintainer)" ]] || zq_fail "no maintainer line"
-depends=$(dpkg-deb -f "$deb" Depends)
-for needed in liballegro4 freepats libc6; do
-    [[ "$depends" == *"$needed"* ]] || zq_fail "Depends lacks $needed: $depends"
+usr="$root/usr" fields=$(dpkg-deb -f "$deb" Section Maintainer Depends)
+for needed in "Section: games" "Maintainer: [^ ]" "Depends: .*liballegro4" "Depends: .*freepats" \
+    "Depends: .*libc6"; do
+    grep -q "^$needed" <<<"$fields" || zq_fail "the control fields lack \"$needed\": $fields"
 done
-usr="$root/usr"
-for path in games/zorvane bin/modtool lib/games/zorvane/zorvane lib/games/zorvane/allegro.cfg \
-    share/man/man6/zorvane.6; do
+for path in games/zorvane bin/modtool lib/games/zorvane/zorvane lib/games/zorvane/allegro.cfg share/man/man6/zorvane.6; do
     [[ -s "$usr/$path" ]] || zq_fail "missing from the package: /usr/$path"
 done
 [[ "$(readlink -f "$usr/lib/games/zorvane/zorvane.dat")" == "$usr/share/games/zorvane/zorvane.dat" ]] ||
     zq_fail "the datafile beside the game does not lead to share/games/zorvane"
 desktop-file-validate "$usr/share/applications/zorvane.desktop" || zq_fail "the desktop entry does not validate"
 appstreamcli validate --no-net "$usr"/share/metainfo/*.metainfo.xml || zq_fail "the metainfo does not validate"
-file "$usr/share/icons/hicolor/48x48/apps/zorvane.png" | grep -q 'PNG image data, 48 x 48' || zq_fail "no 48x48 PNG icon"
-file "$usr/share/icons/hicolor/scalable/apps/zorvane.svg" | grep -q 'SVG' || zq_fail "no SVG icon"
+[[ "$(file -b "$usr"/share/icons/hicolor/{48x48/apps/zorvane.png,scalable/apps/zorvane.svg} | cut -c1-25)" == \
+    $'PNG image data, 48 x 48, \nSVG Scalable Vector Graph' ]] || zq_fail "no 48x48 PNG or SVG icon"
 
 ZQ_BIN="$usr/lib/games/zorvane" zq_setup
 launcher="$usr/games/zorvane"
 
 # A player folder that cannot be made is reported, and the game not started.
 : >"$ZQ_WORK/a-file"
-status=0
-XDG_DATA_HOME="$ZQ_WORK/a-file/data" "$launcher" 2>"$ZQ_WORK/refused.txt" || status=$?
-((status == 1)) || zq_fail "the launcher ended with $status on an impossible folder"
-grep -q "cannot use $ZQ_WORK/a-file/data/zorvane" "$ZQ_WORK/refused.txt" || zq_fail "no message: $(cat "$ZQ_WORK/refused.txt")"
+! XDG_DATA_HOME="$ZQ_WORK/a-file/data" "$launcher" 2>"$ZQ_WORK/refused.txt" &&
+    grep -q "cannot use $ZQ_WORK/a-file/data/zorvane" "$ZQ_WORK/refused.txt" || zq_fail "no refusal: $(cat "$ZQ_WORK/refused.txt")"
 
 # The launcher replaces itself with the game, so its process is the game's.
 (cd "$ZQ_RUN" && exec env -u XDG_DATA_HOME HOME="$ZQ_WORK/home" "$launcher" >>"$ZQ_WORK/game.log" 2>&1) &
