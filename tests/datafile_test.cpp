@@ -151,20 +151,12 @@ TEST(Datafile, FontsAreMonoAndTextsFitTheirPlaces)
     };
     for (const auto &f : fits)
         EXPECT_LE(f.x + text_length(font_of(f.font), f.text), f.limit) << f.text;
+    // Counters redraw "%7d" over the old value: a shorter one must be as wide, or digits stay.
+    EXPECT_EQ(text_length(font_of(N), "      0"), text_length(font_of(N), "1234567"));
     // Buttons are at least 25 high, table and credits rows 20 apart.
     EXPECT_LE(text_height(font_of(L)), 21);
     EXPECT_LE(text_height(font_of(N)), 20);
     EXPECT_LE(text_height(font_of(S)), 20);
-}
-
-// Counters redraw "%7d" over the old value: a shorter one must be as wide, or digits stay.
-TEST(Datafile, CounterValuesOfAnyLengthCoverTheLastOne)
-{
-    char longer[16], shorter[16];
-    snprintf(longer, sizeof longer, "%7d", 1234567);
-    snprintf(shorter, sizeof shorter, "%7d", 0);
-    EXPECT_EQ(text_length(font_of(DAT_FONT_NUMBERS), shorter),
-              text_length(font_of(DAT_FONT_NUMBERS), longer));
 }
 
 // "Zorvane" at y 190 and "Quibbleon" at y 205, in a box ending at y 225.
