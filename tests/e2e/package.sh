@@ -19,7 +19,9 @@ for needed in "Section: games" "Maintainer: [^ ]" "Depends: .*liballegro4" "Depe
     "Depends: .*libc6"; do
     grep -q "^$needed" <<<"$fields" || zq_fail "the control fields lack \"$needed\": $fields"
 done
-for path in games/zorvane bin/modtool lib/games/zorvane/zorvane lib/games/zorvane/allegro.cfg share/man/man6/zorvane.6; do
+paths=(games/zorvane bin/modtool lib/games/zorvane/zorvane lib/games/zorvane/allegro.cfg)
+for page in "$ZQ_SOURCE_DIR"/docs/man/*.[16]; do paths+=("share/man/man${page##*.}/${page##*/}"); done
+for path in "${paths[@]}"; do
     [[ -s "$usr/$path" ]] || zq_fail "missing from the package: /usr/$path"
 done
 [[ "$(readlink -f "$usr/lib/games/zorvane/zorvane.dat")" == "$usr/share/games/zorvane/zorvane.dat" ]] ||
