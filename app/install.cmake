@@ -27,7 +27,7 @@ if(TARGET zorvane)
   configure_file(app/allegro.cfg.in ${zq_staging}/allegro.cfg @ONLY)
   install(FILES ${zq_staging}/allegro.cfg DESTINATION ${ZQ_GAME_DIR})
 
-  string(TIMESTAMP ZQ_RELEASE_DATE "%Y-%m-%d" UTC)
+  set(ZQ_RELEASE_DATE 2026-12-07)   # of this PROJECT_VERSION: change the two together
   configure_file(app/zorvane.metainfo.xml.in ${zq_staging}/${ZQ_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${zq_staging}/${ZQ_APP_ID}.metainfo.xml DESTINATION share/metainfo)
   install(FILES app/zorvane.desktop DESTINATION share/applications)

@@ -61,7 +61,7 @@ static bool parse_volume(const char *text, NOTE_INFO *cell, std::string *error)
 }
 
 // "!XPP": command X (one hex digit, numbered as the player numbers them,
-// which for 0..F are the classic tracker letters) with parameter PP.
+// which for 0..F are the effect letters of MOD files) with parameter PP.
 static bool parse_effect(const std::string &text, NOTE_INFO *cell, std::string *error)
 {
     if (text.size() != 3 || !isxdigit((unsigned char)text[0]) || !isxdigit((unsigned char)text[1]) ||
