@@ -7,12 +7,14 @@ packages=(
   build-essential cmake pkg-config git
   liballegro4-dev            # the game library (pkg-config name: allegro)
   libfreetype-dev fonts-dejavu-core   # fonts rasterised into the datafile
+  zlib1g-dev                 # the desktop icon's PNG
   freepats                   # MIDI patches for the credits song
   libgtest-dev libgmock-dev libbenchmark-dev
   libxmp-dev                 # test oracle for the module importers
   xvfb xdotool x11-utils imagemagick sox python3   # end-to-end tests
   alsa-utils libasound2-plugins
   libasound2-dev tmux man-db   # modtool play, its terminal test, its manual page check
+  dpkg-dev file desktop-file-utils appstream   # the Debian package and its test
 )
 
 missing=()

@@ -19,28 +19,31 @@ namespace {
 typedef std::vector<unsigned char> Bytes;
 
 // Notes are 3579546 / Amiga period; each channel's reference octave plays at the middle one's.
-TEST(Tune, CellsBecomeNotesSamplesAndVolumes)
+// Volumes go into the volume column (0x10 + volume), so a cell can carry an effect as well.
+TEST(Tune, CellsBecomeNotesSamplesVolumesAndEffects)
 {
     const int L = CH_LEAD, C = CH_CHORDS, D = CH_DRUMS;
-    const struct { int channel; const char *token; int period, sample, command = 0, parameter = 0; } cells[] = {
+    const struct { int channel; const char *token; int period, sample, volume = 0, command = 0, parameter = 0; } cells[] = {
         {L, "A4", 254, INS_LEAD}, {L, "C4", 428, INS_LEAD}, {L, "C5", 214, INS_LEAD}, {L, "G#4", 269, INS_LEAD},
         {L, "C#4", 404, INS_LEAD}, {L, "Db4", 404, INS_LEAD}, {L, "B#4", 214, INS_LEAD}, {L, "Cb5", 226, INS_LEAD},
         {CH_BASS, "A3", 254, INS_BASS}, {C, "A3m", 508, INS_MINOR}, {C, "A3M", 508, INS_MAJOR},
         {D, "K", 428, INS_KICK}, {D, "S", 428, INS_SNARE}, {D, "H", 428, INS_HAT}, {D, "O", 428, INS_OPEN_HAT},
-        {D, "H:18", 428, INS_HAT, 0x0C, 0x18}, {L, "C5:40", 214, INS_LEAD, 0x0C, 64},
-        {C, "F3M:00", 640, INS_MAJOR, 0x0C, 0}, {L, ".", 0, 0, 0, 0}, {L, "-", 0, 0, 0x0C, 0},
+        {D, "H:18", 428, INS_HAT, 0x28}, {L, "C5:40", 214, INS_LEAD, 0x50}, {C, "F3M:00", 640, INS_MAJOR, 0x10},
+        {L, ".", 0, 0}, {L, "-", 0, 0, 0x10}, {L, ".:20", 0, 0, 0x30},
+        {L, "A4!037", 254, INS_LEAD, 0, 0x0, 0x37}, {L, "E5:28!434", 169, INS_LEAD, 0x38, 0x4, 0x34},
+        {D, ".!E61", 0, 0, 0, 0xE, 0x61}, {D, "S:40!D00", 428, INS_SNARE, 0x50, 0xD, 0}, {L, "-!A0f", 0, 0, 0x10, 0xA, 0x0F},
     };
     for (const auto &c : cells) {
         CellResult r = parse_cell(c.channel, c.token);
         EXPECT_EQ(r.error, "") << c.token;
         EXPECT_EQ(r.cell.note, c.period ? 3579546 / c.period : 0) << c.token;
-        EXPECT_EQ(std::make_tuple(r.cell.sample, r.cell.command, r.cell.parameter),
-                  std::make_tuple(c.sample, c.command, c.parameter)) << c.token;
+        EXPECT_EQ(std::make_tuple(r.cell.sample, r.cell.volume, r.cell.command, r.cell.parameter),
+                  std::make_tuple(c.sample, c.volume, c.command, c.parameter)) << c.token;
     }
     // mistakes are reported, not guessed; the periods reach two octaves either side
     const std::pair<int, const char *> bad[] = {{L, "H4"}, {L, "A"}, {L, "a4"}, {L, "A4:41"}, {L, "A4:"},
         {L, "A4:zz"}, {L, "A4x"}, {L, "C1"}, {L, "C9"}, {C, "A3"}, {C, "A3x"}, {D, "X"}, {D, "A4"},
-        {D, "K:1g"}};
+        {D, "K:1g"}, {L, "A4!"}, {L, "A4!43"}, {L, "A4!4345"}, {L, "A4!4g4"}, {L, "!A01"}, {L, "-:20"}};
     for (const auto &b : bad)
         EXPECT_NE(parse_cell(b.first, b.second).error, "") << b.second;
     EXPECT_EQ(parse_cell(L, "C2").error + parse_cell(L, "B6").error, "");
@@ -157,21 +160,28 @@ TEST(Midi, VariableLengthDeltasAndEventOrder)
                                 0x00, 0x90, 62, 100, 0x60, 0x80, 62, 0, 0x00, 0xFF, 0x2F, 0x00}));
 }
 
-// Music, not a beep; and every note ends, so none hangs past the credits.
-TEST(Midi, CreditsSongIsATuneWhoseNotesAllEnd)
+// Music, not a beep, a minute long at least; and every note ends, so none hangs past the credits.
+TEST(Midi, CreditsSongIsAMinuteLongTuneWhoseNotesAllEnd)
 {
     MidiSong song = make_credits_song();
     ASSERT_GE(song.tracks.size(), 3u);
     int note_ons = 0;
+    long end = 0, quarter_microseconds = 500000;   // until a tempo event says otherwise
     for (const Bytes &track : song.tracks) {
         ASSERT_GE(track.size(), 4u);
         EXPECT_EQ(Bytes(track.end() - 3, track.end()), (Bytes{0xFF, 0x2F, 0x00}));
         std::map<int, int> open;   // channel * 128 + key
+        long now = 0;
         for (size_t at = 0; at < track.size();) {
-            while (track[at] & 0x80)   // the delta time
-                at++;
-            int status = track[++at];
+            long delta = 0;
+            do
+                delta = delta * 128 + (track[at] & 0x7F);
+            while (track[at++] & 0x80);
+            now += delta;
+            int status = track[at];
             if (status == 0xFF) {
+                if (track[at + 1] == 0x51)
+                    quarter_microseconds = track[at + 3] << 16 | track[at + 4] << 8 | track[at + 5];
                 at += 3 + track[at + 2];
                 continue;
             }
@@ -182,10 +192,12 @@ TEST(Midi, CreditsSongIsATuneWhoseNotesAllEnd)
             note_ons += on;
             at += (kind == 0xC0 || kind == 0xD0) ? 2 : 3;
         }
+        end = std::max(end, now);
         for (const auto &entry : open)
             EXPECT_EQ(entry.second, 0) << "channel " << entry.first / 128 << " key " << entry.first % 128;
     }
     EXPECT_GE(note_ons, 100);
+    EXPECT_GE((double)end / song.divisions * quarter_microseconds / 1e6, 60.0);
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // makedat: builds zorvane.dat from the sources in this directory.
 //
-//   makedat OUTPUT [--preview DIR]
+//   makedat OUTPUT [--preview DIR] [--icons DIR]
 //
 // With --preview it also writes every picture as PCX, the effects as WAV,
-// the credits song as a MIDI file and the tune as WAV into DIR, for looking
+// the credits song as a MIDI file and the tune as WAV and JGM into DIR, for looking
 // and listening without starting the game (the game's F3 shows its screens).
+// With --icons it writes the desktop icons, zorvane.png and zorvane.svg,
+// into DIR.
 #include <allegro.h>
 
 #include <stdio.h>
@@ -13,6 +15,7 @@
 #include "app/datafile.h"
 #include "datafile_writer.h"
 #include "fonts.h"
+#include "icons.h"
 #include "midi_song.h"
 #include "module.h"
 #include "module_render.h"
@@ -135,11 +138,11 @@ static void build_objects(Build *b, const JGMOD *module)
 
 static int usage(void)
 {
-    fprintf(stderr, "usage: makedat OUTPUT [--preview DIR]\n");
+    fprintf(stderr, "usage: makedat OUTPUT [--preview DIR] [--icons DIR]\n");
     return 2;
 }
 
-static bool build(const char *output, const char *preview_dir)
+static bool build(const char *output, const char *preview_dir, const char *icon_dir)
 {
     Build b;
     b.preview_dir = preview_dir;
@@ -159,12 +162,21 @@ static bool build(const char *output, const char *preview_dir)
     if (b.writer.file && !dat_close(&b.writer) && b.ok)
         fail(&b, "the datafile could not be written completely");
     if (b.ok && preview_dir) {
-        // Once through the song and into its loop.
+        // Once through the song and into its loop; the stream itself for
+        // modtool trace.
         std::string wav = std::string(preview_dir) + "/MUSIC.wav";
-        if (!render_module(module, 40.0, wav.c_str()))
+        if (!render_module(module, 110.0, wav.c_str()))
             fail(&b, "the tune could not be rendered");
+        std::string jgm = std::string(preview_dir) + "/MUSIC.jgm";
+        PACKFILE *f = pack_fopen(jgm.c_str(), F_WRITE);
+        if (!f || save_jgm(f, module) != 1)
+            fail(&b, "the tune could not be saved as a module file");
+        if (f)
+            pack_fclose(f);
     }
     destroy_mod(module);
+    if (b.ok && icon_dir && !write_icons(icon_dir, b.palette))
+        fail(&b, "the icons could not be written");
 
     if (!b.ok)
         delete_file(output);   // never leave a half-written datafile behind
@@ -175,9 +187,12 @@ int main(int argc, char **argv)
 {
     const char *output = nullptr;
     const char *preview_dir = nullptr;
+    const char *icon_dir = nullptr;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--preview") == 0 && i + 1 < argc)
             preview_dir = argv[++i];
+        else if (strcmp(argv[i], "--icons") == 0 && i + 1 < argc)
+            icon_dir = argv[++i];
         else if (!output && argv[i][0] != '-')
             output = argv[i];
         else
@@ -192,7 +207,7 @@ int main(int argc, char **argv)
         return 1;
     }
     set_color_depth(8);
-    bool ok = freetype_start() && build(output, preview_dir);
+    bool ok = freetype_start() && build(output, preview_dir, icon_dir);
     freetype_stop();
     allegro_exit();
     return ok ? 0 : 1;

@@ -1,6 +1,7 @@
-// "Quiet Stars", the credits song: sixteen bars in C major at 96 bpm for
+// "Quiet Stars", the credits song: thirty bars in C major at 96 bpm for
 // electric piano, a pad, bass and soft drums, all instruments that the
-// freepats set on Debian has.
+// freepats set on Debian has: the theme and its answer, a lighter bridge
+// that leans on A minor, the theme's return and a held close.
 #include "midi_song.h"
 
 #include <stdio.h>
@@ -64,7 +65,7 @@ static std::vector<unsigned char> encode(Track track)
 // Note numbers: middle C (C4) is 60.
 enum { C3 = 48, D3 = 50, E3 = 52, F3 = 53, G3 = 55, A3 = 57, B3 = 59, C4 = 60, D4 = 62, E4 = 64,
        F4 = 65, G4 = 67, A4 = 69, B4 = 71, C5 = 72, D5 = 74, E5 = 76, F5 = 77, G5 = 79, A5 = 81,
-       B5 = 83, C6 = 84, A2 = 45, E2 = 40, F2 = 41, G2 = 43 };
+       B5 = 83, C6 = 84, D6 = 86, A2 = 45, E2 = 40, F2 = 41, G2 = 43 };
 enum { REST = 0 };
 
 // The melody as (note, length in eighths) pairs, bar by bar.
@@ -83,6 +84,22 @@ static const int melody[][2] = {
     {A5, 2}, {E5, 2}, {C5, 4},                      // Am
     {F5, 2}, {A5, 2}, {C6, 2}, {A5, 2},             // F
     {G5, 2}, {F5, 2}, {D5, 2}, {B4, 2},             // G
+    // The bridge, lighter and lower at first.
+    {C5, 3}, {B4, 1}, {A4, 2}, {E5, 2},             // Am
+    {G5, 3}, {E5, 1}, {D5, 2}, {B4, 2},             // Em
+    {A4, 2}, {C5, 2}, {F5, 2}, {A5, 2},             // F
+    {G5, 4}, {E5, 2}, {C5, 2},                      // C
+    {D5, 3}, {E5, 1}, {F5, 2}, {A5, 2},             // Dm
+    {C6, 3}, {B5, 1}, {A5, 2}, {E5, 2},             // Am
+    {F5, 2}, {G5, 2}, {A5, 2}, {C6, 2},             // F
+    {B5, 4}, {G5, 2}, {D6, 2},                      // G
+    // The theme returns and closes.
+    {E5, 2}, {D5, 1}, {E5, 1}, {G5, 2}, {C6, 2},    // C
+    {B5, 2}, {A5, 2}, {E5, 4},                      // Am
+    {F5, 2}, {E5, 1}, {D5, 1}, {C5, 2}, {A4, 2},    // F
+    {B4, 2}, {C5, 2}, {D5, 2}, {G5, 2},             // G
+    {A5, 3}, {G5, 1}, {F5, 2}, {D5, 2},             // F
+    {D5, 3}, {E5, 1}, {F5, 2}, {B4, 2},             // G
     {C5, 8},                                        // C
     {REST, 8},                                      // C, the pad rings out
 };
@@ -91,15 +108,18 @@ struct Chord {
     int bass;
     int notes[3];
 };
-static const Chord chords[16] = {
-    {C3, {C4, E4, G4}}, {A2, {A3, C4, E4}}, {F2, {F3, A3, C4}}, {G2, {G3, B3, D4}},
-    {C3, {C4, E4, G4}}, {A2, {A3, C4, E4}}, {D3, {A3, D4, F4}}, {G2, {G3, B3, D4}},
-    {F2, {F3, A3, C4}}, {G2, {G3, B3, D4}}, {E2, {G3, B3, E4}}, {A2, {A3, C4, E4}},
-    {F2, {F3, A3, C4}}, {G2, {G3, B3, D4}}, {C3, {C4, E4, G4}}, {C3, {C4, E4, G4}},
+enum { BARS = 30, BRIDGE_FIRST = 14, RETURN_FIRST = 22 };
+static const Chord C_MAJOR = {C3, {C4, E4, G4}}, A_MINOR = {A2, {A3, C4, E4}}, F_MAJOR = {F2, {F3, A3, C4}},
+                   G_MAJOR = {G2, {G3, B3, D4}}, D_MINOR = {D3, {A3, D4, F4}}, E_MINOR = {E2, {G3, B3, E4}};
+static const Chord chords[BARS] = {
+    C_MAJOR, A_MINOR, F_MAJOR, G_MAJOR, C_MAJOR, A_MINOR, D_MINOR, G_MAJOR,   // the theme
+    F_MAJOR, G_MAJOR, E_MINOR, A_MINOR, F_MAJOR, G_MAJOR,                     // its answer
+    A_MINOR, E_MINOR, F_MAJOR, C_MAJOR, D_MINOR, A_MINOR, F_MAJOR, G_MAJOR,   // the bridge
+    C_MAJOR, A_MINOR, F_MAJOR, G_MAJOR, F_MAJOR, G_MAJOR, C_MAJOR, C_MAJOR,   // the return and close
 };
 
 enum { MIDI_MELODY = 0, MIDI_PAD = 1, MIDI_BASS = 2, MIDI_DRUMS = 9 };
-enum { KICK = 36, SIDE_STICK = 37, CLOSED_HAT = 42 };
+enum { KICK = 36, SIDE_STICK = 37, CLOSED_HAT = 42, PEDAL_HAT = 44, CRASH = 49 };
 
 static Track conductor(void)
 {
@@ -129,9 +149,9 @@ static Track pad_track(void)
 {
     Track t;
     t.program(MIDI_PAD, 94);   // a soft pad: the patch set's string ensemble is a short marcato
-    for (int bar = 0; bar < 16; bar++)
+    for (int bar = 0; bar < BARS; bar++)
         for (int note : chords[bar].notes)
-            t.note(MIDI_PAD, bar * BAR, bar == 15 ? 2 * BAR : BAR - 2, note, 44);
+            t.note(MIDI_PAD, bar * BAR, bar == BARS - 1 ? 2 * BAR : BAR - 2, note, 44);
     return t;
 }
 
@@ -139,25 +159,36 @@ static Track bass_track(void)
 {
     Track t;
     t.program(MIDI_BASS, 33);   // fingered bass
-    for (int bar = 0; bar < 15; bar++) {
+    for (int bar = 0; bar < BARS - 1; bar++) {
         t.note(MIDI_BASS, bar * BAR, 2 * QUARTER - 8, chords[bar].bass, 80);
         t.note(MIDI_BASS, bar * BAR + 2 * QUARTER, 2 * QUARTER - 8, chords[bar].bass + 12, 72);
     }
-    t.note(MIDI_BASS, 15 * BAR, BAR, chords[15].bass, 80);
+    t.note(MIDI_BASS, (BARS - 1) * BAR, BAR, chords[BARS - 1].bass, 80);
     return t;
 }
 
+// Eighths on the closed hat, kick on one and three, side stick on two and
+// four; the bridge thins to a pedal hat on the beats, and a crash marks the
+// theme's return.
 static Track drum_track(void)
 {
     Track t;
-    for (int bar = 0; bar < 15; bar++) {
+    for (int bar = 0; bar < BARS - 1; bar++) {
         long start = bar * BAR;
-        for (int eighth = 0; eighth < 8; eighth++)
-            t.note(MIDI_DRUMS, start + eighth * QUARTER / 2, QUARTER / 4, CLOSED_HAT, eighth % 2 ? 50 : 64);
+        bool bridge = bar >= BRIDGE_FIRST && bar < RETURN_FIRST;
+        for (int eighth = 0; eighth < 8; eighth++) {
+            if (!bridge)
+                t.note(MIDI_DRUMS, start + eighth * QUARTER / 2, QUARTER / 4, CLOSED_HAT, eighth % 2 ? 50 : 64);
+            else if (eighth % 2 == 0)
+                t.note(MIDI_DRUMS, start + eighth * QUARTER / 2, QUARTER / 4, PEDAL_HAT, 48);
+        }
         t.note(MIDI_DRUMS, start, QUARTER / 2, KICK, 70);
-        t.note(MIDI_DRUMS, start + 2 * QUARTER, QUARTER / 2, KICK, 62);
+        if (!bridge)
+            t.note(MIDI_DRUMS, start + 2 * QUARTER, QUARTER / 2, KICK, 62);
         t.note(MIDI_DRUMS, start + QUARTER, QUARTER / 2, SIDE_STICK, 50);
         t.note(MIDI_DRUMS, start + 3 * QUARTER, QUARTER / 2, SIDE_STICK, 50);
+        if (bar == RETURN_FIRST)
+            t.note(MIDI_DRUMS, start, QUARTER, CRASH, 56);
     }
     return t;
 }

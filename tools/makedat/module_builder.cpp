@@ -18,7 +18,7 @@ static const long amiga_clock = 3579546;
 // Amiga period 428, the middle octave of the player's period table.
 static const int reference_octave[TUNE_CHANNELS] = {4, 3, 4, 4};
 static const int channel_pan[TUNE_CHANNELS] = {96, 128, 168, 136};
-enum { SET_VOLUME = 0x0C };   // the player's "set volume" command
+enum { VOLUME_COLUMN_SET = 0x10 };   // volume-column bytes 0x10..0x50 set volume 0..64
 
 struct CellResult {
     NOTE_INFO cell{};
@@ -44,6 +44,8 @@ static int note_value(int semitone, int octaves_up, std::string *error)
     return (int)(amiga_clock / period);
 }
 
+// ":NN" goes into the volume column, which leaves the command free for an
+// effect on the same cell.
 static bool parse_volume(const char *text, NOTE_INFO *cell, std::string *error)
 {
     if (!*text)
@@ -54,8 +56,22 @@ static bool parse_volume(const char *text, NOTE_INFO *cell, std::string *error)
         *error = "bad volume";
         return false;
     }
-    cell->command = SET_VOLUME;
-    cell->parameter = (int)volume;
+    cell->volume = VOLUME_COLUMN_SET + (int)volume;
+    return true;
+}
+
+// "!XPP": command X (one hex digit, numbered as the player numbers them,
+// which for 0..F are the effect letters of MOD files) with parameter PP.
+static bool parse_effect(const std::string &text, NOTE_INFO *cell, std::string *error)
+{
+    if (text.size() != 3 || !isxdigit((unsigned char)text[0]) || !isxdigit((unsigned char)text[1]) ||
+        !isxdigit((unsigned char)text[2])) {
+        *error = "bad effect";
+        return false;
+    }
+    unsigned long value = strtoul(text.c_str(), nullptr, 16);
+    cell->command = (int)(value >> 8);
+    cell->parameter = (int)(value & 0xFF);
     return true;
 }
 
@@ -117,14 +133,23 @@ static const char *parse_pitched(int channel, const char *token, NOTE_INFO *cell
 static CellResult parse_cell(int channel, const std::string &token)
 {
     CellResult result;
-    if (token == ".")
+    size_t bang = token.find('!');
+    std::string body = token.substr(0, bang);
+    if (bang != std::string::npos && !parse_effect(token.substr(bang + 1), &result.cell, &result.error))
         return result;
-    if (token == "-") {
-        result.cell.command = SET_VOLUME;   // volume 0 silences the channel
+    if (body == "-") {
+        result.cell.volume = VOLUME_COLUMN_SET;   // volume 0 silences the channel
         return result;
     }
-    const char *rest = channel == CH_DRUMS ? parse_drum(token.c_str(), &result.cell, &result.error)
-                                           : parse_pitched(channel, token.c_str(), &result.cell, &result.error);
+    const char *rest = body.c_str();
+    if (body.empty())
+        result.error = "an effect needs a cell before it";
+    else if (body[0] == '.')
+        rest++;
+    else if (channel == CH_DRUMS)
+        rest = parse_drum(rest, &result.cell, &result.error);
+    else
+        rest = parse_pitched(channel, rest, &result.cell, &result.error);
     if (result.error.empty())
         parse_volume(rest, &result.cell, &result.error);
     return result;
