@@ -105,7 +105,7 @@ TEST_F(Engine, NotePassRulesReachTheVoiceAndStayWithinTheSamples)
     EXPECT_EQ(heard(0), (Heard{8363, 20 * 255 / 64, 0}));
     EXPECT_EQ(on(0).playmode, PLAYMODE_LOOP);
     EXPECT_EQ(ci[1].volume, 20);
-    EXPECT_EQ(on(1).starts, 2);
+    EXPECT_EQ(on(1).starts, 1);
     EXPECT_EQ(on(2).sample, &j->samples[2]);
     EXPECT_EQ(on(2).frequency, 16726);
     int starts = on(0).starts;
@@ -258,21 +258,37 @@ TEST(PeriodTables, FollowTheirRules)
         EXPECT_EQ(vib_table[step], vib_table[32 - step]) << "the sine half is symmetric at " << step;
 }
 
-TEST_F(Engine, LoopsTheMixerCannotPlayAreNotLooped)
+TEST_F(Engine, VoicesGetOnlyWhatTheLibrarysMixerCanPlay)
 {
     // An empty, inverted or overlong loop would spin the library's mixer or
     // make it read past the sample: the sample plays once instead.
     const int loops[][2] = {{0, 0}, {40, 20}, {0, 65}, {10, 64}};
-    JGMOD *j = keep(build_module(4, 1, 1, 4));
+    JGMOD *j = keep(build_module(4, 2, 1, 8));
     for (int channel = 0; channel < 4; channel++) {
-        j->sample_info[channel].loop_type = LOOP_FORWARD;
+        j->sample_info[channel].loop_type = j->sample_info[channel + 4].loop_type = LOOP_FORWARD;
         j->samples[channel].loop_start = loops[channel][0];
         j->samples[channel].loop_end = loops[channel][1];
         set_cell(j, 0, 0, channel, channel + 1, 8363, 0, 0, 0);
     }
-    play_mod(j, 1);
+    play_mod(j, 0);
     run_ticks(1);
     for (int channel = 0; channel < 3; channel++)
         EXPECT_EQ(on(channel).playmode, 0) << "loop " << loops[channel][0] << ".." << loops[channel][1];
     EXPECT_EQ(on(3).playmode, PLAYMODE_LOOP);
+    // Frequencies stay below 2^19 Hz, and a loop takes less than its own
+    // length per output frame (MOD periods 9 and 19 on loops of 8 and 4).
+    const struct { int loop_start, note, frequency; } cases[] = {
+        {60, 188397, 4 * RECORDER_MIXER_HZ - 1}, {56, 397727, 8 * RECORDER_MIXER_HZ - 1},
+        {0, 3579546, (1 << 19) - 1}, {0, 30000, 30000}};
+    for (int channel = 0; channel < 4; channel++) {
+        j->samples[channel + 4].loop_start = cases[channel].loop_start;
+        j->samples[channel + 4].loop_end = channel < 2 ? 64 : 0;
+        set_cell(j, 1, 0, channel, channel + 5, cases[channel].note, 0, 0, 0);
+    }
+    j->samples[7].len = 0;  // a sample without frames is not even handed over
+    run_ticks(6);
+    for (int channel = 0; channel < 3; channel++)
+        EXPECT_EQ(on(channel).frequency, cases[channel].frequency) << channel;
+    EXPECT_EQ(on(3).sample, &j->samples[3]) << "the previous note plays on";
+    EXPECT_EQ(on(3).starts, 1);
 }
