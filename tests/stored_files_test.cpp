@@ -11,10 +11,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,6 +25,7 @@
 #include "app/app.h"
 #include "persist/atomic_file.h"
 #include "persist/highscore_file.h"
+#include "persist/savegame.h"
 #include "persist/savegame_file.h"
 #include "ui/option_steps.h"
 
@@ -364,4 +368,36 @@ TEST(Options, RangesStepsAndSwitches)
     EXPECT_EQ(Ints({ToggleSetting(-1), ToggleSetting(0), ToggleSetting(1)}), Ints({0, -1, 0}));
     EXPECT_EQ(std::string(SoundSwitchLabel(-1)) + "/" + SoundSwitchLabel(0), "Sound On/Sound Off");
     EXPECT_EQ(std::string(MusicSwitchLabel(-1)) + "/" + MusicSwitchLabel(0), "Music On/Music Off");
+}
+
+// Keys typed into the library's own alert box once it is up, as (character,
+// scan code); Escape follows while it stays up, so a deaf box cannot hang.
+static int Answer(int (*question)(void), std::vector<std::pair<int, int>> keys)
+{
+    std::thread typist([keys] {
+        using namespace std::chrono;
+        auto wait = [](auto time) { std::this_thread::sleep_for(time); };
+        for (auto end = steady_clock::now() + seconds(30); !active_dialog && steady_clock::now() < end;)
+            wait(milliseconds(2));
+        for (auto [character, scancode] : keys)
+            simulate_ukeypress(character, scancode), wait(milliseconds(50));
+        for (auto end = steady_clock::now() + seconds(30); active_dialog && steady_clock::now() < end;)
+            simulate_ukeypress(27, KEY_ESC), wait(milliseconds(200));
+    });
+    int answer = question();
+    typist.join();
+    return answer;
+}
+
+TEST(SavedGameDialogs, TheOverwriteQuestionAnswersToEnterAndEscapeOnly)
+{
+    allegro_exit();
+    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0 || install_timer() != 0 || install_keyboard() != 0)
+        GTEST_SKIP() << "the alert box needs a display (run under xvfb-run)";
+    set_color_depth(8);
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) != 0)
+        GTEST_SKIP() << allegro_error;
+    EXPECT_EQ(Answer(ConfirmOverwrite, {{'c', KEY_C}, {'c', KEY_C}, {27, KEY_ESC}}), 0) << "c answers nothing";
+    EXPECT_EQ(Answer(ConfirmOverwrite, {{'\t', KEY_TAB}, {'\r', KEY_ENTER}}), -1) << "Enter is OK wherever the focus";
+    allegro_exit();
 }
