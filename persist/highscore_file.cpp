@@ -24,9 +24,10 @@ int32_t GetLittle32(const unsigned char *in)
 
 // Counters read from a foreign file may sit at the top of the range; the
 // recorded "one more" wraps instead of overflowing.
+// Like the board's counters, a counter at the top of its range stays there.
 int32_t PlusOne(int32_t value)
 {
-    return (int32_t)((uint32_t)value + 1u);
+    return value == INT32_MAX ? value : value + 1;
 }
 
 } // namespace

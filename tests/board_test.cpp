@@ -181,17 +181,18 @@ TEST_F(Board, RowScanRemovesNonAdjacentRowsButNeverRowZero)
     EXPECT_EQ(Filled_Cells(), 9 + 2 + 3);
 }
 
-TEST_F(Board, FullRowZeroCopiedDownIsNotRemovedAgainAndAgain)
+TEST_F(Board, UnderAFullRowZeroEachFullRowGoesOnceAndTheCopiesStay)
 {
-    // Each removal copies row 0 into row 1: a full row 0 would refill row 1
-    // for ever, so the scan stops there and the game goes on.
-    Fill_Row(0), Fill_Row(19);
-    Delete_Row();
-    EXPECT_EQ(Game.lines, 1);
-    auto full = [](int y) { return Map_Cell(0, y) && Map_Cell(5, y) && Map_Cell(9, y); };
-    EXPECT_EQ(std::make_tuple(full(0), full(1), Map_Cell(0, 19) != 0), std::make_tuple(true, true, false));
-    Delete_Row();
-    EXPECT_EQ(Game.lines, 1) << "the copy in row 1 is left where it is";
+    // Each removal copies row 0 into row 1, where a full row 0 stays full.
+    const std::vector<int> full_rows[] = {{0}, {0, 19}, {0, 18, 19}, {0, 1, 2}, {0, 1, 5, 6, 7, 8, 9, 19}};
+    for (const auto &rows : full_rows) {
+        Use_Game_World();
+        for (int y : rows)
+            Fill_Row(y);
+        Delete_Row();
+        EXPECT_EQ(Game.lines, (int)rows.size() - 1) << rows.back();
+        EXPECT_EQ(Filled_Cells(), 10 * (int)rows.size()) << "rows 0 to " << Game.lines << " hold row 0";
+    }
 }
 
 TEST_F(Board, ScoringAndTheFallInterval)
