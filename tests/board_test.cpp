@@ -290,6 +290,21 @@ bool Has_Colour(int x1, int x2, int y1, int y2, int colour)
     return false;
 }
 
+// Whether the counter at `y` shows exactly `value` in colour 5, as the
+// built-in font draws it ending at x 550, and nothing else up to x 580.
+bool Counter_Shows(int y, const char *value)
+{
+    BITMAP *expected = create_bitmap(screen->w, screen->h);
+    clear_to_color(expected, 0);
+    textout(expected, font, value, 550 - text_length(font, value), y, 5);
+    bool same = true;
+    for (int py = y; py < y + text_height(font); py++)
+        for (int px = 360; px < 580; px++)
+            same = same && (getpixel(expected, px, py) == 5) == (Pixel(px, py) == 5);
+    destroy_bitmap(expected);
+    return same;
+}
+
 TEST_F(PlayScreen, FramesInTheirOrderBackgroundAndPanels)
 {
     const int tl = Object_Colour(DAT_FRAME_TOP_LEFT), tr = Object_Colour(DAT_FRAME_TOP_RIGHT);
@@ -342,18 +357,15 @@ TEST_F(PlayScreen, WellPreviewAndCountersAtTheirPositions)
             EXPECT_EQ(Pixel(360 + 20 * i, 185 + 20 * j), 0);
         }
 
-    // Counters end at x 550, measured in the built-in font.
-    Game.score = 12345678; // eight digits grow to the left
-    Game.stage_lines = 70;
+    // Counters end at x 550, measured in the built-in font; eight digits grow to the left.
+    Game.score = 1234567, Game.stage_lines = 79, Game.lines = 8, Game.pieces = 12345678;
     Draw_Map();
-    EXPECT_TRUE(Has_Colour(542, 549, 66, 73, 5)) << "stage 7";
-    EXPECT_FALSE(Has_Colour(360, 533, 66, 73, 5)) << "one digit only";
-    EXPECT_FALSE(Has_Colour(550, 579, 42, 121, 5));
-    EXPECT_TRUE(Has_Colour(486, 493, 42, 49, 5)) << "the eighth digit starts at 486";
-    EXPECT_FALSE(Has_Colour(470, 485, 42, 49, 5));
+    const struct { int y; const char *value; } counters[] = {{42, "1234567"}, {66, "7"}, {90, "8"}, {114, "12345678"}};
+    for (auto c : counters)
+        EXPECT_TRUE(Counter_Shows(c.y, c.value)) << c.value;
     Game.score = 5; // the opaque background wipes the old value where the new text lies
     Draw_Map();
-    EXPECT_FALSE(Has_Colour(494, 541, 42, 49, 5));
+    EXPECT_TRUE(Counter_Shows(42, "5"));
 }
 
 TEST_F(ButtonScreen, DrawFrameCornersMouseInBoxEdgesAndClicks)
