@@ -8,9 +8,7 @@
 #include <stdlib.h>
 
 #include <atomic>
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include "support/player_fixture.h"
 
@@ -18,12 +16,6 @@ static std::atomic<int> in_call(0), overlaps(0), next_voice(0), hold_armed(0), t
 static std::atomic<long> timer_thread_calls(0), main_thread_calls(0);
 static std::thread::id main_thread;
 static volatile unsigned sample_sum;
-
-template <typename Done> static void wait_until(Done done, std::chrono::milliseconds bound)
-{
-    for (auto end = std::chrono::steady_clock::now() + bound; !done() && std::chrono::steady_clock::now() < end;)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-}
 
 // Once armed, the tick stays in its voice call until a control call has
 // raised forbid, and then as long as that call might run on past it.
@@ -91,8 +83,7 @@ TEST(PlayerOnTimerThread, AControlCallWaitsForTheTickItMeets)
         hold_armed = 1;
         tick_held = 0;
         std::thread tick(mod_interrupt);
-        wait_until([] { return tick_held == 1; }, std::chrono::seconds(20));
-        held += tick_held;
+        held += wait_until([] { return tick_held == 1; });
         call();
         tick.join();
     }

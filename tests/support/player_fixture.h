@@ -8,7 +8,9 @@
 #define PLAYER_FIXTURE_H
 
 #include <array>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -36,6 +38,17 @@ RecordedVoice &recorded_voice(int voice);
 std::vector<VoiceCall> &recorded_calls();                     // clear() it at will
 int recorded_count(const std::string &name, int voice = -1);  // -1: on any voice
 void reset_player_globals();
+
+// Polls `done` until it holds or `bound` has passed; what it last said.
+template <typename Done> bool wait_until(Done done, std::chrono::milliseconds bound = std::chrono::seconds(30))
+{
+    for (auto end = std::chrono::steady_clock::now() + bound; !done();)
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        else
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+    return true;
+}
 
 typedef std::array<int, 3> Where;  // order, row, tick
 
