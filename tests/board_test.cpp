@@ -152,15 +152,6 @@ TEST_F(Board, RotationAndPlacementOnlyWhereTheElementFits)
         Game.x = c.x, Game.y = c.y;
         EXPECT_EQ(Can_Put(), c.fits) << c.x << "," << c.y;
     }
-    // Records loaded from a file may stand anywhere: cells off the map are dropped.
-    Generate_Block(27);
-    Game.x = -2, Game.y = 18;
-    Put_Block();
-    EXPECT_EQ(Map_Cell(0, 18) * 10 + Map_Cell(1, 18), 77);
-    Game.x = 1000000, Game.y = 1000000;
-    Put_Block();
-    Draw_Map();
-    EXPECT_EQ(std::make_tuple(Filled_Cells(), Game.pieces, Game.score), std::make_tuple(3, 2, 60)) << "each counted";
 }
 
 TEST_F(Board, RowScanRemovesNonAdjacentRowsButNeverRowZero)

@@ -275,20 +275,19 @@ TEST_F(Engine, VoicesGetOnlyWhatTheLibrarysMixerCanPlay)
     for (int channel = 0; channel < 3; channel++)
         EXPECT_EQ(on(channel).playmode, 0) << "loop " << loops[channel][0] << ".." << loops[channel][1];
     EXPECT_EQ(on(3).playmode, PLAYMODE_LOOP);
-    // Frequencies stay below 2^19 Hz, and a loop takes less than its own
-    // length per output frame (MOD periods 9 and 19 on loops of 8 and 4).
-    const struct { int loop_start, note, frequency; } cases[] = {
-        {60, 188397, 4 * RECORDER_MIXER_HZ - 1}, {56, 397727, 8 * RECORDER_MIXER_HZ - 1},
-        {0, 3579546, (1 << 19) - 1}, {0, 30000, 30000}};
+    // Asked for 3579546 Hz, a voice stays below 2^19 Hz, and below a loop's
+    // length per output frame (loops of 4 and 8 frames); a sample without
+    // frames is not even handed over.
+    const int loop_starts[] = {60, 56, 64, 0}, frequencies[] = {4 * RECORDER_MIXER_HZ - 1, 8 * RECORDER_MIXER_HZ - 1, (1 << 19) - 1};
     for (int channel = 0; channel < 4; channel++) {
-        j->samples[channel + 4].loop_start = cases[channel].loop_start;
-        j->samples[channel + 4].loop_end = channel < 2 ? 64 : 0;
-        set_cell(j, 1, 0, channel, channel + 5, cases[channel].note, 0, 0, 0);
+        j->samples[channel + 4].loop_start = loop_starts[channel];
+        j->samples[channel + 4].loop_end = 64;
+        set_cell(j, 1, 0, channel, channel + 5, 3579546, 0, 0, 0);
     }
-    j->samples[7].len = 0;  // a sample without frames is not even handed over
+    j->samples[7].len = 0;
     run_ticks(6);
     for (int channel = 0; channel < 3; channel++)
-        EXPECT_EQ(on(channel).frequency, cases[channel].frequency) << channel;
+        EXPECT_EQ(on(channel).frequency, frequencies[channel]) << channel;
     EXPECT_EQ(on(3).sample, &j->samples[3]) << "the previous note plays on";
     EXPECT_EQ(on(3).starts, 1);
 }
