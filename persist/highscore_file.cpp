@@ -22,9 +22,8 @@ int32_t GetLittle32(const unsigned char *in)
     return (int32_t)bits;
 }
 
-// Counters read from a foreign file may sit at the top of the range; the
-// recorded "one more" wraps instead of overflowing.
-// Like the board's counters, a counter at the top of its range stays there.
+// Counters read from a foreign file may sit at the top of the range; there
+// the recorded "one more" stays, as the board's own counters stop there.
 int32_t PlusOne(int32_t value)
 {
     return value == INT32_MAX ? value : value + 1;
