@@ -55,12 +55,6 @@ const int PREVIEW_X = 360;
 const int PREVIEW_Y = 185;
 const int PREVIEW_ROWS = 2;        // every element enters within block rows 0 and 1
 
-int Valid_Element_Code(int code)
-{
-    int element = code % 10;
-    return code >= 1 && code <= 38 && element >= 1 && element <= ELEMENT_COUNT;
-}
-
 void Set_Extent(int code)
 {
     int element = code % 10;
@@ -127,18 +121,28 @@ void Clear_Block(void)
     }
 }
 
+int Element_Block(int code, int32_t block[BLOCK_SIZE * BLOCK_SIZE])
+{
+    for (int index = 0; index < BLOCK_SIZE * BLOCK_SIZE; index++) {
+        block[index] = 0;
+    }
+    int element = code % 10;
+    if (code < 1 || code > 38 || element < 1 || element > ELEMENT_COUNT) {
+        return 0;
+    }
+    for (const Cell &cell : ELEMENT_CELLS[element - 1][code / 10]) {
+        block[cell.i * BLOCK_SIZE + cell.j] = element;
+    }
+    return -1;
+}
+
 void Generate_Block(int code)
 {
-    Clear_Block();
-    if (!Valid_Element_Code(code)) {
+    if (!Element_Block(code, Game.block)) {
         // The message's second line names the offending code.
         char message[80];
         snprintf(message, sizeof message, "Unknown element to be generated,notify author\n%d\n", code);
         Error(message);
-    }
-    int element = code % 10;
-    for (const Cell &cell : ELEMENT_CELLS[element - 1][code / 10]) {
-        Block_Cell(cell.i, cell.j) = element;
     }
     Set_Extent(code);
     Game.element = code;
@@ -207,13 +211,21 @@ void Put_Block(void)
 
 void Delete_Row(void)
 {
+    // The rows that are full as the element lands, each removed once. Row 0
+    // is never examined, and neither is the copy of it that each removal
+    // leaves in row 1: under a full row 0 it would be removed for ever.
+    bool removable[MAP_H] = {false};
+    for (int y = 1; y < MAP_H; y++) {
+        removable[y] = Row_Full(y);
+    }
     int count = 0;
     int y = MAP_H - 1;
-    while (y > 0) { // row 0 is never examined
-        // Removing row 1 copies row 0 into it: under a full row 0 that would
-        // bring back the same full row forever, so such a row 1 stays.
-        if (Row_Full(y) && !(y == 1 && Row_Full(0))) {
+    while (y > 0) {
+        if (removable[y]) {
             Drop_Rows_Onto(y);
+            for (int k = y; k >= 1; k--) {
+                removable[k] = removable[k - 1];
+            }
             add_to(Game.lines, 1);
             count++;
         } else {

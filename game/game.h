@@ -61,6 +61,9 @@ inline int32_t &Block_Cell(int i, int j) { return Game.block[i * BLOCK_SIZE + j]
 // Board rules.
 int Random(int n);               // rand() % n; never seeded
 void Clear_Block(void);
+// The cells of element code `code` laid out as Game.block; 0 (and an empty
+// block) for an unknown code, else -1. Touches nothing else.
+int Element_Block(int code, int32_t block[BLOCK_SIZE * BLOCK_SIZE]);
 void Generate_Block(int code);   // unknown codes end the program through Error
 void Generate_New(void);         // next becomes current, new next and its preview
 int Can_Put(void);               // -1 when the element fits where it stands, else 0

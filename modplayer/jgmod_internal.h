@@ -25,6 +25,14 @@ struct JGMOD_VOICE_DRIVER {
 extern const JGMOD_VOICE_DRIVER jgmod_allegro_voices;  // the library's functions
 extern const JGMOD_VOICE_DRIVER *jgmod_voices;          // the table in use
 
+// The rate the voices are mixed at, in Hz; 0 while no mixer runs. It bounds
+// the frequency of a looping voice. Defaults to the library's mixer.
+extern int (*jgmod_mixer_frequency)(void);
+
+// The library keeps a voice's frequency in an int with 12 fractional bits:
+// from 2^19 Hz on it wraps round to some low pitch.
+#define JGMOD_FREQUENCY_LIMIT (1 << 19)
+
 // Small arithmetic shared by the engine and the effect handlers.
 static inline int jgmod_clamp(int value, int low, int high)
 {
@@ -68,6 +76,7 @@ int calc_pan(int channel);
 void parse_old_note(int channel, int note, int sample_no);
 void parse_new_note(int channel, int note, int instrument_no);
 void install_mod_timer(int bpm);  // (re)installs mod_interrupt at the tick-rate rule's period
+void forget_voice_loops(void);    // the voices hold the silent sample again
 
 // ProTracker family.
 void parse_pro_arpeggio(int chan, int extcommand);

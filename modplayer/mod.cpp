@@ -64,10 +64,12 @@ static SAMPLE *make_fake_sample(void)
 }
 
 // Reserves n voices on the silent sample; 0 when any could not be had, with
-// every voice of this call released again.
+// every voice of this call released again. The voices are not started: the
+// library's mixer reads a frame even of a sample that has none.
 static int reserve_voices_for(int n)
 {
     int failed = 0;
+    forget_voice_loops();
     for (int channel = 0; channel < n; channel++) {
         voice_table[channel] = jgmod_voices->allocate_voice(fake_sample);
         if (voice_table[channel] == -1) {
@@ -76,7 +78,6 @@ static int reserve_voices_for(int n)
         }
         ci[channel].volume = 0;
         jgmod_voices->voice_set_volume(voice_table[channel], 0);
-        jgmod_voices->voice_start(voice_table[channel]);
     }
     if (!failed)
         return 1;
@@ -184,6 +185,23 @@ static void halt_song(void)
     }
 }
 
+// Where each voice stood when the song was paused, plus 1; 0 for a voice that
+// was silent. Only the control calls use it.
+static int paused_at[MAX_ALLEG_VOICE];
+
+static void forget_paused_voices(void)
+{
+    for (int &position : paused_at)
+        position = 0;
+}
+
+// A jump requested for one song must not end the next one.
+static void forget_jump(void)
+{
+    mi.jump_row = 0;
+    mi.jump_order = 0;
+}
+
 void play_mod(JGMOD *j, int loop)
 {
     if (j == NULL) {
@@ -193,6 +211,8 @@ void play_mod(JGMOD *j, int loop)
     jgmod_begin_change();
     if (of != NULL)
         halt_song();
+    forget_paused_voices();
+    forget_jump();
     mi.flags = j->flags;
     for (int channel = 0; channel < MAX_ALLEG_VOICE; channel++)
         reset_channel(channel, j);
@@ -217,12 +237,12 @@ void play_mod(JGMOD *j, int loop)
 
 void stop_mod(void)
 {
-    if (jgmod_current_module() == NULL)
-        return;
     jgmod_begin_change();
+    forget_paused_voices();
     if (of != NULL) {
         jgmod_store_shared(&mi.playing, 0);
         halt_song();
+        forget_jump();
         jgmod_set_current_module(NULL);
     }
     jgmod_end_change();
@@ -241,27 +261,37 @@ int is_mod_playing(void)
     return jgmod_load_shared(&mi.playing);
 }
 
+// A stopped voice reports no position, so where each sounding voice stands is
+// noted before it stops; a second pause keeps what the first one noted.
 void pause_mod(void)
 {
     jgmod_begin_change();
+    int already_paused = mi.paused == -1;
     jgmod_store_shared(&mi.paused, -1);
     for (int channel = 0; channel < mi.voice_count; channel++) {
-        if (voice_table[channel] >= 0)
-            jgmod_voices->voice_stop(voice_table[channel]);
+        int voice = voice_table[channel];
+        if (voice < 0)
+            continue;
+        if (!already_paused)
+            paused_at[channel] = jgmod_voices->voice_get_position(voice) + 1;
+        jgmod_voices->voice_stop(voice);
     }
     jgmod_end_change();
 }
 
+// Voices whose sample had run out before the pause stay silent.
 void resume_mod(void)
 {
     jgmod_begin_change();
     jgmod_store_shared(&mi.paused, 0);
     for (int channel = 0; channel < mi.voice_count; channel++) {
         int voice = voice_table[channel];
-        // A voice whose sample has run out reports no position: leave it off.
-        if (voice >= 0 && jgmod_voices->voice_get_position(voice) >= 0)
-            jgmod_voices->voice_start(voice);
+        if (voice < 0 || paused_at[channel] <= 0)
+            continue;
+        jgmod_voices->voice_set_position(voice, paused_at[channel] - 1);
+        jgmod_voices->voice_start(voice);
     }
+    forget_paused_voices();
     jgmod_end_change();
 }
 

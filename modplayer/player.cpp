@@ -501,6 +501,22 @@ static void clamp_channel(CHANNEL_STATE *c)
     c->tick_pan = jgmod_clamp(c->tick_pan, 0, 255);
 }
 
+// The loop length in frames of the sample each channel's voice last took;
+// 0 while it plays its sample once.
+static int voice_loop_frames[MAX_ALLEG_VOICE];
+
+void forget_voice_loops(void)
+{
+    for (int &frames : voice_loop_frames)
+        frames = 0;
+}
+
+// The library's mixer reads a voice's first frame even when it has none.
+static int sample_has_frames(int sample)
+{
+    return valid_sample(sample) && of->samples[sample].len > 0 && of->samples[sample].data != NULL;
+}
+
 // The library's mixer wraps a looping voice by the loop's length and reads up
 // to its end: an empty or inverted loop would spin the mixer forever, and one
 // past the data would read outside it. Such a sample plays once instead.
@@ -509,31 +525,45 @@ static int loop_is_playable(const SAMPLE *s)
     return s->loop_start < s->loop_end && s->loop_end <= s->len;
 }
 
-static void load_sample(int voice, const CHANNEL_STATE *c)
+static void load_sample(int channel, int voice, const CHANNEL_STATE *c)
 {
     const SAMPLE *s = &of->samples[c->sample];
     jgmod_voices->reallocate_voice(voice, s);
-    if (!loop_is_playable(s))
-        return;
+    voice_loop_frames[channel] = 0;
     int loop_type = of->sample_info[c->sample].loop_type;
+    if (!loop_is_playable(s) || !(loop_type & (LOOP_FORWARD | LOOP_PINGPONG)))
+        return;
+    voice_loop_frames[channel] = (int)(s->loop_end - s->loop_start);
     if (loop_type & LOOP_FORWARD)
         jgmod_voices->voice_set_playmode(voice, PLAYMODE_LOOP);
     if (loop_type & LOOP_PINGPONG)
         jgmod_voices->voice_set_playmode(voice, PLAYMODE_LOOP | PLAYMODE_BIDIR);
 }
 
-static void update_voice(int channel)
+// What the library can play. Past the end of a loop its mixer steps back one
+// loop length per output frame, so a voice that moves a whole loop or more
+// per output frame runs off the loop and out of the sample data.
+static int playable_frequency(int channel, long long frequency, long long mixer_frequency)
+{
+    long long limit = JGMOD_FREQUENCY_LIMIT - 1;
+    long long loop_limit = voice_loop_frames[channel] * mixer_frequency - 1;
+    if (voice_loop_frames[channel] > 0 && mixer_frequency > 0 && loop_limit < limit)
+        limit = loop_limit;
+    return (int)(frequency < 0 ? 0 : (frequency > limit ? limit : frequency));
+}
+
+static void update_voice(int channel, int mixer_frequency)
 {
     CHANNEL_STATE *c = &ci[channel];
     int voice = voice_table[channel];
     if (c->note_delay != 0 || voice < 0)
         return;
     clamp_channel(c);
-    // A trigger without a sample the module has starts nothing.
-    if (c->trigger == -1 && !valid_sample(c->sample))
+    // A trigger without a sample the module has, or of an empty one, starts nothing.
+    if (c->trigger == -1 && !sample_has_frames(c->sample))
         c->trigger = 0;
     if (c->trigger == -1)
-        load_sample(voice, c);
+        load_sample(channel, voice, c);
     if (c->offset_pending == -1) {
         jgmod_voices->voice_set_position(voice, c->offset);
         c->offset_pending = 0;
@@ -541,7 +571,7 @@ static void update_voice(int channel)
     if (c->period > 0) {
         int pitch_ratio = jgmod_load_shared(&mi.pitch_ratio);
         long long frequency = (long long)period2pitch(c->tick_period) * pitch_ratio / 100;
-        jgmod_voices->voice_set_frequency(voice, (int)frequency);
+        jgmod_voices->voice_set_frequency(voice, playable_frequency(channel, frequency, mixer_frequency));
     }
     process_envelope(&c->volume_env, 64, c->key_off);
     process_envelope(&c->pan_env, 32, c->key_off);
@@ -674,8 +704,9 @@ static void run_tick(void)
     }
     for (int channel = 0; channel < channels; channel++)
         run_every_tick_effects(channel);
+    int mixer_frequency = jgmod_mixer_frequency();
     for (int channel = 0; channel < channels; channel++)
-        update_voice(channel);
+        update_voice(channel, mixer_frequency);
 }
 
 void mod_interrupt(void)

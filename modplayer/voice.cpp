@@ -18,3 +18,5 @@ const JGMOD_VOICE_DRIVER jgmod_allegro_voices = {
 };
 
 const JGMOD_VOICE_DRIVER *jgmod_voices = &jgmod_allegro_voices;
+
+int (*jgmod_mixer_frequency)(void) = get_mixer_frequency;

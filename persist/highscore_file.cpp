@@ -22,11 +22,11 @@ int32_t GetLittle32(const unsigned char *in)
     return (int32_t)bits;
 }
 
-// Counters read from a foreign file may sit at the top of the range; the
-// recorded "one more" wraps instead of overflowing.
+// Counters read from a foreign file may sit at the top of the range; there
+// the recorded "one more" stays, as the board's own counters stop there.
 int32_t PlusOne(int32_t value)
 {
-    return (int32_t)((uint32_t)value + 1u);
+    return value == INT32_MAX ? value : value + 1;
 }
 
 } // namespace

@@ -16,6 +16,11 @@ namespace {
 const int SELECTOR_WIDTH = -1;
 const int SELECTOR_HEIGHT = -1;
 
+// The library matches an alert's shortcuts against the character typed, not
+// the key's scan code: KEY_ENTER (67) would be the letter c.
+const int ENTER = '\r';
+const int ESCAPE = 27;
+
 BITMAP *Keep_Screen(void)
 {
     show_mouse(NULL);
@@ -44,10 +49,15 @@ int Select_File(const char *title)
 
 void Alert_OK(const char *line)
 {
-    alert(line, NULL, NULL, "OK", NULL, KEY_ENTER, KEY_ESC);
+    alert(line, NULL, NULL, "OK", NULL, ENTER, ESCAPE);
 }
 
 } // namespace
+
+int ConfirmOverwrite(void)
+{
+    return alert("File Already Exists", "Overwrite?", NULL, "OK", "Cancel", ENTER, ESCAPE) == 1 ? -1 : 0;
+}
 
 void SaveGame(void)
 {
@@ -57,7 +67,7 @@ void SaveGame(void)
     if (Select_File("Save Game")) {
         bool go_on = true;
         if (FileExist(text2)) {
-            go_on = alert("File Already Exists", "Overwrite?", NULL, "OK", "Cancel", KEY_ENTER, KEY_ESC) == 1;
+            go_on = ConfirmOverwrite();
         }
         if (go_on) {
             // Written beside the old file and renamed over it, so a failed
@@ -86,7 +96,7 @@ void LoadGame(void)
             Alert_OK("Error opening file!");
             break;
         case SAVED_GAME_UNPLAYABLE:
-            alert("Not a playable saved game:", "it was not loaded.", NULL, "OK", NULL, KEY_ENTER, KEY_ESC);
+            alert("Not a playable saved game:", "it was not loaded.", NULL, "OK", NULL, ENTER, ESCAPE);
             break;
         }
     }

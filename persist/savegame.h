@@ -4,5 +4,8 @@
 
 void SaveGame(void);
 void LoadGame(void);
+// "File Already Exists" / "Overwrite?": -1 when the player answers OK
+// (Enter), 0 for Cancel (Escape).
+int ConfirmOverwrite(void);
 
 #endif

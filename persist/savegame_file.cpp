@@ -26,10 +26,24 @@ void WordsToRecord(const int32_t words[GAME_WORDS], GAME *game)
     memcpy(game, words, GAME_RECORD_SIZE);
 }
 
-bool ValidElementCode(int32_t code)
+// The block holds exactly the cells of its element code. An empty block
+// would never land, and any other would not be the element drawn and turned.
+bool BlockIsItsElement(const GAME *game)
 {
-    int32_t element = code % 10;
-    return code >= 1 && code <= 38 && element >= 1 && element <= ELEMENT_COUNT;
+    int32_t shape[BLOCK_SIZE * BLOCK_SIZE];
+    return Element_Block(game->element, shape) && memcmp(shape, game->block, sizeof shape) == 0;
+}
+
+// A full row 0 ends a game before it can be saved: the next element has no
+// room to enter.
+bool TopRowFull(const GAME *game)
+{
+    for (int x = 0; x < MAP_W; x++) {
+        if (game->map[x * MAP_H] == 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool ValidCell(int32_t value)
@@ -86,23 +100,18 @@ void DecodeSavedGame(const unsigned char *bytes, size_t size, GAME *game)
 
 int GameRecordPlayable(const GAME *game)
 {
-    if (!ValidElementCode(game->element)) {
+    if (!BlockIsItsElement(game) || !BlockInsideWell(game) || TopRowFull(game)) {
         return 0;
     }
     if (game->next_element < 1 || game->next_element > ELEMENT_COUNT) {
         return 0;
-    }
-    for (int32_t cell : game->block) {
-        if (!ValidCell(cell)) {
-            return 0;
-        }
     }
     for (int32_t cell : game->map) {
         if (!ValidCell(cell)) {
             return 0;
         }
     }
-    return BlockInsideWell(game) ? -1 : 0;
+    return -1;
 }
 
 int WriteSavedGame(const char *path, const GAME *game)

@@ -24,9 +24,10 @@ void EncodeSavedGame(const GAME *game, unsigned char bytes[SAVED_GAME_SIZE]);
 // from the image, the rest keeps what `game` held; bytes past 912 are ignored.
 void DecodeSavedGame(const unsigned char *bytes, size_t size, GAME *game);
 
-// -1 when play can go on from the record without leaving the well: a known
-// element code, a next element 1..8, every cell 0..8 and every filled block
-// cell inside the well at the record's position. Else 0.
+// -1 when play can go on from the record without leaving the well: a block
+// that is exactly its known element code's cells, all inside the well at the
+// record's position, a next element 1..8, every map cell 0..8, and a row 0
+// that is not full (a game ends before that can be saved). Else 0.
 int GameRecordPlayable(const GAME *game);
 
 // -1 when the file now holds the game; on 0 an old file is untouched.

@@ -8,6 +8,14 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-test"
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZQ_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
+# The guard between the game's thread and the player's tick, under ThreadSanitizer.
+tsan="$top/build-tsan"
+cmake -S "$top" -B "$tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+cmake --build "$tsan" -j"$(nproc)" --target player_race_test
+with_display=()
+[[ -n "${DISPLAY:-}" ]] || with_display=(xvfb-run -a)
+TSAN_OPTIONS="halt_on_error=1" "${with_display[@]}" "$tsan/bin/player_race_test"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

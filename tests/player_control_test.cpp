@@ -23,7 +23,7 @@ TEST_F(PlayerInstall, RefusesBadCountsReleasesWhatItGotAndReservesOnce)
     ASSERT_EQ(install_mod(2), 1);
     for (int channel = 0; channel < 2; channel++) {
         EXPECT_EQ(on(channel).sample, fake_sample);
-        EXPECT_EQ(on(channel).playing, 1) << "reserved voices run silent";
+        EXPECT_EQ(on(channel).starts, 0) << "the silent sample has no frames to start";
         EXPECT_EQ(recorded_count("voice_set_volume", voice_table[channel]), 1);
     }
     EXPECT_EQ(install_mod(8), 1);
@@ -85,6 +85,7 @@ TEST_F(PlayerControl, VolumePauseResumeAndStopActOnTheVoices)
 {
     JGMOD *j = keep(build_module(4, 1, 8, 1));
     set_cell(j, 0, 0, 1, 1, 8363, 0, 0, 0);
+    set_cell(j, 0, 0, 2, 1, 8363, 0, 0, 0);
     play_mod(j, 1);
     run_ticks(1);
     for (int volume : {60, 300, -1}) {  // at once on every voice, clamped
@@ -95,19 +96,27 @@ TEST_F(PlayerControl, VolumePauseResumeAndStopActOnTheVoices)
         EXPECT_EQ(recorded_count("voice_set_volume"), 4);
     }
     run_ticks(8);
+    recorded_voice(voice_table[1]).position = 37;
+    recorded_voice(voice_table[2]).playing = 0;  // that sample ran out
     recorded_calls().clear();
     pause_mod();
+    pause_mod();  // a stopped voice has no position: the first pause's are kept
     EXPECT_EQ(is_mod_paused(), -1);
-    EXPECT_EQ(recorded_count("voice_stop"), 4);
+    EXPECT_EQ(recorded_count("voice_stop"), 8);
     run_ticks(20);
     EXPECT_EQ(where(), (Where{0, 1, 2}));
-    recorded_voice(voice_table[2]).position = -1;  // that sample ran out
     recorded_calls().clear();
     toggle_pause_mode();
-    EXPECT_EQ(recorded_count("voice_start"), 3);
-    EXPECT_EQ(recorded_count("voice_start", voice_table[2]), 0);
+    EXPECT_EQ(recorded_count("voice_start"), 1) << "only the voice that was sounding";
+    EXPECT_EQ(on(1).playing, 1);
+    EXPECT_EQ(on(1).position, 37) << "where it was paused";
     run_ticks(1);
     EXPECT_EQ(where(), (Where{0, 1, 3}));
+    pause_mod();
+    play_mod(j, 1);  // a new song forgets the paused voices
+    recorded_calls().clear();
+    resume_mod();
+    EXPECT_EQ(recorded_count("voice_start"), 0);
 
     recorded_calls().clear();
     stop_mod();
@@ -153,6 +162,15 @@ TEST_F(PlayerControl, TrackCallsJumpToRowZeroOfTheirOrder)
     goto_mod_track(2147483647);
     run_ticks(1);
     EXPECT_EQ(of, nullptr) << "past the end";
+    for (int stop_first : {1, 0}) {  // a request outlives neither stop_mod nor play_mod
+        play_mod(j, 0);
+        goto_mod_track(9);
+        if (stop_first)
+            stop_mod();
+        play_mod(j, 0);
+        run_ticks(1);
+        EXPECT_EQ(where(), (Where{0, 0, 0})) << stop_first;
+    }
 }
 
 TEST_F(PlayerControl, SampleLookupChecksItsArguments)

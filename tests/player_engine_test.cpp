@@ -105,7 +105,7 @@ TEST_F(Engine, NotePassRulesReachTheVoiceAndStayWithinTheSamples)
     EXPECT_EQ(heard(0), (Heard{8363, 20 * 255 / 64, 0}));
     EXPECT_EQ(on(0).playmode, PLAYMODE_LOOP);
     EXPECT_EQ(ci[1].volume, 20);
-    EXPECT_EQ(on(1).starts, 2);
+    EXPECT_EQ(on(1).starts, 1);
     EXPECT_EQ(on(2).sample, &j->samples[2]);
     EXPECT_EQ(on(2).frequency, 16726);
     int starts = on(0).starts;
@@ -258,21 +258,36 @@ TEST(PeriodTables, FollowTheirRules)
         EXPECT_EQ(vib_table[step], vib_table[32 - step]) << "the sine half is symmetric at " << step;
 }
 
-TEST_F(Engine, LoopsTheMixerCannotPlayAreNotLooped)
+TEST_F(Engine, VoicesGetOnlyWhatTheLibrarysMixerCanPlay)
 {
     // An empty, inverted or overlong loop would spin the library's mixer or
     // make it read past the sample: the sample plays once instead.
     const int loops[][2] = {{0, 0}, {40, 20}, {0, 65}, {10, 64}};
-    JGMOD *j = keep(build_module(4, 1, 1, 4));
+    JGMOD *j = keep(build_module(4, 2, 1, 8));
     for (int channel = 0; channel < 4; channel++) {
-        j->sample_info[channel].loop_type = LOOP_FORWARD;
+        j->sample_info[channel].loop_type = j->sample_info[channel + 4].loop_type = LOOP_FORWARD;
         j->samples[channel].loop_start = loops[channel][0];
         j->samples[channel].loop_end = loops[channel][1];
         set_cell(j, 0, 0, channel, channel + 1, 8363, 0, 0, 0);
     }
-    play_mod(j, 1);
+    play_mod(j, 0);
     run_ticks(1);
     for (int channel = 0; channel < 3; channel++)
         EXPECT_EQ(on(channel).playmode, 0) << "loop " << loops[channel][0] << ".." << loops[channel][1];
     EXPECT_EQ(on(3).playmode, PLAYMODE_LOOP);
+    // Asked for 3579546 Hz, a voice stays below 2^19 Hz, and below a loop's
+    // length per output frame (loops of 4 and 8 frames); a sample without
+    // frames is not even handed over.
+    const int loop_starts[] = {60, 56, 64, 0}, frequencies[] = {4 * RECORDER_MIXER_HZ - 1, 8 * RECORDER_MIXER_HZ - 1, (1 << 19) - 1};
+    for (int channel = 0; channel < 4; channel++) {
+        j->samples[channel + 4].loop_start = loop_starts[channel];
+        j->samples[channel + 4].loop_end = 64;
+        set_cell(j, 1, 0, channel, channel + 5, 3579546, 0, 0, 0);
+    }
+    j->samples[7].len = 0;
+    run_ticks(6);
+    for (int channel = 0; channel < 3; channel++)
+        EXPECT_EQ(on(channel).frequency, frequencies[channel]) << channel;
+    EXPECT_EQ(on(3).sample, &j->samples[3]) << "the previous note plays on";
+    EXPECT_EQ(on(3).starts, 1);
 }

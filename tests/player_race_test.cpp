@@ -1,26 +1,43 @@
-// The player on the library's real timer thread: control calls must never
-// change the song, the voices or the module under a running tick. The voice
-// driver counts overlapping calls and reads the sample data it is handed, so a
-// module freed under a tick shows in the sanitizer. Without the control calls'
-// wait for a running tick, this fails within the first second.
+// The tick on another thread: control calls must never change the song, the
+// voices or the module under a running tick. The voice driver counts
+// overlapping calls and reads the sample data it is handed, so a module freed
+// under a tick shows in the sanitizer. A tick held inside a voice call until
+// a control call has begun makes a missing wait show every time; a tight loop
+// of control calls against the library's timer covers the rest.
 #include <errno.h>
 #include <stdlib.h>
 
 #include <atomic>
-#include <chrono>
-#include <thread>
+#include <functional>
 
 #include "support/player_fixture.h"
 
-static std::atomic<int> in_call(0), overlaps(0), next_voice(0);
-static std::atomic<long> timer_thread_calls(0);
+static std::atomic<int> in_call(0), overlaps(0), next_voice(0), hold_armed(0), tick_held(0);
+static std::atomic<long> timer_thread_calls(0), main_thread_calls(0);
 static std::thread::id main_thread;
 static volatile unsigned sample_sum;
+
+// Once armed, the tick stays in its voice call until a control call has
+// raised forbid, and then as long as that call might run on past it.
+static void hold_tick_for_a_control_call()
+{
+    int armed = 1;
+    if (!hold_armed.compare_exchange_strong(armed, 0))
+        return;
+    tick_held = 1;
+    wait_until([] { return __atomic_load_n(&mi.forbid, __ATOMIC_SEQ_CST) == -1; }, std::chrono::seconds(20));
+    long before = main_thread_calls;
+    wait_until([before] { return main_thread_calls != before; }, std::chrono::milliseconds(300));
+}
 
 static void check(const SAMPLE *spl = nullptr)
 {
     overlaps += in_call++ != 0;
-    timer_thread_calls += std::this_thread::get_id() != main_thread;
+    bool on_main_thread = std::this_thread::get_id() == main_thread;
+    main_thread_calls += on_main_thread;
+    timer_thread_calls += !on_main_thread;
+    if (!on_main_thread)
+        hold_tick_for_a_control_call();
     for (unsigned long frame = 0; spl != nullptr && frame < spl->len; frame++)
         sample_sum = sample_sum + ((const unsigned char *)spl->data)[frame];
     in_call--;
@@ -49,6 +66,34 @@ static JGMOD *busy_song(int variant)
     set_command(j, 2, 2, 5, 0x0F, 250);
     j->restart_order = variant % 2;
     return j;
+}
+
+TEST(PlayerOnTimerThread, AControlCallWaitsForTheTickItMeets)
+{
+    main_thread = std::this_thread::get_id();
+    timer_recorder_install();
+    jgmod_voices = &checking_voices;
+    ASSERT_EQ(install_mod(4), 1);
+    JGMOD *songs[2] = {busy_song(0), busy_song(1)};
+    const std::function<void()> calls[] = {stop_mod, pause_mod, resume_mod, [] { set_mod_volume(9); },
+                                           [&songs] { play_mod(songs[1], 0); }};
+    int held = 0;
+    for (const auto &call : calls) {
+        play_mod(songs[0], 1);
+        hold_armed = 1;
+        tick_held = 0;
+        std::thread tick(mod_interrupt);
+        held += wait_until([] { return tick_held == 1; });
+        call();
+        tick.join();
+    }
+    remove_mod();
+    for (JGMOD *j : songs)
+        destroy_mod(j);
+    jgmod_voices = &jgmod_allegro_voices;
+    timer_recorder_remove();
+    EXPECT_EQ(held, 5) << "a tick held in every round";
+    EXPECT_EQ(overlaps.load(), 0);
 }
 
 TEST(PlayerOnTimerThread, ControlCallsInATightLoopNeverMeetARunningTick)

@@ -11,10 +11,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -22,6 +25,7 @@
 #include "app/app.h"
 #include "persist/atomic_file.h"
 #include "persist/highscore_file.h"
+#include "persist/savegame.h"
 #include "persist/savegame_file.h"
 #include "ui/option_steps.h"
 
@@ -207,8 +211,8 @@ TEST(HighScoreInsertion, TiesTheFifteenthTheCountersAndTheNameEntryKeys)
     EXPECT_EQ(InsertHighScore(table, 320, 2, 2, 10), 0) << "any positive score leads the default table";
     EXPECT_EQ(table[0].level * 10000 + table[0].lines * 100 + table[0].pieces, 311) << "one more line and piece";
     EXPECT_EQ(table[InsertHighScore(table, 5000, 37, 7, 99)].level, 3) << "the stage";
-    // Counters at the top of the range from a foreign saved game wrap.
-    EXPECT_EQ(table[InsertHighScore(table, 9000, 0, INT32_MAX, INT32_MAX)].lines, INT32_MIN);
+    // Counters at the top of the range from a foreign saved game stay there.
+    EXPECT_EQ(table[InsertHighScore(table, 9000, 0, INT32_MAX, INT32_MAX)].pieces, INT32_MAX);
     char name[HIGH_SCORE_NAME_MAX + 1] = "";
     // Backspace on empty, Enter on empty, printable ends, control and high
     // codes, function keys, Escape, codes without their key held, Backspace.
@@ -259,18 +263,24 @@ TEST_F(SavedGameFiles, SaveWrites958BytesEndingInTheSignatureAndLoadTakesTheByte
     EXPECT_EQ(game.score, 1234) << "past the end of the file the record keeps its value";
 }
 
-TEST(SavedGameRecord, OnlyRecordsThatStayInsideTheWellArePlayable)
+TEST(SavedGameRecord, OnlyRecordsThatPlayCouldLeaveAreTaken)
 {
     GAME game = Playable_Game();
     for (int code : {1, 8, 9, 10, 11, 18, 19, 20, 21, 28, 31, 38, 39, 40, 41, -1, -17, INT32_MIN, INT32_MAX}) {
         game.element = code;
-        EXPECT_EQ(GameRecordPlayable(&game), code > 0 && code < 40 && code % 10 >= 1 && code % 10 <= 8 ? -1 : 0) << code;
+        int known = Element_Block(code, game.block);
+        EXPECT_EQ(GameRecordPlayable(&game), known ? -1 : 0) << code;
     }
     const struct { const char *what; void (*change)(GAME &); int expected; } cases[] = {
+        {"empty block far away", [](GAME &g) { memset(g.block, 0, sizeof g.block), g.x = INT32_MAX; }, 0},
+        {"another element's cells", [](GAME &g) { g.element = 18; }, 0}, {"full row 0", [](GAME &g) {
+             for (int x = 0; x < MAP_W; x++)
+                 g.map[x * MAP_H] = 1 + x % 8;
+         }, 0},
         {"next 0", [](GAME &g) { g.next_element = 0; }, 0}, {"next 9", [](GAME &g) { g.next_element = 9; }, 0},
         {"next 8", [](GAME &g) { g.next_element = 8; }, -1}, {"map 9", [](GAME &g) { g.map[5 * MAP_H] = 9; }, 0},
         {"last map cell -1", [](GAME &g) { g.map[MAP_W * MAP_H - 1] = -1; }, 0},
-        {"block 100", [](GAME &g) { g.block[15] = 100; }, 0},
+        {"block 100", [](GAME &g) { g.block[15] = 100; }, 0}, {"a gap in row 0", [](GAME &g) { g.map[MAP_H] = 1; }, -1},
         {"bottom-right corner", [](GAME &g) { g.x = 9, g.y = 16; }, -1},
         {"below the floor", [](GAME &g) { g.x = 9, g.y = 17; }, 0}, {"above the top", [](GAME &g) { g.y = -1; }, 0},
         {"right", [](GAME &g) { g.x = 10; }, 0}, {"left", [](GAME &g) { g.x = -1; }, 0},
@@ -364,4 +374,36 @@ TEST(Options, RangesStepsAndSwitches)
     EXPECT_EQ(Ints({ToggleSetting(-1), ToggleSetting(0), ToggleSetting(1)}), Ints({0, -1, 0}));
     EXPECT_EQ(std::string(SoundSwitchLabel(-1)) + "/" + SoundSwitchLabel(0), "Sound On/Sound Off");
     EXPECT_EQ(std::string(MusicSwitchLabel(-1)) + "/" + MusicSwitchLabel(0), "Music On/Music Off");
+}
+
+// Keys typed into the library's own alert box once it is up, as (character,
+// scan code); Escape follows while it stays up, so a deaf box cannot hang.
+static int Answer(int (*question)(void), std::vector<std::pair<int, int>> keys)
+{
+    std::thread typist([keys] {
+        using namespace std::chrono;
+        auto wait = [](auto time) { std::this_thread::sleep_for(time); };
+        for (auto end = steady_clock::now() + seconds(30); !active_dialog && steady_clock::now() < end;)
+            wait(milliseconds(2));
+        for (auto [character, scancode] : keys)
+            simulate_ukeypress(character, scancode), wait(milliseconds(50));
+        for (auto end = steady_clock::now() + seconds(30); active_dialog && steady_clock::now() < end;)
+            simulate_ukeypress(27, KEY_ESC), wait(milliseconds(200));
+    });
+    int answer = question();
+    typist.join();
+    return answer;
+}
+
+TEST(SavedGameDialogs, TheOverwriteQuestionAnswersToEnterAndEscapeOnly)
+{
+    allegro_exit();
+    if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0 || install_timer() != 0 || install_keyboard() != 0)
+        GTEST_SKIP() << "the alert box needs a display (run under xvfb-run)";
+    set_color_depth(8);
+    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) != 0)
+        GTEST_SKIP() << allegro_error;
+    EXPECT_EQ(Answer(ConfirmOverwrite, {{'c', KEY_C}, {'c', KEY_C}, {27, KEY_ESC}}), 0) << "c answers nothing";
+    EXPECT_EQ(Answer(ConfirmOverwrite, {{'\t', KEY_TAB}, {'\r', KEY_ENTER}}), -1) << "Enter is OK wherever the focus";
+    allegro_exit();
 }

@@ -90,7 +90,7 @@ zq_file_dialog F5 mygame.svg 12 # over the proposed "untitled.svg"
 zq_wait_file "$ZQ_RUN/mygame.svg"
 zq_shot at-save
 
-# F1 over a loaded game whose element has no cells, so the screen stands
+# F1 over a loaded game whose element never falls, so the screen stands
 # still: holding Escape keeps the help up, releasing it brings the play
 # screen back pixel for pixel, and the game goes on (not to the menu).
 zq_py make "$ZQ_RUN/still.svg" still

@@ -13,6 +13,18 @@ static RecordedVoice &logged(const char *name, int voice, int value = 0)
     return recorded_voice(voice);
 }
 
+// Fails the test when the voice now holds what the library cannot play.
+static void refuse_unplayable(const char *name, int voice)
+{
+    const RecordedVoice &v = recorded_voice(voice);
+    const SAMPLE *s = v.sample;
+    long loop = s != nullptr ? (long)s->loop_end - (long)s->loop_start : 0;
+    EXPECT_LT(v.frequency, 1 << 19) << name << " on voice " << voice << ": the library wraps it";
+    EXPECT_TRUE(!v.playing || (s != nullptr && s->len > 0)) << name << " on voice " << voice << ": no frames";
+    EXPECT_TRUE(!v.playing || !(v.playmode & PLAYMODE_LOOP) || v.frequency < loop * RECORDER_MIXER_HZ)
+        << name << " on voice " << voice << ": runs off the loop";
+}
+
 static const JGMOD_VOICE_DRIVER recorder = {
     [](const SAMPLE *spl) {
         int voice = 0;
@@ -22,25 +34,39 @@ static const JGMOD_VOICE_DRIVER recorder = {
         logged("allocate_voice", voice) = RecordedVoice{voice >= 0, spl, 0, 0, 0, 0, 0, 0, 0};
         return voice;
     },
-    [](int voice, const SAMPLE *spl) {
+    [](int voice, const SAMPLE *spl) {  // as the library does, the voice starts afresh
         RecordedVoice &v = logged("reallocate_voice", voice);
-        v.sample = spl;
-        v.playing = 0;
+        v = RecordedVoice{v.allocated, spl, 0, (int)spl->freq, v.volume, v.pan, 0, 0, v.starts};
     },
     [](int voice) { logged("deallocate_voice", voice).allocated = 0; },
     [](int voice) {
         RecordedVoice &v = logged("voice_start", voice);
         v.playing = 1;
         v.starts++;
+        refuse_unplayable("voice_start", voice);
     },
     [](int voice) { logged("voice_stop", voice).playing = 0; },
-    [](int voice, int value) { logged("voice_set_frequency", voice, value).frequency = value; },
+    [](int voice, int value) {
+        logged("voice_set_frequency", voice, value).frequency = value;
+        refuse_unplayable("voice_set_frequency", voice);
+    },
     [](int voice, int value) { logged("voice_set_volume", voice, value).volume = value; },
     [](int voice, int value) { logged("voice_set_pan", voice, value).pan = value; },
     [](int voice, int value) { logged("voice_set_position", voice, value).position = value; },
-    [](int voice, int value) { logged("voice_set_playmode", voice, value).playmode = value; },
-    [](int voice) { return logged("voice_get_position", voice).position; },
+    [](int voice, int value) {
+        logged("voice_set_playmode", voice, value).playmode = value;
+        refuse_unplayable("voice_set_playmode", voice);
+    },
+    [](int voice) {
+        const RecordedVoice &v = logged("voice_get_position", voice);
+        return v.playing ? v.position : -1;
+    },
 };
+
+static int recorder_mixer_frequency(void)
+{
+    return RECORDER_MIXER_HZ;
+}
 
 RecordedVoice &recorded_voice(int voice)
 {
@@ -74,6 +100,7 @@ void PlayerFixture::SetUp()
     calls.clear();
     voices_available = available_;
     jgmod_voices = &recorder;
+    jgmod_mixer_frequency = recorder_mixer_frequency;
     timer_recorder_install();
     reset_player_globals();
     if (installed_ > 0) {
@@ -90,4 +117,5 @@ void PlayerFixture::TearDown()
     reset_player_globals();
     timer_recorder_remove();
     jgmod_voices = &jgmod_allegro_voices;
+    jgmod_mixer_frequency = get_mixer_frequency;
 }

@@ -114,15 +114,17 @@ def cmd_options_game(path):
 
 
 def cmd_make(path, kind):
-    """Saved games: "still" (an element without cells that never lands, over
+    """Saved games: "still" (a square whose fall interval never passes, over
     a patterned floor), "row" (a flat bar over a floor row it completes) and
     "full" (a well full to row 2 that the next element cannot enter)."""
     fill = {"still": lambda x, y: 1 + (x + y) % 8 if y >= 14 and (x + y) % 3 else 0,
             "row": lambda x, y: 2 if y == 19 and not 3 <= x <= 6 else 0,
             "full": lambda x, y: 4 if y >= 2 and x != 0 else 0}[kind]
     bar = [7 if j == 0 else 0 for i in range(4) for j in range(4)]
-    head = [0] * 16 + [5, 3] if kind == "still" else bar + [3, 7]  # block, next, element
-    tail = [3, 0, 2, 2, 55, 1230, 4, 14, 20, 1]  # x y width height delay score lines stage_lines pieces stage
+    square = [3 if i < 2 and j < 2 else 0 for i in range(4) for j in range(4)]
+    head = square + [5, 3] if kind == "still" else bar + [3, 7]  # block, next, element
+    delay = 2**31 - 1 if kind == "still" else 55
+    tail = [3, 0, 2, 2, delay, 1230, 4, 14, 20, 1]  # x y width height delay score lines stage_lines pieces stage
     words = head + [fill(x, y) for x in range(10) for y in range(20)] + tail
     open(path, "wb").write(struct.pack("<228i", *words) + SIGNATURE)
 
