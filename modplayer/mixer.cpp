@@ -329,6 +329,11 @@ static void mixer_remove_int(void (*proc)(void))
 
 const JGMOD_TIMER_DRIVER jgmod_mixer_timer = {mixer_install_int_ex, mixer_remove_int};
 
+int jgmod_mixer_rate(void)
+{
+    return mixer.rate;
+}
+
 void jgmod_mixer_open(int rate, int channels, int interpolation, int voices)
 {
     memset(mixer_voice, 0, sizeof mixer_voice);

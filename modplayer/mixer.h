@@ -33,6 +33,10 @@ extern const JGMOD_TIMER_DRIVER jgmod_mixer_timer;
 // half into each; mono output carries the sum of both sides.
 void jgmod_mixer_open(int rate, int channels, int interpolation, int voices);
 
+// The output rate, for the engine's frequency bounds: a player that hands
+// this to jgmod_mixer_frequency hears what the game would play.
+int jgmod_mixer_rate(void);
+
 // Runs the tick handler for every tick that is due at the current frame.
 // Returns how many ran.
 int jgmod_mixer_run_ticks(void);

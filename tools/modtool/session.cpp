@@ -109,6 +109,7 @@ JGMOD *start_song(const char *file, const ListenOptions &options, bool loop)
                                                                              : j->channel_count;
     jgmod_voices = &jgmod_mixer_voices;
     jgmod_timer = &jgmod_mixer_timer;
+    jgmod_mixer_frequency = jgmod_mixer_rate;
     jgmod_mixer_open(options.rate, options.channels, options.interpolation, voices);
     if (install_mod(voices) < 0) {
         destroy_mod(j);
