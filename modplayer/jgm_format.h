@@ -32,7 +32,6 @@ static_assert(JGM_NAME_SIZE < sizeof(((JGMOD *)0)->name), "a loaded name stays t
 #define JGM_MAX_SAMPLE_FRAMES (1 << 27)
 
 // Period modules keep frequency values: AMIGA_CLOCK / Amiga period.
-#define AMIGA_CLOCK 3579546
 #define JGM_MAX_PERIOD 32767        // the stream's note word is read as signed 16-bit
 
 // The five planes of a pattern, in stream order.

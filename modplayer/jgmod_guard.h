@@ -9,7 +9,7 @@
 #ifndef JGMOD_GUARD_H
 #define JGMOD_GUARD_H
 
-#include "jgmod.h"
+#include "jgmod_internal.h"
 
 // Raises forbid, then waits until no tick is running. Pairs nest.
 void jgmod_begin_change(void);

@@ -3,7 +3,7 @@
 #ifndef JGMOD_TIMER_H
 #define JGMOD_TIMER_H
 
-#include "jgmod.h"
+#include "jgmod_internal.h"
 
 struct JGMOD_TIMER_DRIVER {
     int (*install_int_ex)(void (*proc)(void), long speed);  // speed in 1/1193181 s; 0 on success

@@ -166,7 +166,7 @@ static void reset_channel(int channel, const JGMOD *j)
     c->pan_env.output = 32;
     c->tremolo_shift = 6;
     c->vibrato_shift = 5;
-    c->tuning = (mi.flags & XM_MODE) ? 0 : 8363;
+    c->tuning = (mi.flags & XM_MODE) ? 0 : REFERENCE_RATE;
     if (channel < mi.voice_count)
         c->pan = j->channel_pan[channel];
 }

@@ -97,13 +97,13 @@ int note2period(int note, int tuning)
     if (mi.flags & PERIOD_MODE)
         return amiga_period(note, tuning);
     if (tuning == 0)
-        tuning = 4242;
+        tuning = DEFAULT_TUNING;
     // A value so low that (v * t) / 8363 is below 1 gets the lowest pitch
     // there is rather than a division by zero.
-    long long divisor = ((long long)note * tuning) / 8363;
+    long long divisor = ((long long)note * tuning) / REFERENCE_RATE;
     if (divisor < 1)
         divisor = 1;
-    return (int)(14318184LL / divisor);
+    return (int)(PERIOD_CLOCK / divisor);
 }
 
 int period2pitch(int period)
@@ -120,8 +120,8 @@ int period2pitch(int period)
     if (period < 1)
         period = 1;
     if ((flags & (XM_MODE | PERIOD_MODE)) == (XM_MODE | PERIOD_MODE))
-        return 14317456 / period;
-    return 14318184 / period;
+        return AMIGA_TABLE_CLOCK / period;
+    return PERIOD_CLOCK / period;
 }
 
 int get_jgmod_sample_no(int instrument, int note)
@@ -252,21 +252,21 @@ static void run_row_commands(void)
             ci[channel].loop_pending = 0;
         }
         switch (cell->command) {
-        case 0x0B: do_position_jump(parameter); break;
-        case 0x0D: do_pattern_break(parameter); break;
-        case 0x0F: do_pro_tempo_bpm(parameter); break;
-        case 0x10: do_s3m_set_tempo(parameter); break;
-        case 0x1A: do_s3m_set_bpm(parameter); break;
-        case 0x1C: do_global_volume(parameter); break;
-        case 0x23:
+        case CMD_POSITION_JUMP: do_position_jump(parameter); break;
+        case CMD_PATTERN_BREAK: do_pattern_break(parameter); break;
+        case CMD_SPEED_BPM: do_pro_tempo_bpm(parameter); break;
+        case CMD_SET_TEMPO: do_s3m_set_tempo(parameter); break;
+        case CMD_SET_BPM: do_s3m_set_bpm(parameter); break;
+        case CMD_GLOBAL_VOLUME: do_global_volume(parameter); break;
+        case CMD_GLOBAL_VOLUME_SLIDE:
             if (has_state)
                 parse_global_volume_slide(channel, parameter);
             break;
-        case 0x0E:
-            if (jgmod_high_nibble(parameter) == 6 && has_state)
+        case CMD_EXTENDED:
+            if (jgmod_high_nibble(parameter) == EXT_PATTERN_LOOP && has_state)
                 do_pattern_loop(channel, parameter);
-            else if (jgmod_high_nibble(parameter) == 14)
-                mi.pattern_delay = mi.tempo * (parameter & 0x0F);
+            else if (jgmod_high_nibble(parameter) == EXT_PATTERN_DELAY)
+                mi.pattern_delay = mi.tempo * jgmod_low_nibble(parameter);
             break;
         default: break;
         }
@@ -298,8 +298,8 @@ static void clear_row_effects(CHANNEL_STATE *c)
 
 static int cell_slides(const NOTE_INFO *cell)
 {
-    return cell->command == 0x03 || cell->command == 0x05 || cell->command == 0x20 ||
-           cell->volume >= 0xF0;
+    return cell->command == CMD_TONE_PORTAMENTO || cell->command == CMD_PORTAMENTO_VOLUME_SLIDE ||
+           cell->command == CMD_PORTAMENTO_XM_VOLUME_SLIDE || cell->volume >= VOLUME_COLUMN_PORTAMENTO;
 }
 
 static int porta_target_note(const CHANNEL_STATE *c, const NOTE_INFO *cell)
@@ -314,22 +314,22 @@ static void set_up_command(int channel, const NOTE_INFO *cell, int sample)
     CHANNEL_STATE *c = &ci[channel];
     int p = cell->parameter;
     switch (cell->command) {
-    case 0x00: parse_pro_arpeggio(channel, p); break;
-    case 0x01: parse_pro_pitch_slide_up(channel, p); break;
-    case 0x02: parse_pro_pitch_slide_down(channel, p); break;
-    case 0x03: parse_slide2period(channel, p, porta_target_note(c, cell)); break;
-    case 0x04: parse_vibrato(channel, p, 5); break;
-    case 0x05:
+    case CMD_ARPEGGIO: parse_pro_arpeggio(channel, p); break;
+    case CMD_PITCH_SLIDE_UP: parse_pro_pitch_slide_up(channel, p); break;
+    case CMD_PITCH_SLIDE_DOWN: parse_pro_pitch_slide_down(channel, p); break;
+    case CMD_TONE_PORTAMENTO: parse_slide2period(channel, p, porta_target_note(c, cell)); break;
+    case CMD_VIBRATO: parse_vibrato(channel, p, 5); break;
+    case CMD_PORTAMENTO_VOLUME_SLIDE:
         parse_slide2period(channel, 0, cell->note);
         parse_pro_volume_slide(channel, p);
         break;
-    case 0x06:
+    case CMD_VIBRATO_VOLUME_SLIDE:
         parse_vibrato(channel, 0, 5);
         parse_pro_volume_slide(channel, p);
         break;
-    case 0x07: parse_tremolo(channel, p, 6); break;
-    case 0x08: c->pan = p; break;
-    case 0x09:
+    case CMD_TREMOLO: parse_tremolo(channel, p, 6); break;
+    case CMD_SET_PAN: c->pan = p; break;
+    case CMD_SAMPLE_OFFSET:
         if (cell->note > 0 || sample >= 0) {
             c->offset_pending = -1;
             c->trigger = -1;
@@ -337,48 +337,48 @@ static void set_up_command(int channel, const NOTE_INFO *cell, int sample)
                 c->offset = p * 256;  // 0 plays from the previous offset again
         }
         break;
-    case 0x0A: parse_pro_volume_slide(channel, p); break;
-    case 0x0C: c->volume = p; break;
-    case 0x0E:
-        if (jgmod_high_nibble(p) != 6 && jgmod_high_nibble(p) != 14)
+    case CMD_VOLUME_SLIDE: parse_pro_volume_slide(channel, p); break;
+    case CMD_SET_VOLUME: c->volume = p; break;
+    case CMD_EXTENDED:
+        if (jgmod_high_nibble(p) != EXT_PATTERN_LOOP && jgmod_high_nibble(p) != EXT_PATTERN_DELAY)
             parse_extended_command(channel, p);
         break;
-    case 0x11: parse_s3m_volume_slide(channel, p); break;
-    case 0x12: parse_s3m_portamento_down(channel, p); break;
-    case 0x13: parse_s3m_portamento_up(channel, p); break;
-    case 0x14: parse_tremor(channel, p); break;
-    case 0x15: parse_s3m_arpeggio(channel, p); break;
-    case 0x16:
+    case CMD_S3M_VOLUME_SLIDE: parse_s3m_volume_slide(channel, p); break;
+    case CMD_S3M_PORTAMENTO_DOWN: parse_s3m_portamento_down(channel, p); break;
+    case CMD_S3M_PORTAMENTO_UP: parse_s3m_portamento_up(channel, p); break;
+    case CMD_TREMOR: parse_tremor(channel, p); break;
+    case CMD_S3M_ARPEGGIO: parse_s3m_arpeggio(channel, p); break;
+    case CMD_VIBRATO_S3M_VOLUME_SLIDE:
         parse_vibrato(channel, 0, 5);
         parse_s3m_volume_slide(channel, p);
         break;
-    case 0x17:
+    case CMD_PORTAMENTO_S3M_VOLUME_SLIDE:
         parse_slide2period(channel, 0, cell->note);
         parse_s3m_volume_slide(channel, p);
         break;
-    case 0x18: parse_s3m_retrig(channel, p); break;
-    case 0x19: parse_tremolo(channel, p, 7); break;
-    case 0x1B: parse_vibrato(channel, p, 7); break;
-    case 0x1D: parse_s3m_panning(channel, p); break;
-    case 0x1E: parse_xm_pitch_slide_up(channel, p); break;
-    case 0x1F: parse_xm_pitch_slide_down(channel, p); break;
-    case 0x20:
+    case CMD_S3M_RETRIG: parse_s3m_retrig(channel, p); break;
+    case CMD_S3M_TREMOLO: parse_tremolo(channel, p, 7); break;
+    case CMD_FINE_VIBRATO: parse_vibrato(channel, p, 7); break;
+    case CMD_S3M_PANNING: parse_s3m_panning(channel, p); break;
+    case CMD_XM_PITCH_SLIDE_UP: parse_xm_pitch_slide_up(channel, p); break;
+    case CMD_XM_PITCH_SLIDE_DOWN: parse_xm_pitch_slide_down(channel, p); break;
+    case CMD_PORTAMENTO_XM_VOLUME_SLIDE:
         parse_slide2period(channel, 0, porta_target_note(c, cell));
         parse_xm_volume_slide(channel, p);
         break;
-    case 0x21:
+    case CMD_VIBRATO_XM_VOLUME_SLIDE:
         parse_vibrato(channel, 0, 5);
         parse_xm_volume_slide(channel, p);
         break;
-    case 0x22: parse_xm_volume_slide(channel, p); break;
-    case 0x24:
+    case CMD_XM_VOLUME_SLIDE: parse_xm_volume_slide(channel, p); break;
+    case CMD_KEY_OFF:
         c->key_off = -1;
         if (!(c->volume_env.flags & 1))
             c->volume = 0;
         break;
-    case 0x25: parse_xm_set_envelop_position(&c->volume_env, p); break;
-    case 0x26: parse_xm_pan_slide(channel, p); break;
-    case 0x27: do_xm_x(channel, p); break;
+    case CMD_SET_ENVELOPE_POSITION: parse_xm_set_envelop_position(&c->volume_env, p); break;
+    case CMD_XM_PAN_SLIDE: parse_xm_pan_slide(channel, p); break;
+    case CMD_XM_EXTRA_FINE_PORTAMENTO: do_xm_x(channel, p); break;
     default: break;  // row-level commands and unknown codes
     }
 }

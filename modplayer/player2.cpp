@@ -239,30 +239,30 @@ static void fine_slide_down(CHANNEL_STATE *c, int y)
 static void importer_extended_command(CHANNEL_STATE *c, int x, int y)
 {
     switch (x) {
-    case 0x10:
+    case EXT_SWAPPED_PAN:
         c->pan = y < 8 ? (y + 8) * 17 : (y - 8) * 17;
         break;
-    case 0x11:
+    case EXT_XM_FINE_SLIDE_UP:
         if (c->period == 0)
             return;
         if (y != 0)
             c->xm_fine_up_memory = -4 * y;
         c->period += c->xm_fine_up_memory;
         break;
-    case 0x12:
+    case EXT_XM_FINE_SLIDE_DOWN:
         if (c->period == 0)
             return;
         if (y != 0)
             c->xm_fine_down_memory = 4 * y;
         c->period += c->xm_fine_down_memory;
         break;
-    case 0x13:
+    case EXT_XM_FINE_VOLUME_UP:
         if (y != 0)
             c->xm_fine_volume_up_memory = y;
         c->tick_volume += c->xm_fine_volume_up_memory;
         c->volume += c->xm_fine_volume_up_memory;
         break;
-    case 0x14:
+    case EXT_XM_FINE_VOLUME_DOWN:
         if (y != 0)
             c->xm_fine_volume_down_memory = -y;
         c->tick_volume += c->xm_fine_volume_down_memory;
@@ -279,23 +279,23 @@ void parse_extended_command(int chan, int extcommand)
     int x = extcommand >> 4;
     int y = extcommand & 15;
     switch (x) {
-    case 0x1: fine_slide_up(c, y); break;
-    case 0x2: fine_slide_down(c, y); break;
-    case 0x3: c->glissando = y != 0 ? -1 : 0; break;  // kept, not heard
-    case 0x4: c->vibrato_wave = y; break;
-    case 0x7: c->tremolo_wave = y; break;
-    case 0x8: c->pan = y * 17; break;
-    case 0x9: c->retrig_interval = y; break;
-    case 0xA: c->volume += y; break;
-    case 0xB: c->volume -= y; break;
-    case 0xC:
+    case EXT_FINE_SLIDE_UP: fine_slide_up(c, y); break;
+    case EXT_FINE_SLIDE_DOWN: fine_slide_down(c, y); break;
+    case EXT_GLISSANDO: c->glissando = y != 0 ? -1 : 0; break;  // kept, not heard
+    case EXT_VIBRATO_WAVE: c->vibrato_wave = y; break;
+    case EXT_TREMOLO_WAVE: c->tremolo_wave = y; break;
+    case EXT_SET_PAN: c->pan = y * 17; break;
+    case EXT_RETRIG: c->retrig_interval = y; break;
+    case EXT_FINE_VOLUME_UP: c->volume += y; break;
+    case EXT_FINE_VOLUME_DOWN: c->volume -= y; break;
+    case EXT_NOTE_CUT:
         c->note_cut = y;
         if (y == 0)
             c->volume = 0;
         break;
-    case 0xD: c->note_delay = y; break;
+    case EXT_NOTE_DELAY: c->note_delay = y; break;
     default:
-        // 0x6 (loop) and 0xE (pattern delay) belong to the row-command pass.
+        // Pattern loop and pattern delay belong to the row-command pass.
         importer_extended_command(c, x, y);
         break;
     }

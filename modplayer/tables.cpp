@@ -1,5 +1,5 @@
 // The engine's constant tables.
-#include "jgmod.h"
+#include "jgmod_internal.h"
 
 // floor(535232 * 2^(-i/768)): the linear-period pitch of one octave in 1/768 steps.
 const unsigned int lintab[768] = {

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "jgmod.h"
+#include "jgmod_internal.h"
 #include "support/packfile_helpers.h"
 
 namespace {

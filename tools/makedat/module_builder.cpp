@@ -12,8 +12,6 @@
 #include <sstream>
 #include <vector>
 
-static const long amiga_clock = 3579546;
-
 // Octave (scientific pitch) that each channel's instrument plays at the
 // Amiga period 428, the middle octave of the player's period table.
 static const int reference_octave[TUNE_CHANNELS] = {4, 3, 4, 4};
@@ -41,7 +39,7 @@ static int note_value(int semitone, int octaves_up, std::string *error)
         return 0;
     }
     int period = (noteperiod[semitone] >> shift) / 4;
-    return (int)(amiga_clock / period);
+    return AMIGA_CLOCK / period;
 }
 
 // ":NN" goes into the volume column, which leaves the command free for an
