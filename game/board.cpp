@@ -57,8 +57,8 @@ const int PREVIEW_ROWS = 2;        // every element enters within block rows 0 a
 
 void Set_Extent(int code)
 {
-    int element = code % 10;
-    int rotation = code / 10;
+    int element = Code_Element(code);
+    int rotation = Code_Rotation(code);
     if (element == 3) {
         Game.width = 2;
         Game.height = 2;
@@ -126,11 +126,11 @@ int Element_Block(int code, int32_t block[BLOCK_SIZE * BLOCK_SIZE])
     for (int index = 0; index < BLOCK_SIZE * BLOCK_SIZE; index++) {
         block[index] = 0;
     }
-    int element = code % 10;
-    if (code < 1 || code > 38 || element < 1 || element > ELEMENT_COUNT) {
+    if (!Is_Element_Code(code)) {
         return 0;
     }
-    for (const Cell &cell : ELEMENT_CELLS[element - 1][code / 10]) {
+    int element = Code_Element(code);
+    for (const Cell &cell : ELEMENT_CELLS[element - 1][Code_Rotation(code)]) {
         block[cell.i * BLOCK_SIZE + cell.j] = element;
     }
     return -1;

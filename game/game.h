@@ -58,6 +58,16 @@ extern char pausetxt3[30];           // third line
 inline int32_t &Map_Cell(int x, int y) { return Game.map[x * MAP_H + y]; }
 inline int32_t &Block_Cell(int i, int j) { return Game.block[i * BLOCK_SIZE + j]; }
 
+// An element code is e + 10 * r: element e (1..8) turned r quarter turns
+// (0..3); rotation 0 is how it enters the well.
+inline int Code_Element(int code) { return code % 10; }
+inline int Code_Rotation(int code) { return code / 10; }
+inline bool Is_Element(int element) { return element >= 1 && element <= ELEMENT_COUNT; }
+inline bool Is_Element_Code(int code)
+{
+    return code >= 0 && Code_Rotation(code) < 4 && Is_Element(Code_Element(code));
+}
+
 // Board rules.
 int Random(int n);               // rand() % n; never seeded
 void Clear_Block(void);

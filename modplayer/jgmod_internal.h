@@ -281,6 +281,11 @@ static inline int jgmod_clamp(int value, int low, int high)
     return value < low ? low : (value > high ? high : value);
 }
 
+static inline int jgmod_magnitude(int value)
+{
+    return value < 0 ? -value : value;
+}
+
 static inline int jgmod_high_nibble(int parameter)
 {
     return (parameter & 0xF0) >> 4;
@@ -308,6 +313,10 @@ static inline int jgmod_slide_period(int period, int step)
 
 // Zero-filled allocation; a request for zero bytes still yields a valid block.
 void *jgmod_calloc(long size);
+
+// A mono sample of `length` frames as the library's voices expect one,
+// without data and loop; the pitch comes from the engine, not from `freq`.
+void jgmod_init_sample(SAMPLE *sample, int bits, long length);
 
 // Engine helpers (tick engine).
 int note2period(int note, int tuning);

@@ -46,14 +46,7 @@ static SAMPLE *make_fake_sample(void)
         set_error("Unable to setup initialization sample");
         return NULL;
     }
-    spl->bits = 8;
-    spl->stereo = 0;
-    spl->freq = 1000;
-    spl->priority = 192;
-    spl->len = 0;
-    spl->loop_start = 0;
-    spl->loop_end = 0;
-    spl->param = -1;
+    jgmod_init_sample(spl, 8, 0);
     spl->data = jgmod_calloc(0);
     if (spl->data == NULL) {
         set_error("JGMOD : Not enough memory to setup initialization sample");

@@ -30,6 +30,18 @@ void *jgmod_calloc(long size)
     return calloc(1, size > 0 ? (size_t)size : 1);
 }
 
+void jgmod_init_sample(SAMPLE *sample, int bits, long length)
+{
+    sample->bits = bits;
+    sample->stereo = 0;
+    sample->freq = 1000;
+    sample->priority = 192;
+    sample->len = (unsigned long)length;
+    sample->loop_start = 0;
+    sample->loop_end = 0;
+    sample->param = (unsigned long)-1;
+}
+
 static void free_patterns(JGMOD *j)
 {
     if (j->pattern_info == NULL)

@@ -11,11 +11,6 @@
 #define PRO_ARPEGGIO_NOTES 192   // 16 octaves of the period table
 #define NEW_ARPEGGIO_NOTES 119   // note2period clamps notes to 0..118
 
-static int magnitude(int value)
-{
-    return value < 0 ? -value : value;
-}
-
 // Period of note n of the period-module table: one octave shifts one bit.
 static int table_period(int n)
 {
@@ -95,7 +90,7 @@ void parse_pro_pitch_slide_up(int chan, int extcommand)
     c->pitch_slide_on = -1;
     if (extcommand != 0)
         c->pitch_slide = extcommand * 4;
-    c->pitch_slide = -magnitude(c->pitch_slide);
+    c->pitch_slide = -jgmod_magnitude(c->pitch_slide);
 }
 
 void parse_pro_pitch_slide_down(int chan, int extcommand)
@@ -104,7 +99,7 @@ void parse_pro_pitch_slide_down(int chan, int extcommand)
     c->pitch_slide_on = -1;
     if (extcommand != 0)
         c->pitch_slide = extcommand * 4;
-    c->pitch_slide = magnitude(c->pitch_slide);
+    c->pitch_slide = jgmod_magnitude(c->pitch_slide);
 }
 
 void parse_slide2period(int chan, int extcommand, int note)
@@ -117,7 +112,7 @@ void parse_slide2period(int chan, int extcommand, int note)
     if (note > 0)
         c->porta_target = note2period(note - 1, c->tuning);
     // A positive speed lowers the period (raises the pitch).
-    c->porta_speed = magnitude(c->porta_speed);
+    c->porta_speed = jgmod_magnitude(c->porta_speed);
     if (c->period < c->porta_target)
         c->porta_speed = -c->porta_speed;
     if (c->porta_target != 0)
@@ -218,7 +213,7 @@ static void fine_slide_up(CHANNEL_STATE *c, int y)
         c->fine_slide_memory = 4 * y;
     else if (c->fine_slide_memory > 0)
         return;
-    c->fine_slide_memory = -magnitude(c->fine_slide_memory);
+    c->fine_slide_memory = -jgmod_magnitude(c->fine_slide_memory);
     c->period += c->fine_slide_memory;
 }
 
@@ -230,7 +225,7 @@ static void fine_slide_down(CHANNEL_STATE *c, int y)
         c->fine_slide_memory = 4 * y;
     else if (c->fine_slide_memory < 0)
         return;
-    c->fine_slide_memory = magnitude(c->fine_slide_memory);
+    c->fine_slide_memory = jgmod_magnitude(c->fine_slide_memory);
     c->period += c->fine_slide_memory;
 }
 

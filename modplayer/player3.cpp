@@ -9,11 +9,6 @@
 #define BPM_SLIDE_MIN 32
 #define BPM_SLIDE_MAX 255
 
-static int magnitude(int value)
-{
-    return value < 0 ? -value : value;
-}
-
 // The fine forms are tested first, so 0xFF is a fine slide down and 0x0F a
 // normal slide down.
 void parse_s3m_volume_slide(int chan, int extcommand)
@@ -51,8 +46,8 @@ void do_s3m_volume_slide(int chan)
 static void s3m_portamento_amounts(CHANNEL_STATE *c, int extcommand)
 {
     if (extcommand == 0) {
-        c->s3m_slide = magnitude(c->s3m_slide);
-        c->s3m_fine_slide = magnitude(c->s3m_fine_slide);
+        c->s3m_slide = jgmod_magnitude(c->s3m_slide);
+        c->s3m_fine_slide = jgmod_magnitude(c->s3m_fine_slide);
     } else if (extcommand > 0 && extcommand < 0xE0) {
         c->s3m_slide = 4 * extcommand;
         c->s3m_fine_slide = 0;
@@ -83,8 +78,8 @@ void parse_s3m_portamento_up(int chan, int extcommand)
     if (c->period == 0)
         return;
     s3m_portamento_amounts(c, extcommand);
-    c->s3m_slide = -magnitude(c->s3m_slide);
-    c->s3m_fine_slide = -magnitude(c->s3m_fine_slide);
+    c->s3m_slide = -jgmod_magnitude(c->s3m_slide);
+    c->s3m_fine_slide = -jgmod_magnitude(c->s3m_fine_slide);
     c->s3m_slide_on = -1;
 }
 

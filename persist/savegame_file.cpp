@@ -48,7 +48,7 @@ bool TopRowFull(const GAME *game)
 
 bool ValidCell(int32_t value)
 {
-    return value >= 0 && value <= ELEMENT_COUNT;
+    return value == 0 || Is_Element(value);
 }
 
 bool BlockInsideWell(const GAME *game)
@@ -103,7 +103,7 @@ int GameRecordPlayable(const GAME *game)
     if (!BlockIsItsElement(game) || !BlockInsideWell(game) || TopRowFull(game)) {
         return 0;
     }
-    if (game->next_element < 1 || game->next_element > ELEMENT_COUNT) {
+    if (!Is_Element(game->next_element)) {
         return 0;
     }
     for (int32_t cell : game->map) {

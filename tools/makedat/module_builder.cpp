@@ -197,14 +197,9 @@ static bool fill_samples(JGMOD *module)
         info.loop_start = ins.looped ? ins.loop_start : 0;
         info.loop_end = ins.looped ? info.length : 0;
         info.loop_type = ins.looped ? LOOP_FORWARD : 0;
-        sample.bits = 8;
-        sample.stereo = 0;
-        sample.freq = 1000;
-        sample.priority = 192;
-        sample.len = (unsigned long)info.length;
+        jgmod_init_sample(&sample, 8, info.length);
         sample.loop_start = (unsigned long)info.loop_start;
         sample.loop_end = (unsigned long)info.loop_end;
-        sample.param = (unsigned long)-1;
         sample.data = jgmod_calloc((long)pcm.size());
         if (!sample.data)
             return false;
