@@ -6,10 +6,6 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$top" -B "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ_TESTS=OFF >/dev/null
 cmake --build "$top/build" -j"$(nproc)"
 game="$top/build/bin/zorvane"
-if [[ ! -x "$game" ]]; then
-  echo "Built the module player and its tools; the game itself is not part of this checkout yet."
-  exit 0
-fi
 # The game writes its high scores and screenshots into the working directory.
 mkdir -p "$top/play"
 cd "$top/play"

@@ -6,7 +6,8 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/deps.sh"
 build="$top/build-test"
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZQ_SANITIZE=ON >/dev/null
+# Warnings fail the build here: the code is kept warning-free.
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZQ_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
 # The guard between the game's thread and the player's tick, under ThreadSanitizer.
 tsan="$top/build-tsan"
