@@ -105,13 +105,18 @@ TEST_F(ProEffects, TonePortamentoNeedsANoteAndATargetThenReachesIt)
     EXPECT_EQ(row(1, 4, do_slide2period, &CHANNEL_STATE::tick_period), (Ints{1736, 1712, 1712}));
 }
 
-TEST_F(ProEffects, VibratoNeedsANoteTremoloDoesNotAndTheRandomWaveIsTheLibrarys)
+// The golden tremolo never swings below its volume.
+TEST_F(ProEffects, VibratoNeedsANoteTremoloDoesNotAndSwingsBothWays)
 {
     parse_vibrato(1, 0x48, 5);
     parse_tremolo(1, 0x08, 6);
     EXPECT_EQ(ci[1].vibrato_on, 0);
     EXPECT_EQ(ci[1].tremolo_on, -1);
     CHANNEL_STATE &c = channel(1000);
+    parse_tremolo(0, 0x08, 6);
+    c.tremolo_pos = -64;  // the sine's trough: 32 - (255 * 8 >> 6)
+    do_tremolo(0);
+    EXPECT_EQ(c.tick_volume, 1);
     parse_vibrato(0, 0x0F, 4);
     c.vibrato_wave = 3;
     c.vibrato_pos = 8;
@@ -170,6 +175,7 @@ TEST_F(ProEffects, PositionJumpAndPatternBreak)
         {"not last order", -1, 0, 1, 0, 0, -1, 64, 1, 1},
         {"negative", -1, -1, 0, 0, -5, -1, 64, 0, 0},
         {"two decimal digits", -1, -1, 0, 0, -1, 0x12, 64, 2, 13},
+        {"jump then break", -1, -1, 0, 0, 2, 0x16, 20, 3, 17},
         {"break on the last order", -1, -1, 2, 0, -1, 0x05, 64, 1, 6},
         {"one past the target", -1, -1, 0, 0, -1, 0x32, 32, 2, 32},
         {"far past the target", -1, -1, 0, 0, -1, 0x99, 32, 2, 1},
@@ -498,6 +504,10 @@ TEST_F(EffectsTrace, LoopsJumpsAndBreaksChooseTheRowsPlayed)
         {"a second loop end loops from after the first", 1, 6,
          {{0, 1, 0, 0x0E, 0x61}, {0, 3, 0, 0x0E, 0x61}},
          {{0, 0}, {0, 1}, {0, 0}, {0, 1}, {0, 2}, {0, 3}, {0, 2}, {0, 3}, {0, 4}, {0, 5}}},
+        {"loops are per channel, nested", 1, 6,
+         {{0, 0, 0, 0x0E, 0x60}, {0, 1, 1, 0x0E, 0x60}, {0, 2, 1, 0x0E, 0x61}, {0, 3, 0, 0x0E, 0x61}},
+         {{0, 0}, {0, 1}, {0, 2}, {0, 1}, {0, 2}, {0, 3}, {0, 0}, {0, 1}, {0, 2}, {0, 1}, {0, 2},
+          {0, 3}, {0, 4}, {0, 5}}},
         {"the loop start is forgotten on the next order", 2, 3,
          {{0, 1, 0, 0x0E, 0x61}, {1, 2, 0, 0x0E, 0x61}},
          {{0, 0}, {0, 1}, {0, 0}, {0, 1}, {0, 2}, {1, 0}, {1, 1}, {1, 2}, {1, 0}, {1, 1}, {1, 2}}},
