@@ -560,6 +560,18 @@ TEST_F(EffectsTrace, KeyOffNoteWithoutAnEnvelopeSilencesAtOnce)
     EXPECT_EQ(on(0).volume, 0);
 }
 
+// No effect is needed: the highest note on a high tuning has period 2.
+TEST_F(EffectsTrace, ATickPeriodBelowFourSoundsAsFour)
+{
+    JGMOD *j = xm_module(4);
+    set_cell(j, 0, 0, 0, 1, 119, 0, 0, 0);
+    j->sample_info[0].tuning = 380;
+    play_mod(j, 0);
+    mod_interrupt();
+    EXPECT_EQ(ci[0].period, 2);
+    EXPECT_EQ(on(0).frequency, period2pitch(4));
+}
+
 TEST_F(EffectsTrace, ExtraFineMemoriesSurviveANewSong)
 {
     int period = 0;
