@@ -44,7 +44,7 @@ std::set<int> colours(BITMAP *bmp, int x1 = 0, int y1 = 0, int x2 = 9999, int y2
     return used;
 }
 
-// By index: kind and size (w 0: any; -1: power-of-two sides, for the copy-pattern mode).
+// By index: kind and, for bitmaps, size (w -1: power-of-two sides, for the copy-pattern mode).
 const int B = DAT_BITMAP, S = DAT_SAMPLE;
 const struct { int type, w = 0, h = 0; } objects[DAT_OBJECT_COUNT] = {
     {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20},

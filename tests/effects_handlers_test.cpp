@@ -535,12 +535,8 @@ TEST_F(EffectsTrace, PanAndVolumeColumnSlidesAreClamped)
     set_cell(j, 0, 0, 1, 0, 0, 0, 0x26, 0xF0);
     j->channel_pan[1] = 240;
     play_mod(j, 0);
-    Ints volumes;
-    for (int tick = 0; tick < 6; tick++) {
-        mod_interrupt();
-        volumes.push_back(ci[0].volume);
-    }
-    EXPECT_EQ(volumes, (Ints{64, 49, 34, 19, 4, 0}));
+    run_ticks(6);  // 64 down by 15 five times
+    EXPECT_EQ(ci[0].volume, 0);
     EXPECT_EQ(ci[1].pan, 255);
     EXPECT_EQ(on(1).pan, 255);
     set_cell(j, 0, 1, 1, 0, 0, 0, 0x26, 0x0F);
