@@ -366,11 +366,11 @@ TEST_F(XmEffects, GlobalVolumeSlideIsClampedAtOnceRepeatsAndActsPerChannel)
     EXPECT_EQ(mi.global_volume, 64) << "63, then clamped at once";
     parse_global_volume_slide(0, 0x02);
     parse_global_volume_slide(0, 0);
-    parse_global_volume_slide(3, 0x02);
+    parse_global_volume_slide(3, 0x01);
     parse_global_volume_slide(3, 0x100);  // no nibble set: repeats too
     for (int tick = 1; tick < 6; tick++)
         do_global_volume_slide(0), do_global_volume_slide(3);
-    EXPECT_EQ(mi.global_volume, 44) << "twice as fast on two channels";
+    EXPECT_EQ(mi.global_volume, 49) << "each channel slides by its own step";
     mi.global_volume = 3;
     do_global_volume_slide(0);
     do_global_volume_slide(0);
