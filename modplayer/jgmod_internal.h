@@ -296,6 +296,18 @@ static inline int jgmod_low_nibble(int parameter)
     return parameter & 0x0F;
 }
 
+// The step of a slide parameter xy: up by x when x is set, else down by y.
+static inline int jgmod_nibble_slide(int parameter)
+{
+    int up = jgmod_high_nibble(parameter);
+    return up != 0 ? up : -jgmod_low_nibble(parameter);
+}
+
+static inline int jgmod_nibbles_set(int parameter)
+{
+    return jgmod_high_nibble(parameter) != 0 || jgmod_low_nibble(parameter) != 0;
+}
+
 // Slides have no musical limit, but a song that slides for hours (or a stored
 // parameter of 0xFFFF) must not overflow the period; this is far past
 // anything audible.

@@ -197,10 +197,8 @@ void do_tremolo(int chan)
 void parse_pro_volume_slide(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
-    if (jgmod_high_nibble(extcommand) != 0)
-        c->volume_slide = jgmod_high_nibble(extcommand);
-    else if (jgmod_low_nibble(extcommand) != 0)
-        c->volume_slide = -jgmod_low_nibble(extcommand);
+    if (jgmod_nibbles_set(extcommand))
+        c->volume_slide = jgmod_nibble_slide(extcommand);
 }
 
 // Fine slides share fine_slide_memory between the directions, but a zero

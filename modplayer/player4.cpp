@@ -122,7 +122,7 @@ void parse_xm_volume_slide(int chan, int extcommand)
     CHANNEL_STATE *c = &ci[chan];
     c->xm_volume_slide_on = -1;
     if (extcommand != 0)
-        c->xm_volume_slide = jgmod_high_nibble(extcommand) != 0 ? jgmod_high_nibble(extcommand) : -jgmod_low_nibble(extcommand);
+        c->xm_volume_slide = jgmod_nibble_slide(extcommand);
 }
 
 void do_xm_volume_slide(int chan)
@@ -175,7 +175,7 @@ void parse_xm_pan_slide(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
     if (extcommand != 0)
-        c->pan_slide_memory = jgmod_high_nibble(extcommand) != 0 ? jgmod_high_nibble(extcommand) : -jgmod_low_nibble(extcommand);
+        c->pan_slide_memory = jgmod_nibble_slide(extcommand);
     c->pan_slide = c->pan_slide_memory;
 }
 
@@ -191,10 +191,8 @@ void parse_global_volume_slide(int chan, int extcommand)
 {
     CHANNEL_STATE *c = &ci[chan];
     c->global_slide_on = -1;
-    if (jgmod_high_nibble(extcommand) != 0)
-        c->global_slide = jgmod_high_nibble(extcommand);
-    else if (jgmod_low_nibble(extcommand) != 0)
-        c->global_slide = -jgmod_low_nibble(extcommand);
+    if (jgmod_nibbles_set(extcommand))
+        c->global_slide = jgmod_nibble_slide(extcommand);
 }
 
 // Every channel carrying the command applies its own step, so two channels
