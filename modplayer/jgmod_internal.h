@@ -79,9 +79,22 @@ enum JGMOD_EXTENDED_COMMAND {
     EXT_XM_FINE_VOLUME_DOWN = 0x14,
 };
 
-// The volume-column byte from which a cell slides to its note instead of
-// starting it.
-#define VOLUME_COLUMN_PORTAMENTO 0xF0
+// The volume-column byte: 0x10..0x50 sets the volume 0..64; from 0x60 on its
+// high nibble is one of these codes and its low nibble the parameter.
+#define VOLUME_COLUMN_SET 0x10
+enum JGMOD_VOLUME_COMMAND {
+    VOL_SLIDE_DOWN = 0x6,
+    VOL_SLIDE_UP = 0x7,
+    VOL_FINE_SLIDE_DOWN = 0x8,
+    VOL_FINE_SLIDE_UP = 0x9,
+    VOL_VIBRATO_SPEED = 0xA,
+    VOL_VIBRATO = 0xB,
+    VOL_SET_PAN = 0xC,
+    VOL_PAN_SLIDE_LEFT = 0xD,
+    VOL_PAN_SLIDE_RIGHT = 0xE,
+    VOL_TONE_PORTAMENTO = 0xF,    // the cell slides to its note instead of starting it
+};
+#define VOLUME_COLUMN_PORTAMENTO (VOL_TONE_PORTAMENTO << 4)
 
 // Clocks and reference rates of the period arithmetic.
 #define AMIGA_CLOCK 3579546           // Hz; Amiga period p plays at AMIGA_CLOCK / p

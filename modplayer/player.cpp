@@ -426,7 +426,7 @@ static void run_note(int channel)
         start_cell_note(channel, cell, sample);
     if (cell->note < 0)
         parse_note_command(channel, cell->note);
-    if (cell->volume > 15)
+    if (cell->volume >= VOLUME_COLUMN_SET)
         parse_volume_command(channel, cell->volume, cell->note);
     set_up_command(channel, cell, sample);
 

@@ -179,33 +179,28 @@ void parse_s3m_panning(int chan, int extcommand)
 void parse_volume_command(int chan, int volume, int note)
 {
     CHANNEL_STATE *c = &ci[chan];
-    int y = volume & 15;
+    int y = jgmod_low_nibble(volume);
+    if (volume >= VOLUME_COLUMN_SET && volume <= VOLUME_COLUMN_SET + 64)
+        c->volume = volume - VOLUME_COLUMN_SET;
     switch (volume >> 4) {
-    case 0x1: case 0x2: case 0x3: case 0x4:
-        c->volume = volume - 16;
-        break;
-    case 0x5:
-        if (volume == 0x50)
-            c->volume = 64;
-        break;
-    case 0x6: c->volume_slide = -y; break;
-    case 0x7: c->volume_slide = y; break;
-    case 0x8: c->volume -= y; break;
-    case 0x9: c->volume += y; break;
-    case 0xA: c->vibrato_speed = 4 * y; break;
-    case 0xB: parse_vibrato(chan, y, 5); break;
-    case 0xC: c->pan = 17 * y; break;
-    case 0xD:
+    case VOL_SLIDE_DOWN: c->volume_slide = -y; break;
+    case VOL_SLIDE_UP: c->volume_slide = y; break;
+    case VOL_FINE_SLIDE_DOWN: c->volume -= y; break;
+    case VOL_FINE_SLIDE_UP: c->volume += y; break;
+    case VOL_VIBRATO_SPEED: c->vibrato_speed = 4 * y; break;
+    case VOL_VIBRATO: parse_vibrato(chan, y, 5); break;
+    case VOL_SET_PAN: c->pan = 17 * y; break;
+    case VOL_PAN_SLIDE_LEFT:
         if (y != 0)
             c->vc_pan_left_memory = -y;
         c->pan_slide = c->vc_pan_left_memory;
         break;
-    case 0xE:
+    case VOL_PAN_SLIDE_RIGHT:
         if (y != 0)
             c->vc_pan_right_memory = y;
         c->pan_slide = c->vc_pan_right_memory;
         break;
-    case 0xF:
+    case VOL_TONE_PORTAMENTO:
         // Speed 0 keeps the previous speed; no note keeps the previous target.
         parse_slide2period(chan, 16 * y, note <= 0 ? 0 : c->transpose + note);
         break;

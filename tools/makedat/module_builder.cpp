@@ -16,7 +16,6 @@
 // Amiga period 428, the middle octave of the player's period table.
 static const int reference_octave[TUNE_CHANNELS] = {4, 3, 4, 4};
 static const int channel_pan[TUNE_CHANNELS] = {96, 128, 168, 136};
-enum { VOLUME_COLUMN_SET = 0x10 };   // volume-column bytes 0x10..0x50 set volume 0..64
 
 struct CellResult {
     NOTE_INFO cell{};
