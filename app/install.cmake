@@ -11,41 +11,35 @@ set(ZQ_MAINTAINER "Zorvane Quibbleon maintainers <maintainers@users.noreply.c-se
     CACHE STRING "Maintainer line of the Debian package")
 set(zq_staging ${CMAKE_BINARY_DIR}/install-files)
 
-if(TARGET zorvane)
-  install(TARGETS zorvane RUNTIME DESTINATION ${ZQ_GAME_DIR})
-  install(PROGRAMS app/zorvane.sh DESTINATION games RENAME zorvane)
+install(TARGETS zorvane RUNTIME DESTINATION ${ZQ_GAME_DIR})
+install(PROGRAMS app/zorvane.sh DESTINATION games RENAME zorvane)
 
-  # The installed allegro.cfg names the patch index by its bare name, which
-  # the library looks up beside the executable: the tree may be unpacked
-  # anywhere. (The build tree's copy keeps a full path, as copies of the
-  # executable made elsewhere rely on it.)
-  set(ZQ_PATCHES_LINE "# (no patch set found at build time: the credits song is silent)")
-  if(EXISTS ${ZQ_PATCHES_INDEX})
-    set(ZQ_PATCHES_LINE "patches = zorvane-patches.cfg")
-    install(FILES ${ZQ_PATCHES_INDEX} DESTINATION ${ZQ_GAME_DIR})
-  endif()
-  configure_file(app/allegro.cfg.in ${zq_staging}/allegro.cfg @ONLY)
-  install(FILES ${zq_staging}/allegro.cfg DESTINATION ${ZQ_GAME_DIR})
-
-  set(ZQ_RELEASE_DATE 2026-12-07)   # of this PROJECT_VERSION: change the two together
-  configure_file(app/zorvane.metainfo.xml.in ${zq_staging}/${ZQ_APP_ID}.metainfo.xml @ONLY)
-  install(FILES ${zq_staging}/${ZQ_APP_ID}.metainfo.xml DESTINATION share/metainfo)
-  install(FILES app/zorvane.desktop DESTINATION share/applications)
+# The installed allegro.cfg names the patch index by its bare name, which
+# the library looks up beside the executable: the tree may be unpacked
+# anywhere. (The build tree's copy keeps a full path, as copies of the
+# executable made elsewhere rely on it.)
+set(ZQ_PATCHES_LINE "# (no patch set found at build time: the credits song is silent)")
+if(EXISTS ${ZQ_PATCHES_INDEX})
+  set(ZQ_PATCHES_LINE "patches = zorvane-patches.cfg")
+  install(FILES ${ZQ_PATCHES_INDEX} DESTINATION ${ZQ_GAME_DIR})
 endif()
+configure_file(app/allegro.cfg.in ${zq_staging}/allegro.cfg @ONLY)
+install(FILES ${zq_staging}/allegro.cfg DESTINATION ${ZQ_GAME_DIR})
 
-if(TARGET modtool)
-  install(TARGETS modtool RUNTIME DESTINATION bin)
-endif()
+set(ZQ_RELEASE_DATE 2026-12-07)   # of this PROJECT_VERSION: change the two together
+configure_file(app/zorvane.metainfo.xml.in ${zq_staging}/${ZQ_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${zq_staging}/${ZQ_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+install(FILES app/zorvane.desktop DESTINATION share/applications)
 
-if(TARGET zorvane_data)
-  # The game finds its datafile beside the executable; a relative link
-  # keeps it in share/ and still works in an unpacked tree.
-  install(FILES ${CMAKE_BINARY_DIR}/bin/zorvane.dat DESTINATION ${ZQ_SHARE_DIR})
-  file(CREATE_LINK ../../../${ZQ_SHARE_DIR}/zorvane.dat ${zq_staging}/zorvane.dat SYMBOLIC)
-  install(FILES ${zq_staging}/zorvane.dat DESTINATION ${ZQ_GAME_DIR})
-  install(FILES ${CMAKE_BINARY_DIR}/icons/zorvane.png DESTINATION share/icons/hicolor/48x48/apps)
-  install(FILES ${CMAKE_BINARY_DIR}/icons/zorvane.svg DESTINATION share/icons/hicolor/scalable/apps)
-endif()
+install(TARGETS modtool RUNTIME DESTINATION bin)
+
+# The game finds its datafile beside the executable; a relative link
+# keeps it in share/ and still works in an unpacked tree.
+install(FILES ${CMAKE_BINARY_DIR}/bin/zorvane.dat DESTINATION ${ZQ_SHARE_DIR})
+file(CREATE_LINK ../../../${ZQ_SHARE_DIR}/zorvane.dat ${zq_staging}/zorvane.dat SYMBOLIC)
+install(FILES ${zq_staging}/zorvane.dat DESTINATION ${ZQ_GAME_DIR})
+install(FILES ${CMAKE_BINARY_DIR}/icons/zorvane.png DESTINATION share/icons/hicolor/48x48/apps)
+install(FILES ${CMAKE_BINARY_DIR}/icons/zorvane.svg DESTINATION share/icons/hicolor/scalable/apps)
 
 file(GLOB ZQ_MAN_PAGES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/man/*.[16])
 foreach(page ${ZQ_MAN_PAGES})

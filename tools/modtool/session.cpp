@@ -143,7 +143,7 @@ static bool row_loops_pattern(JGMOD *j, int pattern, int row)
         return false;
     for (int channel = 0; channel < j->channel_count; channel++) {
         const NOTE_INFO *cell = get_note(j, pattern, row, channel);
-        if (cell->command == 0x0E && (cell->parameter & 0xF0) == 0x60)
+        if (cell->command == CMD_EXTENDED && jgmod_high_nibble(cell->parameter) == EXT_PATTERN_LOOP)
             return true;
     }
     return false;
