@@ -79,6 +79,12 @@ enum JGMOD_EXTENDED_COMMAND {
     EXT_XM_FINE_VOLUME_DOWN = 0x14,
 };
 
+// The CMD_EXTENDED parameter of extended code `code` with parameter y 0..15.
+static inline int jgmod_ext_parameter(int code, int y)
+{
+    return (code << 4) + y;
+}
+
 // The volume-column byte: 0x10..0x50 sets the volume 0..64; from 0x60 on its
 // high nibble is one of these codes and its low nibble the parameter.
 #define VOLUME_COLUMN_SET 0x10
