@@ -338,10 +338,7 @@ void goto_mod_track(int new_track)
 
 void set_mod_volume(int volume)
 {
-    if (volume < 0)
-        volume = 0;
-    if (volume > 255)
-        volume = 255;
+    volume = jgmod_clamp(volume, 0, 255);
     jgmod_begin_change();
     mod_volume = volume;
     for (int channel = 0; channel < mi.voice_count; channel++) {
@@ -358,10 +355,7 @@ int get_mod_volume(void)
 
 void set_mod_speed(int speed)
 {
-    if (speed < 1)
-        speed = 1;
-    if (speed > 400)
-        speed = 400;
+    speed = jgmod_clamp(speed, 1, 400);
     jgmod_begin_change();
     mi.speed_ratio = speed;
     if (mi.playing == -1)
@@ -371,10 +365,7 @@ void set_mod_speed(int speed)
 
 void set_mod_pitch(int pitch)
 {
-    if (pitch < 1)
-        pitch = 1;
-    if (pitch > 400)
-        pitch = 400;
+    pitch = jgmod_clamp(pitch, 1, 400);
     // One word the next tick reads: no change bracket needed.
     jgmod_store_shared(&mi.pitch_ratio, pitch);
 }
