@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "app/input.h"
 #include "game/game.h"
 #include "modplayer/jgmod.h"
 #include "persist/highscores.h"
@@ -107,6 +108,7 @@ int StartUp(char *program_path)
     Load_Datafile();
     set_palette(Game_Palette());
     install_int(game_timer, TICK_PERIOD_NUMERATOR / SCREEN_W);
+    InstallInputHooks();
     btn_new_game = new Button("PLAY GAME", 245, 320, 385, 345, TITLE_BUTTON_COL1, TITLE_BUTTON_COL2,
                               Datafile_Bitmap(DAT_BUTTON_TITLE));
     btn_exit = new Button("EXIT", 245, 350, 385, 375, TITLE_BUTTON_COL1, TITLE_BUTTON_COL2,

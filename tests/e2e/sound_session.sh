@@ -17,8 +17,9 @@ wait_recorded() {
     zq_poll 600 "the recording to grow" grown "${2:-0}"
 }
 
-# Credits: they scroll and any key leaves them; FROM and TO span a second
-# and a half of the song, after the button's click.
+# watch_credits KEY: the credits scroll and KEY leaves them for the
+# start-game menu; FROM and TO span a second and a half of the song, after
+# the button's click.
 watch_credits() {
     zq_click 320 275
     is_credits() { ! zq_is_menu "$1" && (($(zq_differ menu "$1") > 100000)); }
@@ -30,9 +31,8 @@ watch_credits() {
     to=$(zq_recorded)
     zq_shot credits-3
     [[ $(zq_differ credits-2 credits-3) != 0 ]] || zq_fail "the credits do not scroll"
-    zq_key x
-    zq_wait_until menu zq_is_menu menu
-    zq_wait_stable menu
+    zq_key "$1"
+    zq_settles menu zq_is_menu || zq_fail "$1 on the credits did not stop at the start-game menu"
 }
 
 zq_start_game
@@ -45,7 +45,7 @@ zq_open_menu
 wait_recorded $((title_to + per_second / 2)) 500
 click_to=$(zq_recorded)
 
-watch_credits
+watch_credits Escape
 [[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == sound ]] || zq_fail "the credits song was not heard"
 
 # A game: the first element falls untouched, so only music plays at first.
@@ -79,10 +79,10 @@ zq_drop_until_over
 wait_recorded $((ZQ_OVER_AT + 2 * per_second)) 1200
 over_to=$(zq_recorded)
 
-zq_hold Return
+zq_key Return
 zq_wait_until entry zq_is_name_entry entry
 zq_type music
-zq_hold Return
+zq_key Return
 zq_wait_until table zq_is_high_scores table
 zq_click 200 435
 zq_wait_until menu zq_is_menu menu
@@ -93,7 +93,7 @@ zq_click 455 115
 zq_click 320 415
 zq_wait_until menu zq_is_menu menu
 zq_wait_stable menu
-watch_credits
+watch_credits x
 [[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == silence ]] || zq_fail "something played with music and sound off"
 zq_quit_from_menu
 

@@ -90,14 +90,14 @@ zq_start_game() {
     zq_wait_stable title
 }
 
-# Waits for the game to end by itself with status 0.
+# zq_wait_exit [STATUS]: until the game ends by itself with STATUS (0).
 zq_wait_exit() {
     ended() { ! kill -0 "$ZQ_GAME_PID" 2>/dev/null; }
     zq_poll 600 "the game to end" ended
     local status=0
     wait "$ZQ_GAME_PID" || status=$?
     ZQ_GAME_PID=""
-    ((status == 0)) || zq_fail "the game ended with status $status"
+    ((status == ${1:-0})) || zq_fail "the game ended with status $status"
 }
 
 # zq_shot NAME: the window in $ZQ_SHOTS/NAME.png (retried while it is mapped).
@@ -143,10 +143,20 @@ zq_click() {
     # Off every button, so that no later picture shows a hover.
     xdotool mousemove --window "$ZQ_WINDOW" 630 5
 }
-# A key held long enough for a loop that tests the key state to see it.
-zq_hold() { xdotool keydown "$1" && sleep 0.15 && xdotool keyup "$1"; }
-zq_key() { xdotool key --delay 60 "$@"; }
-zq_type() { xdotool type --delay 80 "$1"; }
+# Keys as people press them, each held a tenth of a second: an instant
+# press and release can fall between two passes of a loop that tests the
+# key state. One xdotool times them all, so a busy machine cannot stretch a
+# press into the server's auto-repeat.
+zq_key() {
+    local name steps=()
+    for name in "$@"; do steps+=(keydown "$name" sleep 0.1 keyup "$name" sleep 0.05); done
+    xdotool "${steps[@]}"
+}
+zq_type() {
+    local names=() i
+    for ((i = 0; i < ${#1}; i++)); do names+=("${1:i:1}"); done
+    zq_key "${names[@]/#./period}"
+}
 # zq_wait_file PATH: until it exists and stops growing.
 zq_wait_file() {
     written() { local size; size=$(stat -c %s "$1" 2>/dev/null) && sleep 0.1 && ((size > 0 && size == $(stat -c %s "$1"))); }
@@ -206,9 +216,16 @@ zq_well_is() {
 zq_start_play() { zq_click 320 155 && zq_wait_until play zq_is_play play; }
 # Escape out of the start-game menu and the title; the game then ends.
 zq_quit_from_menu() {
-    zq_hold Escape && zq_wait_stable title && zq_hold Escape
+    zq_key Escape && zq_wait_stable title && zq_key Escape
     zq_wait_exit
 }
+
+# zq_settles NAME PREDICATE: the screen comes to rest on what PREDICATE
+# recognises (a key that acted twice would have gone on to another screen).
+zq_settles() { zq_wait_until "$1" "$2" "$1" && zq_wait_stable "$1" && "$2" "$1"; }
+
+# The window manager's close button: the delete-window request.
+zq_close() { zq_py close "$ZQ_WINDOW"; }
 
 # Space until the game-over text shows in colour 15 of zorvane.pcx; sets
 # ZQ_OVER_AT, the recording's size before the picture with the text.

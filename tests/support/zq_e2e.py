@@ -2,6 +2,7 @@
 device's WAV recording: `zq_e2e.py COMMAND ARGS...` fails on a failed check."""
 
 import cmath
+import ctypes
 import itertools
 import math
 import re
@@ -125,6 +126,26 @@ def cmd_make(path, kind):
     tail = [3, 0, 2, 2, 55, 1230, 4, 14, 20, 1]  # x y width height delay score lines stage_lines pieces stage
     words = head + [fill(x, y) for x in range(10) for y in range(20)] + tail
     open(path, "wb").write(struct.pack("<228i", *words) + SIGNATURE)
+
+
+def cmd_close(window):
+    """The window manager's close: a WM_DELETE_WINDOW client message."""
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
+    x = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x.XOpenDisplay.restype, x.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
+    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    display = x.XOpenDisplay(None)
+    assert display, "no display"
+    event = ClientMessage(type=33, display=display, window=int(window), format=32,  # 33: ClientMessage
+                          message_type=x.XInternAtom(display, b"WM_PROTOCOLS", 0))
+    event.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    assert x.XSendEvent(display, int(window), 0, 0, ctypes.byref(event)), "not sent"
+    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    x.XCloseDisplay(display)
 
 
 # --- sound ---
