@@ -22,15 +22,13 @@ zq_click 320 315 # Previous Menu
 zq_settles title is_title || zq_fail "Previous Menu did not bring the title back"
 # One press, one step: Escape leaves the game for the start-game menu, the
 # next the menu for the title, and none is left over to end the next game.
-zq_open_menu
-zq_start_play
+zq_goto play
 zq_wait_until deal zq_well_is deal 4
 zq_key Escape
 zq_settles menu zq_is_menu || zq_fail "Escape in play did not stop at the start-game menu"
 zq_key Escape
 zq_settles title is_title || zq_fail "Escape did not bring the title back"
-zq_open_menu
-zq_start_play
+zq_goto play
 zq_wait_until again zq_well_is again 4
 zq_key F2
 zq_wait_until menu zq_is_menu menu
@@ -45,8 +43,7 @@ zq_py hsc "$hsc"
 # element enters at column 3, moves, turns and drops.
 mv "$ZQ_WORK/recording.asoundrc" "$ZQ_WORK/home/.asoundrc"
 zq_start_game
-zq_open_menu
-zq_start_play
+zq_goto play
 zq_wait_until play zq_well_is play 4
 [[ "$(deal_of play)" == "$(deal_of deal)" && $(zq_crop_differ deal play 80x40+360+185) == 0 ]] ||
     zq_fail "another deal than in the first run"
@@ -94,15 +91,12 @@ zq_shot at-save
 zq_py make "$ZQ_RUN/still.svg" still
 zq_file_dialog F6 still.svg
 zq_wait_stable still
-is_help() { (($(zq_differ still "$1") > 50000)); }
 zq_key F1
-zq_wait_until help is_help help
-zq_wait_stable help
+zq_settles help zq_is_help
 xdotool keydown Escape && sleep 0.4 && zq_shot held && xdotool keyup Escape
 [[ $(zq_differ help held) == 0 ]] || zq_fail "the help left while Escape was held"
 not_help() { [[ $(zq_differ help "$1") != 0 ]]; }
-zq_wait_until back not_help back
-zq_wait_stable back
+zq_settles back not_help
 [[ $(zq_differ still back) == 0 ]] || zq_fail "the play screen came back changed"
 sleep 1 && zq_shot later
 [[ $(zq_differ still later) == 0 ]] || zq_fail "the game did not go on after the help"
@@ -119,12 +113,7 @@ zq_py same_game "$ZQ_RUN/mygame.svg" "$ZQ_RUN/again.svg"
 zq_drop_until_over
 sleep 1.2 && zq_shot ending-later
 [[ $(zq_differ ending ending-later) == 0 ]] || zq_fail "the screen still changes after game over"
-zq_key Return
-zq_wait_until entry zq_is_name_entry entry
-zq_type tester7
-zq_key Return
-zq_wait_until table zq_is_high_scores table
-zq_wait_stable table
+zq_enter_name tester7
 zq_click 200 435
 zq_wait_until menu zq_is_menu menu
 zq_quit_from_menu
@@ -132,14 +121,12 @@ zq_py hsc "$hsc" tester7
 
 # 3: the table read back; Reset reaches the screen and, on EXIT, the file.
 zq_start_game
-zq_open_menu
-zq_click 320 235
-zq_wait_until again zq_is_high_scores again
-zq_wait_stable again
-[[ $(zq_differ table again) == 0 ]] || zq_fail "the table read back differs from the one entered"
+zq_goto scores
+zq_wait_stable scores
+[[ $(zq_differ table scores) == 0 ]] || zq_fail "the table read back differs from the one entered"
 zq_click 440 435 # Reset
 zq_wait_stable reset
-[[ $(zq_differ again reset) != 0 ]] || zq_fail "Reset changed nothing on the screen"
+[[ $(zq_differ scores reset) != 0 ]] || zq_fail "Reset changed nothing on the screen"
 zq_key Escape
 zq_settles menu zq_is_menu || zq_fail "Escape on the table did not stop at the start-game menu"
 

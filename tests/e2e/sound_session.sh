@@ -22,8 +22,7 @@ wait_recorded() {
 # the button's click.
 watch_credits() {
     zq_click 320 275
-    is_credits() { ! zq_is_menu "$1" && (($(zq_differ menu "$1") > 100000)); }
-    zq_wait_until credits-1 is_credits credits-1
+    zq_wait_until credits-1 zq_is_credits credits-1
     wait_recorded $(($(zq_recorded) + per_second / 2)) 1000
     from=$(zq_recorded)
     zq_shot credits-2
@@ -79,11 +78,7 @@ zq_drop_until_over
 wait_recorded $((ZQ_OVER_AT + 2 * per_second)) 1200
 over_to=$(zq_recorded)
 
-zq_key Return
-zq_wait_until entry zq_is_name_entry entry
-zq_type music
-zq_key Return
-zq_wait_until table zq_is_high_scores table
+zq_enter_name music
 zq_click 200 435
 zq_wait_until menu zq_is_menu menu
 zq_click 320 195 # options: sound off, music off
@@ -91,8 +86,7 @@ zq_wait_stable options
 zq_click 185 115
 zq_click 455 115
 zq_click 320 415
-zq_wait_until menu zq_is_menu menu
-zq_wait_stable menu
+zq_settles menu zq_is_menu
 watch_credits x
 [[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == silence ]] || zq_fail "something played with music and sound off"
 zq_quit_from_menu

@@ -147,16 +147,8 @@ zq_click() {
 # press and release can fall between two passes of a loop that tests the
 # key state. One xdotool times them all, so a busy machine cannot stretch a
 # press into the server's auto-repeat.
-zq_key() {
-    local name steps=()
-    for name in "$@"; do steps+=(keydown "$name" sleep 0.1 keyup "$name" sleep 0.05); done
-    xdotool "${steps[@]}"
-}
-zq_type() {
-    local names=() i
-    for ((i = 0; i < ${#1}; i++)); do names+=("${1:i:1}"); done
-    zq_key "${names[@]/#./period}"
-}
+zq_key() { local k s=(); for k; do s+=(keydown "$k" sleep 0.1 keyup "$k" sleep 0.05); done; xdotool "${s[@]}"; }
+zq_type() { local chars; mapfile -t chars < <(grep -o . <<<"$1"); zq_key "${chars[@]/#./period}"; }
 # zq_wait_file PATH: until it exists and stops growing.
 zq_wait_file() {
     written() { local size; size=$(stat -c %s "$1" 2>/dev/null) && sleep 0.1 && ((size > 0 && size == $(stat -c %s "$1"))); }
@@ -203,6 +195,10 @@ zq_grey() {
     ((r > 150 && g > 150 && b > 150 && (r - g) ** 2 < 256 && (b - r) ** 2 < 576))
 }
 zq_is_selector() { zq_grey "$1" 320 240 && zq_grey "$1" 180 320; }
+# The credits' picture covers the menu; help's pattern covers the play
+# screen's black panels.
+zq_is_credits() { ! zq_is_menu "$1" && (($(zq_differ menu "$1") > 100000)); }
+zq_is_help() { ! zq_is_play "$1"; }
 zq_no_dialog_left() { ! zq_grey "$1" 180 320 && ! zq_grey "$1" 232 240; }
 
 # zq_well_is NAME COUNT [LOWEST]: the well shows COUNT tiles, the highest
@@ -224,9 +220,6 @@ zq_quit_from_menu() {
 # recognises (a key that acted twice would have gone on to another screen).
 zq_settles() { zq_wait_until "$1" "$2" "$1" && zq_wait_stable "$1" && "$2" "$1"; }
 
-# The window manager's close button: the delete-window request.
-zq_close() { zq_py close "$ZQ_WINDOW"; }
-
 # Space until the game-over text shows in colour 15 of zorvane.pcx; sets
 # ZQ_OVER_AT, the recording's size before the picture with the text.
 zq_drop_until_over() {
@@ -235,6 +228,34 @@ zq_drop_until_over() {
             zq_py over "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/ending.png"
     }
     zq_poll 200 "game over" over
+}
+
+# zq_goto SCREEN: from the title, the way a player reaches SCREEN (title,
+# menu, options, scores, credits, play, pause, help, selector or over).
+zq_goto() {
+    case $1 in
+    title) ;;
+    menu) zq_open_menu ;;
+    options) zq_open_menu && zq_click 320 195 && zq_wait_stable options ;;
+    scores) zq_open_menu && zq_click 320 235 && zq_wait_until scores zq_is_high_scores scores ;;
+    credits) zq_open_menu && zq_click 320 275 && zq_wait_until credits zq_is_credits credits ;;
+    play) zq_open_menu && zq_start_play ;;
+    pause) zq_goto play && zq_key p ;;
+    help) zq_goto play && zq_key F1 && zq_wait_until help zq_is_help help ;;
+    selector) zq_goto play && zq_key F5 && zq_wait_until dialog zq_is_selector dialog ;;
+    over)
+        zq_goto play && zq_key F3 && zq_wait_file "$ZQ_RUN/zorvane.pcx"
+        zq_py make "$ZQ_RUN/full.svg" full && zq_file_dialog F6 full.svg && zq_drop_until_over
+        ;;
+    *) zq_fail "no way to the screen $1" ;;
+    esac
+}
+
+# zq_enter_name NAME: Enter on the game-over text, NAME in the name entry,
+# Enter again, and the table.
+zq_enter_name() {
+    zq_key Return && zq_wait_until entry zq_is_name_entry entry
+    zq_type "$1" && zq_key Return && zq_settles table zq_is_high_scores
 }
 
 # zq_file_dialog KEY NAME [ERASE]: F5 or F6, ERASE backspaces over the

@@ -129,22 +129,17 @@ def cmd_make(path, kind):
 
 
 def cmd_close(window):
-    """The window manager's close: a WM_DELETE_WINDOW client message."""
-    class ClientMessage(ctypes.Structure):
-        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 12)]
-    x = ctypes.cdll.LoadLibrary("libX11.so.6")
-    x.XOpenDisplay.restype, x.XInternAtom.restype = ctypes.c_void_p, ctypes.c_ulong
-    x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    """The window manager's close button: a WM_DELETE_WINDOW client message."""
+    x, ptr, word = ctypes.cdll.LoadLibrary("libX11.so.6"), ctypes.c_void_p, ctypes.c_ulong
+    x.XOpenDisplay.restype, x.XInternAtom.restype = ptr, word
+    x.XInternAtom.argtypes, x.XCloseDisplay.argtypes = [ptr, ctypes.c_char_p, ctypes.c_int], [ptr]
+    x.XSendEvent.argtypes = [ptr, word, ctypes.c_int, ctypes.c_long, ptr]
     display = x.XOpenDisplay(None)
-    assert display, "no display"
-    event = ClientMessage(type=33, display=display, window=int(window), format=32,  # 33: ClientMessage
-                          message_type=x.XInternAtom(display, b"WM_PROTOCOLS", 0))
-    event.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-    assert x.XSendEvent(display, int(window), 0, 0, ctypes.byref(event)), "not sent"
-    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    atom = lambda name: x.XInternAtom(display, name, 0)
+    # An XClientMessageEvent on LP64, one word a field: type ClientMessage (33),
+    # serial, send_event, display, window, message_type, format 32, data.
+    event = (ctypes.c_ulong * 24)(33, 0, 0, display, int(window), atom(b"WM_PROTOCOLS"), 32, atom(b"WM_DELETE_WINDOW"))
+    assert x.XSendEvent(display, int(window), 0, 0, event), "not sent"
     x.XCloseDisplay(display)
 
 
