@@ -67,14 +67,9 @@ zq_wait_until cleared zq_well_is cleared 4
 wait_recorded $(($(zq_recorded) + per_second)) 1000
 row_to=$(zq_recorded)
 
-# A well the next element cannot enter: over within two fall steps, so the
-# game last played before its loading (colour 15 of the text from F3).
-zq_key F3
-zq_wait_file "$ZQ_RUN/zorvane.pcx"
-zq_py make "$ZQ_RUN/full.svg" full
+# A well the next element cannot enter, so the game last played before it.
 last_playing=$(zq_recorded)
-zq_file_dialog F6 full.svg
-zq_drop_until_over
+zq_fill_well
 wait_recorded $((ZQ_OVER_AT + 2 * per_second)) 1200
 over_to=$(zq_recorded)
 

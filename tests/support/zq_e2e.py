@@ -130,15 +130,14 @@ def cmd_make(path, kind):
 
 def cmd_close(window):
     """The window manager's close button: a WM_DELETE_WINDOW client message."""
-    x, ptr, word = ctypes.cdll.LoadLibrary("libX11.so.6"), ctypes.c_void_p, ctypes.c_ulong
-    x.XOpenDisplay.restype, x.XInternAtom.restype = ptr, word
-    x.XInternAtom.argtypes, x.XCloseDisplay.argtypes = [ptr, ctypes.c_char_p, ctypes.c_int], [ptr]
-    x.XSendEvent.argtypes = [ptr, word, ctypes.c_int, ctypes.c_long, ptr]
+    x, ptr, word = ctypes.CDLL("libX11.so.6"), ctypes.c_void_p, ctypes.c_ulong
+    x.XOpenDisplay.restype, x.XInternAtom.restype, x.XInternAtom.argtypes = ptr, word, [ptr, ctypes.c_char_p, ctypes.c_int]
+    x.XSendEvent.argtypes, x.XCloseDisplay.argtypes = [ptr, word, ctypes.c_int, ctypes.c_long, ptr], [ptr]
     display = x.XOpenDisplay(None)
-    atom = lambda name: x.XInternAtom(display, name, 0)
+    protocols, delete = (x.XInternAtom(display, name, 0) for name in (b"WM_PROTOCOLS", b"WM_DELETE_WINDOW"))
     # An XClientMessageEvent on LP64, one word a field: type ClientMessage (33),
     # serial, send_event, display, window, message_type, format 32, data.
-    event = (ctypes.c_ulong * 24)(33, 0, 0, display, int(window), atom(b"WM_PROTOCOLS"), 32, atom(b"WM_DELETE_WINDOW"))
+    event = (word * 24)(33, 0, 0, display, int(window), protocols, 32, delete)
     assert x.XSendEvent(display, int(window), 0, 0, event), "not sent"
     x.XCloseDisplay(display)
 
