@@ -86,7 +86,8 @@ void Load_Datafile(void)
 int StartUp(char *program_path)
 {
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
-        printf("Error initializing the game library\n");
+        // The library's own reason (no display, no system driver) says what to fix.
+        printf("Error initializing the game library\n%s\n", allegro_error);
         return 1;
     }
     install_keyboard();
