@@ -6,6 +6,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "app/input.h"
 #include "game/game.h"
 #include "modplayer/jgmod.h"
 #include "persist/highscores.h"
@@ -85,7 +86,8 @@ void Load_Datafile(void)
 int StartUp(char *program_path)
 {
     if (install_allegro(SYSTEM_AUTODETECT, &errno, atexit) != 0) {
-        printf("Error initializing the game library\n");
+        // The library's own reason (no display, no system driver) says what to fix.
+        printf("Error initializing the game library\n%s\n", allegro_error);
         return 1;
     }
     install_keyboard();
@@ -107,6 +109,7 @@ int StartUp(char *program_path)
     Load_Datafile();
     set_palette(Game_Palette());
     install_int(game_timer, TICK_PERIOD_NUMERATOR / SCREEN_W);
+    InstallInputHooks();
     btn_new_game = new Button("PLAY GAME", 245, 320, 385, 345, TITLE_BUTTON_COL1, TITLE_BUTTON_COL2,
                               Datafile_Bitmap(DAT_BUTTON_TITLE));
     btn_exit = new Button("EXIT", 245, 350, 385, 375, TITLE_BUTTON_COL1, TITLE_BUTTON_COL2,

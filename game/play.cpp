@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "app/app.h"
+#include "app/input.h"
 #include "modplayer/jgmod.h"
 #include "persist/highscores.h"
 #include "persist/savegame.h"
@@ -41,15 +42,16 @@ int Pause(void)
     strcpy(pausetxt3, "to continue...");
     Draw_Pause_Text();
     clear_keybuf();
-    while (!keypressed()) {
-        rest(1);
+    while (!keypressed() && !CloseRequested()) {
+        RestUntilTick();
     }
-    int scancode = readkey() >> 8;
-    while (!key[KEY_C]) {
-        Draw_Pause_Text();
-        rest(1);
+    // A close request leaves the game as Escape would.
+    int scancode = CloseRequested() ? KEY_ESC : readkey() >> 8;
+    // Nothing draws over the text while the game stands, so it is drawn once.
+    while (!key[KEY_C] && !CloseRequested()) {
+        RestUntilTick();
     }
-    return scancode;
+    return CloseRequested() ? KEY_ESC : scancode;
 }
 
 void Move_Sideways(int step)
@@ -151,8 +153,10 @@ void Game_Over(void)
     textout_centre(screen, font, text, 130, 302, GAME_OVER_COLOUR);
     clear_keybuf();
     stop_mod();
-    while (!key[KEY_ENTER]) {
-        rest(1);
+    // A close request ends the wait as Enter does: a finished game keeps its
+    // place in the table.
+    while (!key[KEY_ENTER] && !CloseRequested()) {
+        RestUntilTick();
     }
     clear_keybuf();
     GotHighScore();
@@ -163,6 +167,7 @@ void Game_Over(void)
 void game_timer(void)
 {
     game_time++;
+    WakeLoops();
 }
 
 void Begin_Game(void)
@@ -186,9 +191,15 @@ void Begin_Game(void)
 void Play_Game(void)
 {
     Begin_Game();
+    GAME drawn = Game;
+    bool redraw = true; // the starting rows show from the first pass on
     for (;;) {
-        if (keypressed() && Handle_Key(readkey() >> 8)) {
-            return; // left by key: no high-score check, the music plays on
+        bool key_read = keypressed();
+        if ((key_read && Handle_Key(readkey() >> 8)) || CloseRequested()) {
+            // Left by key: no high-score check, the music plays on, and the
+            // key does not leave the menu too.
+            SpendHeldKeys();
+            return;
         }
         Gravity();
         // A new element that did not fit, or a loaded one that does not, is
@@ -196,11 +207,17 @@ void Play_Game(void)
         if (!Can_Put()) {
             Place_And_Renew();
         }
-        Draw_Map();
+        // The same record draws the same picture; a key may also have drawn
+        // over the well (the pause text).
+        if (redraw || key_read || memcmp(&drawn, &Game, sizeof Game) != 0) {
+            Draw_Map();
+            drawn = Game;
+            redraw = false;
+        }
         if (end_game == -1) {
             break;
         }
-        rest(1); // yield between passes rather than spin a whole core
+        RestUntilTick();
     }
     Game_Over();
 }

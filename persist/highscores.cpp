@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "app/app.h"
+#include "app/input.h"
 #include "game/game.h"
 #include "persist/highscore_file.h"
 #include "ui/button.h"
@@ -118,8 +119,12 @@ void GetHighScore(void)
     text_mode(0);
     textout(screen, Datafile_Font(DAT_FONT_LARGE), "_", FIELD_X, FIELD_Y, WHITE);
     for (;;) {
-        while (!keypressed()) {
-            rest(1);
+        while (!keypressed() && !CloseRequested()) {
+            RestUntilTick();
+        }
+        // A close request keeps what was typed, as Enter would.
+        if (CloseRequested()) {
+            break;
         }
         int ascii = readkey() & 0xFF;
         // Backspace and Enter count only while held, as the key state says.
@@ -168,7 +173,7 @@ void ViewHighScores(void)
     DrawHighScores();
     exit_button.DrawButton();
     reset_button.DrawButton();
-    for (;;) {
+    while (!CloseRequested()) {
         if (exit_button.Clicked()) {
             return;
         }
@@ -177,9 +182,9 @@ void ViewHighScores(void)
             DrawHighScores();
             exit_button.DrawButton();
             reset_button.DrawButton();
-        } else if (key[KEY_ESC]) {
+        } else if (KeyHeld(KEY_ESC)) {
             return;
         }
-        rest(1); // a pass needs no more than the pointer and keys can change
+        RestUntilTick();
     }
 }

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "app/app.h"
+#include "app/input.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ int Button::Clicked(void)
     DrawButton();
     Play_Click();
     // The button owns the mouse until it is released; each re-entry clicks again.
-    while (mouse_b & 1) {
+    while ((mouse_b & 1) && !CloseRequested()) {
         int inside = mouseinbox(x1, y1, x2, y2);
         if (inside && pressed == 0) {
             Play_Click();
@@ -83,9 +84,9 @@ int Button::Clicked(void)
             pressed = 0;
             DrawButton();
         }
-        rest(1);
+        RestUntilTick();
     }
-    int result = pressed;
+    int result = CloseRequested() ? 0 : pressed;
     pressed = 0;
     DrawButton();
     return result;

@@ -3,6 +3,7 @@
 #include "ui/screens.h"
 
 #include "app/app.h"
+#include "app/input.h"
 
 namespace {
 
@@ -55,6 +56,28 @@ void Compose_Frame(int y)
     }
 }
 
+// Only the text block's columns and rows (a pixel lower a frame ago)
+// change from one frame to the next.
+void Show_Frame(int y, int widest, int tallest)
+{
+    int left = (SCREEN_W - widest) / 2 - 1;
+    int top = MAX(y, 0);
+    int bottom = MIN(y + tallest + 1, SCREEN_H);
+    if (top < bottom) {
+        blit(temp_buffer, screen, left, top, left, top, widest + 2, bottom - top);
+    }
+}
+
+// The library's vsync polls every millisecond for the retrace count to move
+// on; this is the same wait for two retraces, resting between ticks.
+void Wait_Two_Retraces(void)
+{
+    int target = retrace_count + 2;
+    while (retrace_count - target < 0 && !CloseRequested()) {
+        RestUntilTick();
+    }
+}
+
 } // namespace
 
 void ViewCredits(void)
@@ -67,16 +90,23 @@ void ViewCredits(void)
     fade_in((RGB *)data[DAT_GAME_PALETTE].dat, 5);
     text_mode(-1);
     clear_keybuf();
+    FONT *small = (FONT *)data[DAT_FONT_SMALL].dat;
+    int widest = 0;
+    for (const char *line : CREDITS) {
+        widest = MAX(widest, text_length(small, line));
+    }
+    int tallest = MAX(BLOCK_HEIGHT, LINE_SPACING * (CREDIT_LINES - 1) + text_height(small));
     do {
         Compose_Frame(y);
-        vsync();
-        vsync();
-        blit(temp_buffer, screen, 0, 0, 0, 0, 640, 480);
+        Wait_Two_Retraces();
+        Show_Frame(y, widest, tallest);
         y--;
         if (y + BLOCK_HEIGHT < 0) {
             y = SCREEN_H;
         }
-    } while (!keypressed());
+    } while (!keypressed() && !CloseRequested());
+    // The key stays in the buffer, and held it must not also leave the menu.
+    SpendHeldKeys();
     stop_midi();
     fade_out(2);
     clear(screen);

@@ -3,6 +3,7 @@
 #include "ui/screens.h"
 
 #include "app/app.h"
+#include "app/input.h"
 
 namespace {
 
@@ -57,11 +58,11 @@ void Help(void)
     Draw_Help();
     // Escape down, then up again, so that the key does not reach the play
     // loop and end the game.
-    while (!key[KEY_ESC]) {
-        rest(1);
+    while (!key[KEY_ESC] && !CloseRequested()) {
+        RestUntilTick();
     }
-    while (key[KEY_ESC]) {
-        rest(1);
+    while (key[KEY_ESC] && !CloseRequested()) {
+        RestUntilTick();
     }
     clear_keybuf();
     blit(temp_buffer, screen, 0, 0, 0, 0, 640, 480);

@@ -3,6 +3,7 @@
 #include "ui/screens.h"
 
 #include "app/app.h"
+#include "app/input.h"
 #include "ui/button.h"
 #include "ui/option_steps.h"
 
@@ -123,7 +124,7 @@ void Options(void)
     fade_in((RGB *)data[DAT_GAME_PALETTE].dat, FADE_SPEED);
     show_mouse(screen);
 
-    while (!exit_button.Clicked()) {
+    while (!exit_button.Clicked() && !CloseRequested()) {
         if (sound_switch.Clicked()) {
             sound_on = ToggleSetting(sound_on);
             sound_switch.ChangeName(SoundSwitchLabel(sound_on));
@@ -152,7 +153,7 @@ void Options(void)
         } else if (blocks.down.Clicked()) {
             Step(&start_blocks, BlocksDown, blocks.value);
         }
-        rest(1); // a pass needs no more than the pointer can change
+        RestUntilTick();
     }
     fade_out(LEAVE_FADE_SPEED);
     stop_midi();

@@ -3,6 +3,7 @@
 #include "ui/startmenu.h"
 
 #include "app/app.h"
+#include "app/input.h"
 #include "game/game.h"
 #include "persist/highscores.h"
 #include "ui/button.h"
@@ -77,8 +78,9 @@ int Menu_Pass(void)
         DrawStartGameMenu();
         set_palette(Game_Palette());
     }
-    // Escape is a held key, tested whatever the pass did.
-    return key[KEY_ESC] ? -1 : 0;
+    // Escape is a held key, tested whatever the pass did; one that just
+    // ended the screen returned from does not count.
+    return KeyHeld(KEY_ESC) || CloseRequested() ? -1 : 0;
 }
 
 } // namespace
@@ -93,7 +95,7 @@ void StartGameMenu(void)
     fade_in(Game_Palette(), FADE_SPEED);
     show_mouse(screen);
     while (Menu_Pass() == 0) {
-        rest(1); // yield between passes rather than spin a whole core
+        RestUntilTick();
     }
     stop_midi();
     Delete_Buttons();

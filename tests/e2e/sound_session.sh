@@ -17,12 +17,12 @@ wait_recorded() {
     zq_poll 600 "the recording to grow" grown "${2:-0}"
 }
 
-# Credits: they scroll and any key leaves them; FROM and TO span a second
-# and a half of the song, after the button's click.
+# watch_credits KEY: the credits scroll and KEY leaves them for the
+# start-game menu; FROM and TO span a second and a half of the song, after
+# the button's click.
 watch_credits() {
     zq_click 320 275
-    is_credits() { ! zq_is_menu "$1" && (($(zq_differ menu "$1") > 100000)); }
-    zq_wait_until credits-1 is_credits credits-1
+    zq_wait_until credits-1 zq_is_credits credits-1
     wait_recorded $(($(zq_recorded) + per_second / 2)) 1000
     from=$(zq_recorded)
     zq_shot credits-2
@@ -30,9 +30,8 @@ watch_credits() {
     to=$(zq_recorded)
     zq_shot credits-3
     [[ $(zq_differ credits-2 credits-3) != 0 ]] || zq_fail "the credits do not scroll"
-    zq_key x
-    zq_wait_until menu zq_is_menu menu
-    zq_wait_stable menu
+    zq_key "$1"
+    zq_settles menu zq_is_menu || zq_fail "$1 on the credits did not stop at the start-game menu"
 }
 
 zq_start_game
@@ -45,7 +44,7 @@ zq_open_menu
 wait_recorded $((title_to + per_second / 2)) 500
 click_to=$(zq_recorded)
 
-watch_credits
+watch_credits Escape
 [[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == sound ]] || zq_fail "the credits song was not heard"
 
 # A game: the first element falls untouched, so only music plays at first.
@@ -68,22 +67,13 @@ zq_wait_until cleared zq_well_is cleared 4
 wait_recorded $(($(zq_recorded) + per_second)) 1000
 row_to=$(zq_recorded)
 
-# A well the next element cannot enter: over within two fall steps, so the
-# game last played before its loading (colour 15 of the text from F3).
-zq_key F3
-zq_wait_file "$ZQ_RUN/zorvane.pcx"
-zq_py make "$ZQ_RUN/full.svg" full
+# A well the next element cannot enter, so the game last played before it.
 last_playing=$(zq_recorded)
-zq_file_dialog F6 full.svg
-zq_drop_until_over
+zq_fill_well
 wait_recorded $((ZQ_OVER_AT + 2 * per_second)) 1200
 over_to=$(zq_recorded)
 
-zq_hold Return
-zq_wait_until entry zq_is_name_entry entry
-zq_type music
-zq_hold Return
-zq_wait_until table zq_is_high_scores table
+zq_enter_name music
 zq_click 200 435
 zq_wait_until menu zq_is_menu menu
 zq_click 320 195 # options: sound off, music off
@@ -91,9 +81,8 @@ zq_wait_stable options
 zq_click 185 115
 zq_click 455 115
 zq_click 320 415
-zq_wait_until menu zq_is_menu menu
-zq_wait_stable menu
-watch_credits
+zq_settles menu zq_is_menu
+watch_credits x
 [[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == silence ]] || zq_fail "something played with music and sound off"
 zq_quit_from_menu
 

@@ -90,14 +90,14 @@ zq_start_game() {
     zq_wait_stable title
 }
 
-# Waits for the game to end by itself with status 0.
+# zq_wait_exit [STATUS]: until the game ends by itself with STATUS (0).
 zq_wait_exit() {
     ended() { ! kill -0 "$ZQ_GAME_PID" 2>/dev/null; }
     zq_poll 600 "the game to end" ended
     local status=0
     wait "$ZQ_GAME_PID" || status=$?
     ZQ_GAME_PID=""
-    ((status == 0)) || zq_fail "the game ended with status $status"
+    ((status == ${1:-0})) || zq_fail "the game ended with status $status"
 }
 
 # zq_shot NAME: the window in $ZQ_SHOTS/NAME.png (retried while it is mapped).
@@ -108,11 +108,7 @@ zq_shot() {
 zq_pixel() { convert "$ZQ_SHOTS/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 zq_differ() { compare -metric AE "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true; }
 # zq_crop_differ A B GEOMETRY: pixels that differ inside WxH+X+Y.
-zq_crop_differ() {
-    convert "$ZQ_SHOTS/$1.png" -crop "$3" +repage "$ZQ_SHOTS/crop-a.png"
-    convert "$ZQ_SHOTS/$2.png" -crop "$3" +repage "$ZQ_SHOTS/crop-b.png"
-    zq_differ crop-a crop-b
-}
+zq_crop_differ() { compare -metric AE -extract "$3" "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true; }
 
 # zq_wait_until NAME COMMAND...: pictures into NAME until COMMAND succeeds.
 zq_wait_until() {
@@ -143,10 +139,12 @@ zq_click() {
     # Off every button, so that no later picture shows a hover.
     xdotool mousemove --window "$ZQ_WINDOW" 630 5
 }
-# A key held long enough for a loop that tests the key state to see it.
-zq_hold() { xdotool keydown "$1" && sleep 0.15 && xdotool keyup "$1"; }
-zq_key() { xdotool key --delay 60 "$@"; }
-zq_type() { xdotool type --delay 80 "$1"; }
+# Keys as people press them, each held a tenth of a second: an instant
+# press and release can fall between two passes of a loop that tests the
+# key state. One xdotool times them all, so a busy machine cannot stretch a
+# press into the server's auto-repeat.
+zq_key() { local k s=(); for k; do s+=(keydown "$k" sleep 0.1 keyup "$k" sleep 0.05); done; xdotool "${s[@]}"; }
+zq_type() { local chars; mapfile -t chars < <(grep -o . <<<"$1"); zq_key "${chars[@]/#./period}"; }
 # zq_wait_file PATH: until it exists and stops growing.
 zq_wait_file() {
     written() { local size; size=$(stat -c %s "$1" 2>/dev/null) && sleep 0.1 && ((size > 0 && size == $(stat -c %s "$1"))); }
@@ -193,6 +191,10 @@ zq_grey() {
     ((r > 150 && g > 150 && b > 150 && (r - g) ** 2 < 256 && (b - r) ** 2 < 576))
 }
 zq_is_selector() { zq_grey "$1" 320 240 && zq_grey "$1" 180 320; }
+# The credits' picture covers the menu; help's pattern covers the play
+# screen's black panels.
+zq_is_credits() { ! zq_is_menu "$1" && (($(zq_differ menu "$1") > 100000)); }
+zq_is_help() { ! zq_is_play "$1"; }
 zq_no_dialog_left() { ! zq_grey "$1" 180 320 && ! zq_grey "$1" 232 240; }
 
 # zq_well_is NAME COUNT [LOWEST]: the well shows COUNT tiles, the highest
@@ -206,9 +208,13 @@ zq_well_is() {
 zq_start_play() { zq_click 320 155 && zq_wait_until play zq_is_play play; }
 # Escape out of the start-game menu and the title; the game then ends.
 zq_quit_from_menu() {
-    zq_hold Escape && zq_wait_stable title && zq_hold Escape
+    zq_key Escape && zq_wait_stable title && zq_key Escape
     zq_wait_exit
 }
+
+# zq_settles NAME PREDICATE: the screen comes to rest on what PREDICATE
+# recognises (a key that acted twice would have gone on to another screen).
+zq_settles() { zq_wait_until "$1" "$2" "$1" && zq_wait_stable "$1" && "$2" "$1"; }
 
 # Space until the game-over text shows in colour 15 of zorvane.pcx; sets
 # ZQ_OVER_AT, the recording's size before the picture with the text.
@@ -218,6 +224,38 @@ zq_drop_until_over() {
             zq_py over "$ZQ_RUN/zorvane.pcx" "$ZQ_SHOTS/ending.png"
     }
     zq_poll 200 "game over" over
+}
+
+# From play, a well the next element cannot enter: over within two fall
+# steps (colour 15 of the game-over text from an F3 picture).
+zq_fill_well() {
+    zq_key F3 && zq_wait_file "$ZQ_RUN/zorvane.pcx" && zq_py make "$ZQ_RUN/full.svg" full
+    zq_file_dialog F6 full.svg && zq_drop_until_over
+}
+
+# zq_goto SCREEN: from the title, the way a player reaches SCREEN (title,
+# menu, options, scores, credits, play, pause, help, selector or over).
+zq_goto() {
+    case $1 in
+    title) ;;
+    menu) zq_open_menu ;;
+    options) zq_open_menu && zq_click 320 195 && zq_wait_stable options ;;
+    scores) zq_open_menu && zq_click 320 235 && zq_wait_until scores zq_is_high_scores scores ;;
+    credits) zq_open_menu && zq_click 320 275 && zq_wait_until credits zq_is_credits credits ;;
+    play) zq_open_menu && zq_start_play ;;
+    pause) zq_goto play && zq_key p ;;
+    help) zq_goto play && zq_key F1 && zq_wait_until help zq_is_help help ;;
+    selector) zq_goto play && zq_key F5 && zq_wait_until dialog zq_is_selector dialog ;;
+    over) zq_goto play && zq_fill_well ;;
+    *) zq_fail "no way to the screen $1" ;;
+    esac
+}
+
+# zq_enter_name NAME: Enter on the game-over text, NAME in the name entry,
+# Enter again, and the table.
+zq_enter_name() {
+    zq_key Return && zq_wait_until entry zq_is_name_entry entry
+    zq_type "$1" && zq_key Return && zq_settles table zq_is_high_scores
 }
 
 # zq_file_dialog KEY NAME [ERASE]: F5 or F6, ERASE backspaces over the

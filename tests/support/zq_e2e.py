@@ -2,6 +2,7 @@
 device's WAV recording: `zq_e2e.py COMMAND ARGS...` fails on a failed check."""
 
 import cmath
+import ctypes
 import itertools
 import math
 import re
@@ -127,6 +128,20 @@ def cmd_make(path, kind):
     tail = [3, 0, 2, 2, delay, 1230, 4, 14, 20, 1]  # x y width height delay score lines stage_lines pieces stage
     words = head + [fill(x, y) for x in range(10) for y in range(20)] + tail
     open(path, "wb").write(struct.pack("<228i", *words) + SIGNATURE)
+
+
+def cmd_close(window):
+    """The window manager's close button: a WM_DELETE_WINDOW client message."""
+    x, ptr, word = ctypes.CDLL("libX11.so.6"), ctypes.c_void_p, ctypes.c_ulong
+    x.XOpenDisplay.restype, x.XInternAtom.restype, x.XInternAtom.argtypes = ptr, word, [ptr, ctypes.c_char_p, ctypes.c_int]
+    x.XSendEvent.argtypes, x.XCloseDisplay.argtypes = [ptr, word, ctypes.c_int, ctypes.c_long, ptr], [ptr]
+    display = x.XOpenDisplay(None)
+    protocols, delete = (x.XInternAtom(display, name, 0) for name in (b"WM_PROTOCOLS", b"WM_DELETE_WINDOW"))
+    # An XClientMessageEvent on LP64, one word a field: type ClientMessage (33),
+    # serial, send_event, display, window, message_type, format 32, data.
+    event = (word * 24)(33, 0, 0, display, int(window), protocols, 32, delete)
+    assert x.XSendEvent(display, int(window), 0, 0, event), "not sent"
+    x.XCloseDisplay(display)
 
 
 # --- sound ---
