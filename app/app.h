@@ -5,6 +5,7 @@
 
 #include <allegro.h>
 
+#include "app/colours.h"
 #include "app/datafile.h"
 
 class Button;
@@ -14,7 +15,6 @@ class Button;
 #define TEXT_SIZE 256
 #define GAME_NAME_SIZE 20
 
-extern DATAFILE *data;        // zorvane.dat, indexed by DatafileIndex; start-up to shut-down
 extern BITMAP *buffer;        // 200x400 off-screen picture of the well
 extern BITMAP *temp_buffer;   // 640x480 scratch picture of the menu screens
 extern char text[TEXT_SIZE];  // formatted text of the moment

@@ -3,6 +3,8 @@
 #ifndef ZQ_DATAFILE_H
 #define ZQ_DATAFILE_H
 
+#include <allegro.h>
+
 enum DatafileIndex {
     DAT_TILE_FIRST = 0,            // 0..7: 20x20 cell tiles for cell values 1..8
     DAT_TILE_LAST = 7,
@@ -35,5 +37,14 @@ enum DatafileIndex {
     DAT_SAMPLE_KEY_CLICK = 36,     // name entry
     DAT_OBJECT_COUNT = 37
 };
+
+extern DATAFILE *data;        // zorvane.dat, indexed by DatafileIndex; start-up to shut-down
+
+// The objects by kind; the index must name an object of that kind.
+inline BITMAP *Datafile_Bitmap(int index) { return (BITMAP *)data[index].dat; }
+inline FONT *Datafile_Font(int index) { return (FONT *)data[index].dat; }
+inline SAMPLE *Datafile_Sample(int index) { return (SAMPLE *)data[index].dat; }
+inline MIDI *Datafile_Midi(int index) { return (MIDI *)data[index].dat; }
+inline RGB *Game_Palette(void) { return (RGB *)data[DAT_GAME_PALETTE].dat; }
 
 #endif

@@ -1,6 +1,8 @@
 // The shell's globals and the settings of one run, with their defaults.
 #include "app/app.h"
 
+#include "persist/savegame_file.h"
+
 DATAFILE *data = NULL;
 BITMAP *buffer = NULL;
 BITMAP *temp_buffer = NULL;
@@ -16,4 +18,4 @@ int sound_on = -1;
 int music_on = -1;
 int sound_volume = 200;
 int music_volume = 200;
-char current_game_name[GAME_NAME_SIZE] = "untitled.svg";
+char current_game_name[GAME_NAME_SIZE] = SAVED_GAME_DEFAULT_NAME;

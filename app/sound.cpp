@@ -11,13 +11,13 @@ const int MODULE_VOLUME = 60;
 
 void PlaySoundA(int index)
 {
-    play_sample((SAMPLE *)data[index].dat, sound_volume, SAMPLE_PAN, SAMPLE_PITCH, 0);
+    play_sample(Datafile_Sample(index), sound_volume, SAMPLE_PAN, SAMPLE_PITCH, 0);
 }
 
 void PlaySong(int index)
 {
     if (music_on) {
-        play_midi((MIDI *)data[index].dat, 0);
+        play_midi(Datafile_Midi(index), 0);
     }
 }
 

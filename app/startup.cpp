@@ -18,24 +18,9 @@ const int SCREEN_WIDTH = 640;
 const int SCREEN_HEIGHT = 480;
 const int DIGITAL_VOICES = 16;
 const int MODULE_VOICES = 4;
-const int TITLE_TEXT_COLOUR = 15;
 const int TITLE_FADE_SPEED = 5;
 // Timer period in the library's milliseconds: 10 ms at 640 pixels wide.
 const int TICK_PERIOD_NUMERATOR = 6400;
-
-// The title screen's buttons are drawn with these bevel colours.
-const int TITLE_BUTTON_COL1 = 48;
-const int TITLE_BUTTON_COL2 = 14;
-
-BITMAP *Datafile_Bitmap(int index)
-{
-    return (BITMAP *)data[index].dat;
-}
-
-RGB *Game_Palette(void)
-{
-    return (RGB *)data[DAT_GAME_PALETTE].dat;
-}
 
 int Open_Window(void)
 {
@@ -110,9 +95,9 @@ int StartUp(char *program_path)
     set_palette(Game_Palette());
     install_int(game_timer, TICK_PERIOD_NUMERATOR / SCREEN_W);
     InstallInputHooks();
-    btn_new_game = new Button("PLAY GAME", 245, 320, 385, 345, TITLE_BUTTON_COL1, TITLE_BUTTON_COL2,
+    btn_new_game = new Button("PLAY GAME", 245, 320, 385, 345, COL_ORANGE, COL_YELLOW,
                               Datafile_Bitmap(DAT_BUTTON_TITLE));
-    btn_exit = new Button("EXIT", 245, 350, 385, 375, TITLE_BUTTON_COL1, TITLE_BUTTON_COL2,
+    btn_exit = new Button("EXIT", 245, 350, 385, 375, COL_ORANGE, COL_YELLOW,
                           Datafile_Bitmap(DAT_BUTTON_TITLE));
     buffer = create_bitmap(200, 400);
     temp_buffer = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
@@ -130,8 +115,8 @@ void DrawTitle(void)
     show_mouse(NULL);
     fade_out(255);
     blit(Datafile_Bitmap(DAT_TITLE), screen, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
-    textout(screen, font, "NEW! Windows only version", 210, 450, TITLE_TEXT_COLOUR);
-    textout(screen, font, "Made by the Quibbleon team", 202, 460, TITLE_TEXT_COLOUR);
+    textout(screen, font, "NEW! Windows only version", 210, 450, COL_TEXT);
+    textout(screen, font, "Made by the Quibbleon team", 202, 460, COL_TEXT);
     btn_new_game->DrawButton();
     btn_exit->DrawButton();
     show_mouse(NULL);

@@ -101,7 +101,7 @@ void Draw_Preview(void)
     for (int i = 0; i < BLOCK_SIZE; i++) {
         for (int j = 0; j < PREVIEW_ROWS; j++) {
             int object = Block_Cell(i, j) ? Game.next_element - 1 : DAT_PREVIEW_EMPTY;
-            blit((BITMAP *)data[object].dat, screen, 0, 0, PREVIEW_X + CELL_PIXELS * i,
+            blit(Datafile_Bitmap(object), screen, 0, 0, PREVIEW_X + CELL_PIXELS * i,
                  PREVIEW_Y + CELL_PIXELS * j, CELL_PIXELS, CELL_PIXELS);
         }
     }
@@ -233,7 +233,7 @@ void Delete_Row(void)
         }
     }
     if (count > 0 && sound_on) {
-        play_sample((SAMPLE *)data[DAT_SAMPLE_ROW_REMOVED].dat, ROW_SAMPLE_VOLUME, SAMPLE_PAN,
+        play_sample(Datafile_Sample(DAT_SAMPLE_ROW_REMOVED), ROW_SAMPLE_VOLUME, SAMPLE_PAN,
                     SAMPLE_PITCH, 0);
     }
     add_to(Game.stage_lines, count);

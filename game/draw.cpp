@@ -13,12 +13,6 @@ const int WELL_LEFT = 40;
 const int WELL_TOP = 40;
 const int COUNTER_RIGHT = 550;     // counters end here, measured in the built-in font
 const int COUNTER_LABEL_X = 365;
-const int COUNTER_LABEL_COLOUR = 65;
-const int COUNTER_VALUE_COLOUR = 5;
-const int TITLE_COLOUR = 5;
-const int LEGEND_KEY_COLOUR = 86;
-const int LEGEND_ACTION_COLOUR = 54;
-const int LEGEND_RULE_COLOUR = 176;
 const int COUNTER_Y[4] = {42, 66, 90, 114};
 
 struct LegendLine {
@@ -31,44 +25,34 @@ struct LegendLine {
 const char RULE[] = "---------------------------";
 
 const LegendLine LEGEND[] = {
-    {"Left & Right Arrows", 365, 282, LEGEND_KEY_COLOUR},
-    {"[Move piece left & right]", 381, 292, LEGEND_ACTION_COLOUR},
-    {RULE, 365, 302, LEGEND_RULE_COLOUR},
-    {"Up Arrow", 365, 312, LEGEND_KEY_COLOUR},
-    {"[Rotate piece]", 470, 312, LEGEND_ACTION_COLOUR},
-    {RULE, 365, 322, LEGEND_RULE_COLOUR},
-    {"Down Arrow", 365, 332, LEGEND_KEY_COLOUR},
-    {"[Lower piece]", 478, 332, LEGEND_ACTION_COLOUR},
-    {RULE, 365, 342, LEGEND_RULE_COLOUR},
-    {"Space Bar", 365, 352, LEGEND_KEY_COLOUR},
-    {"[Drop piece]", 485, 352, LEGEND_ACTION_COLOUR},
-    {RULE, 365, 362, LEGEND_RULE_COLOUR},
-    {"F2", 365, 372, LEGEND_KEY_COLOUR},
-    {"[New Game]", 501, 372, LEGEND_ACTION_COLOUR},
-    {RULE, 365, 382, LEGEND_RULE_COLOUR},
-    {"F3", 365, 392, LEGEND_KEY_COLOUR},
-    {"[Screenshot]", 485, 392, LEGEND_ACTION_COLOUR},
-    {RULE, 365, 402, LEGEND_RULE_COLOUR},
-    {"P", 365, 412, LEGEND_KEY_COLOUR},
-    {"[Pause Game]", 485, 412, LEGEND_ACTION_COLOUR},
-    {RULE, 365, 422, LEGEND_RULE_COLOUR},
-    {"ESC", 365, 432, LEGEND_KEY_COLOUR},
-    {"[Quit Game]", 493, 432, LEGEND_ACTION_COLOUR},
+    {"Left & Right Arrows", 365, 282, COL_LEGEND_KEY},
+    {"[Move piece left & right]", 381, 292, COL_LEGEND_ACTION},
+    {RULE, 365, 302, COL_RULE},
+    {"Up Arrow", 365, 312, COL_LEGEND_KEY},
+    {"[Rotate piece]", 470, 312, COL_LEGEND_ACTION},
+    {RULE, 365, 322, COL_RULE},
+    {"Down Arrow", 365, 332, COL_LEGEND_KEY},
+    {"[Lower piece]", 478, 332, COL_LEGEND_ACTION},
+    {RULE, 365, 342, COL_RULE},
+    {"Space Bar", 365, 352, COL_LEGEND_KEY},
+    {"[Drop piece]", 485, 352, COL_LEGEND_ACTION},
+    {RULE, 365, 362, COL_RULE},
+    {"F2", 365, 372, COL_LEGEND_KEY},
+    {"[New Game]", 501, 372, COL_LEGEND_ACTION},
+    {RULE, 365, 382, COL_RULE},
+    {"F3", 365, 392, COL_LEGEND_KEY},
+    {"[Screenshot]", 485, 392, COL_LEGEND_ACTION},
+    {RULE, 365, 402, COL_RULE},
+    {"P", 365, 412, COL_LEGEND_KEY},
+    {"[Pause Game]", 485, 412, COL_LEGEND_ACTION},
+    {RULE, 365, 422, COL_RULE},
+    {"ESC", 365, 432, COL_LEGEND_KEY},
+    {"[Quit Game]", 493, 432, COL_LEGEND_ACTION},
 };
-
-BITMAP *Tile(int index)
-{
-    return (BITMAP *)data[index].dat;
-}
-
-FONT *Font(int index)
-{
-    return (FONT *)data[index].dat;
-}
 
 void Sprite(int index, int x, int y)
 {
-    draw_sprite(screen, Tile(index), x, y);
+    draw_sprite(screen, Datafile_Bitmap(index), x, y);
 }
 
 // Corners in the sequence top-left, top-right, bottom-left, bottom-right.
@@ -109,15 +93,17 @@ void Draw_Counter_Labels(void)
     const char *labels[4] = {"Score:", "Stage:", "Lines:", "Pieces:"};
     for (int k = 0; k < 4; k++) {
         strcpy(text, labels[k]);
-        textout(screen, Font(DAT_FONT_SMALL), text, COUNTER_LABEL_X, COUNTER_Y[k], COUNTER_LABEL_COLOUR);
+        textout(screen, Datafile_Font(DAT_FONT_SMALL), text, COUNTER_LABEL_X, COUNTER_Y[k],
+                COL_COUNTER_LABEL);
     }
 }
 
 void Draw_Cell(int value, int column, int row)
 {
     // Values outside 1..8 can come only from a loaded file; they stay blank.
-    if (value >= 1 && value <= ELEMENT_COUNT) {
-        draw_sprite(buffer, Tile(DAT_TILE_FIRST + value - 1), CELL_PIXELS * column, CELL_PIXELS * row);
+    if (Is_Element(value)) {
+        draw_sprite(buffer, Datafile_Bitmap(DAT_TILE_FIRST + value - 1), CELL_PIXELS * column,
+                    CELL_PIXELS * row);
     }
 }
 
@@ -125,15 +111,15 @@ void Draw_Cell(int value, int column, int row)
 
 void InitGameGraphics(void)
 {
-    drawing_mode(DRAW_MODE_COPY_PATTERN, Tile(DAT_PATTERN_PLAY), 0, 0);
+    drawing_mode(DRAW_MODE_COPY_PATTERN, Datafile_Bitmap(DAT_PATTERN_PLAY), 0, 0);
     rectfill(screen, 0, 0, 640, 480, 0);
     Draw_Frame();
     drawing_mode(DRAW_MODE_SOLID, NULL, 0, 0);
     rectfill(screen, 360, 40, 580, 135, 0);
     rectfill(screen, 360, 280, 580, 440, 0);
     rectfill(screen, 480, 185, 580, 225, 0);
-    textout(screen, Font(DAT_FONT_LARGE), "Zorvane", 505, 190, TITLE_COLOUR);
-    textout(screen, Font(DAT_FONT_LARGE), "Quibbleon", 500, 205, TITLE_COLOUR);
+    textout(screen, Datafile_Font(DAT_FONT_LARGE), "Zorvane", 505, 190, COL_GOLD);
+    textout(screen, Datafile_Font(DAT_FONT_LARGE), "Quibbleon", 500, 205, COL_GOLD);
     Draw_Legend();
     Draw_Counter_Labels();
     for (int y = 0; y < MAP_H; y++) {
@@ -191,7 +177,7 @@ void Draw_Map(void)
     for (int k = 0; k < 4; k++) {
         snprintf(text, sizeof text, "%7d", values[k]);
         // Measured in the built-in font, whatever font draws it.
-        textout(screen, Font(DAT_FONT_NUMBERS), text, COUNTER_RIGHT - text_length(font, text), COUNTER_Y[k],
-                COUNTER_VALUE_COLOUR);
+        textout(screen, Datafile_Font(DAT_FONT_NUMBERS), text, COUNTER_RIGHT - text_length(font, text),
+                COUNTER_Y[k], COL_GOLD);
     }
 }

@@ -19,19 +19,12 @@ char pausetxt3[30];
 
 namespace {
 
-const int PAUSE_COLOUR = 70;
-const int GAME_OVER_COLOUR = 15;
-
-FONT *Font(int index)
-{
-    return (FONT *)data[index].dat;
-}
 
 void Draw_Pause_Text(void)
 {
-    textout(screen, Font(DAT_FONT_SMALL), pausetxt, 100, 100, PAUSE_COLOUR);
-    textout(screen, Font(DAT_FONT_SMALL), pausetxt2, 90, 150, PAUSE_COLOUR);
-    textout(screen, Font(DAT_FONT_SMALL), pausetxt3, 75, 200, PAUSE_COLOUR);
+    textout(screen, Datafile_Font(DAT_FONT_SMALL), pausetxt, 100, 100, COL_PAUSE);
+    textout(screen, Datafile_Font(DAT_FONT_SMALL), pausetxt2, 90, 150, COL_PAUSE);
+    textout(screen, Datafile_Font(DAT_FONT_SMALL), pausetxt3, 75, 200, COL_PAUSE);
 }
 
 // Returns the scancode of the key that ended the wait; it stands in for P.
@@ -109,7 +102,7 @@ int Handle_Key(int scancode)
         return -1;
     }
     if (scancode == KEY_F3) {
-        TakeScreenshot((RGB *)data[DAT_GAME_PALETTE].dat);
+        TakeScreenshot(Game_Palette());
     } else if (scancode == KEY_F1) {
         Help();
     } else if (scancode == KEY_F5) {
@@ -145,12 +138,12 @@ void Gravity(void)
 void Game_Over(void)
 {
     text_mode(-1);
-    textout_centre(screen, font, "G A M E", 135, 152, GAME_OVER_COLOUR);
-    textout_centre(screen, font, "O V E R", 135, 202, GAME_OVER_COLOUR);
-    textout(screen, font, "Press <Enter> to", 70, 252, GAME_OVER_COLOUR);
-    textout(screen, font, "start over again", 70, 277, GAME_OVER_COLOUR);
+    textout_centre(screen, font, "G A M E", 135, 152, COL_TEXT);
+    textout_centre(screen, font, "O V E R", 135, 202, COL_TEXT);
+    textout(screen, font, "Press <Enter> to", 70, 252, COL_TEXT);
+    textout(screen, font, "start over again", 70, 277, COL_TEXT);
     snprintf(text, sizeof text, "Score: %3d", Game.score);
-    textout_centre(screen, font, text, 130, 302, GAME_OVER_COLOUR);
+    textout_centre(screen, font, text, 130, 302, COL_TEXT);
     clear_keybuf();
     stop_mod();
     // A close request ends the wait as Enter does: a finished game keeps its

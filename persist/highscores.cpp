@@ -17,21 +17,8 @@ HIGH_SCORE HighScores[HIGH_SCORE_COUNT];
 namespace {
 
 const int WHITE = 15;
-const int OUTLINE_COLOUR = 142;
-const int BUTTON_COL1 = 15;
-const int BUTTON_COL2 = 25;
 const int FIELD_X = 155; // name text and cursor
 const int FIELD_Y = 212;
-
-FONT *Datafile_Font(int index)
-{
-    return (FONT *)data[index].dat;
-}
-
-BITMAP *Datafile_Bitmap(int index)
-{
-    return (BITMAP *)data[index].dat;
-}
 
 void Fill_With_Pattern(int x1, int y1, int x2, int y2)
 {
@@ -44,10 +31,10 @@ void Draw_Name_Box(void)
     Fill_With_Pattern(100, 150, 340, 280);
     solid_mode();
     text_mode(-1);
-    rect(screen, 100, 150, 340, 280, OUTLINE_COLOUR);
+    rect(screen, 100, 150, 340, 280, COL_OUTLINE);
     textout_centre(screen, Datafile_Font(DAT_FONT_LARGE), "You got high score", 210, 160, WHITE);
     rectfill(screen, 150, 200, 290, 240, 0);
-    rect(screen, 150, 200, 290, 240, OUTLINE_COLOUR);
+    rect(screen, 150, 200, 290, 240, COL_OUTLINE);
 }
 
 void Draw_Typed_Name(void)
@@ -151,7 +138,7 @@ void DrawHighScores(void)
     textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, WHITE);
     solid_mode();
     text_mode(-1);
-    rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, OUTLINE_COLOUR);
+    rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, COL_OUTLINE);
     textout_centre(screen, Datafile_Font(DAT_FONT_LARGE), "H I G H   S C O R E S", SCREEN_W / 2, 20, WHITE);
     FONT *numbers = Datafile_Font(DAT_FONT_NUMBERS);
     textout(screen, numbers, "Name", 150, 60, WHITE);
@@ -168,8 +155,8 @@ void DrawHighScores(void)
 void ViewHighScores(void)
 {
     BITMAP *picture = Datafile_Bitmap(DAT_BUTTON_LABELLED);
-    Button exit_button("E x i t", 100, 420, 300, 450, BUTTON_COL1, BUTTON_COL2, picture);
-    Button reset_button("R e s e t", 340, 420, 540, 450, BUTTON_COL1, BUTTON_COL2, picture);
+    Button exit_button("E x i t", 100, 420, 300, 450, COL_TEXT, COL_BUTTON_LIGHT, picture);
+    Button reset_button("R e s e t", 340, 420, 540, 450, COL_TEXT, COL_BUTTON_LIGHT, picture);
     DrawHighScores();
     exit_button.DrawButton();
     reset_button.DrawButton();

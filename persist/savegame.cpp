@@ -29,7 +29,7 @@ BITMAP *Keep_Screen(void)
         blit(screen, kept, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     }
     show_mouse(screen);
-    UseLegibleDialogColours((const RGB *)data[DAT_GAME_PALETTE].dat);
+    UseLegibleDialogColours(Game_Palette());
     return kept;
 }
 

@@ -8,20 +8,19 @@
 
 namespace {
 
-const int FACE_COLOUR = 1;   // fill of every labelled button
 const int CLICK_PAN = 125;
 const int CLICK_PITCH = 1000; // unchanged pitch
 
 void Play_Click(void)
 {
     if (sound_on) {
-        play_sample((SAMPLE *)data[DAT_SAMPLE_CLICK].dat, sound_volume, CLICK_PAN, CLICK_PITCH, 0);
+        play_sample(Datafile_Sample(DAT_SAMPLE_CLICK), sound_volume, CLICK_PAN, CLICK_PITCH, 0);
     }
 }
 
 FONT *Label_Font(void)
 {
-    return (FONT *)data[DAT_FONT_LARGE].dat;
+    return Datafile_Font(DAT_FONT_LARGE);
 }
 
 } // namespace
@@ -47,7 +46,7 @@ void Button::DrawButton(void)
 {
     show_mouse(NULL);
     if (name[0] != '\0') {
-        rectfill(screen, x1, y1, x2, y2, FACE_COLOUR);
+        rectfill(screen, x1, y1, x2, y2, COL_BUTTON_FACE);
     } else if (picture != NULL) {
         // One pixel short each way: the bevel covers the picture's edges.
         blit(picture, screen, 0, 0, x1, y1, x2 - x1, y2 - y1);

@@ -10,7 +10,6 @@ namespace {
 const int CREDIT_LINES = 18;
 const int LINE_SPACING = 20;
 const int BLOCK_HEIGHT = CREDIT_LINES * LINE_SPACING; // 360
-const int TEXT_COLOUR = 5;
 const int LOGO_X = 126;
 const int LOGO_Y = 25;
 
@@ -35,11 +34,6 @@ const char *const CREDITS[CREDIT_LINES] = {
     "Press ESC to continue",
 };
 
-BITMAP *Datafile_Bitmap(int index)
-{
-    return (BITMAP *)data[index].dat;
-}
-
 void Draw_Background(BITMAP *target)
 {
     BITMAP *logo = Datafile_Bitmap(DAT_LOGO);
@@ -50,9 +44,9 @@ void Draw_Background(BITMAP *target)
 void Compose_Frame(int y)
 {
     Draw_Background(temp_buffer);
-    FONT *small = (FONT *)data[DAT_FONT_SMALL].dat;
+    FONT *small = Datafile_Font(DAT_FONT_SMALL);
     for (int i = 0; i < CREDIT_LINES; i++) {
-        textout_centre(temp_buffer, small, CREDITS[i], SCREEN_W / 2, y + LINE_SPACING * i, TEXT_COLOUR);
+        textout_centre(temp_buffer, small, CREDITS[i], SCREEN_W / 2, y + LINE_SPACING * i, COL_GOLD);
     }
 }
 
@@ -87,10 +81,10 @@ void ViewCredits(void)
     show_mouse(NULL);
     fade_out(255);
     Draw_Background(screen);
-    fade_in((RGB *)data[DAT_GAME_PALETTE].dat, 5);
+    fade_in(Game_Palette(), 5);
     text_mode(-1);
     clear_keybuf();
-    FONT *small = (FONT *)data[DAT_FONT_SMALL].dat;
+    FONT *small = Datafile_Font(DAT_FONT_SMALL);
     int widest = 0;
     for (const char *line : CREDITS) {
         widest = MAX(widest, text_length(small, line));

@@ -7,12 +7,6 @@
 
 namespace {
 
-const int OUTLINE_COLOUR = 143;
-const int TITLE_COLOUR = 255;
-const int HEAD_COLOUR = 5;
-const int RULE_COLOUR = 15;
-const int LINE_COLOUR = 85;
-const int FOOT_COLOUR = 86;
 
 struct HelpLine {
     int y;
@@ -33,21 +27,21 @@ const HelpLine HELP_LINES[] = {
 
 void Draw_Help(void)
 {
-    drawing_mode(DRAW_MODE_COPY_PATTERN, (BITMAP *)data[DAT_PATTERN_SCREENS].dat, 0, 0);
+    drawing_mode(DRAW_MODE_COPY_PATTERN, Datafile_Bitmap(DAT_PATTERN_SCREENS), 0, 0);
     rectfill(screen, 0, 0, 640, 480, 1);
     solid_mode();
-    rect(screen, 0, 0, 639, 479, OUTLINE_COLOUR);
+    rect(screen, 0, 0, 639, 479, COL_HELP_OUTLINE);
     text_mode(-1);
-    textout_centre(screen, (FONT *)data[DAT_FONT_SMALL].dat, "HELP", 320, 10, TITLE_COLOUR);
-    textout(screen, font, "Keys", 60, 100, HEAD_COLOUR);
-    textout(screen, font, "--------", 45, 115, RULE_COLOUR);
-    textout(screen, font, "Action", 330, 100, HEAD_COLOUR);
-    textout(screen, font, "--------------------------------------", 330, 115, RULE_COLOUR);
+    textout_centre(screen, Datafile_Font(DAT_FONT_SMALL), "HELP", 320, 10, COL_WHITE);
+    textout(screen, font, "Keys", 60, 100, COL_GOLD);
+    textout(screen, font, "--------", 45, 115, COL_TEXT);
+    textout(screen, font, "Action", 330, 100, COL_GOLD);
+    textout(screen, font, "--------------------------------------", 330, 115, COL_TEXT);
     for (const HelpLine &line : HELP_LINES) {
-        textout(screen, font, line.keys, 20, line.y, LINE_COLOUR);
-        textout(screen, font, line.action, 330, line.y, LINE_COLOUR);
+        textout(screen, font, line.keys, 20, line.y, COL_HELP_TEXT);
+        textout(screen, font, line.action, 330, line.y, COL_HELP_TEXT);
     }
-    textout_centre(screen, font, "Press ESC To Exit", 320, 450, FOOT_COLOUR);
+    textout_centre(screen, font, "Press ESC To Exit", 320, 450, COL_LEGEND_KEY);
 }
 
 } // namespace

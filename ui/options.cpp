@@ -9,23 +9,8 @@
 
 namespace {
 
-const int BUTTON_COL1 = 15;
-const int BUTTON_COL2 = 25;
-const int OUTLINE_COLOUR = 142;
-const int HEADING_COLOUR = 5;
-const int TEXT_COLOUR = 15;
 const int FADE_SPEED = 5;
 const int LEAVE_FADE_SPEED = 10;
-
-BITMAP *Datafile_Bitmap(int index)
-{
-    return (BITMAP *)data[index].dat;
-}
-
-FONT *Datafile_Font(int index)
-{
-    return (FONT *)data[index].dat;
-}
 
 // An arrow or value row: down arrow, value, up arrow, 30 pixels high.
 struct Stepper {
@@ -39,9 +24,11 @@ Stepper Make_Stepper(int x, int y, int current)
     char label[12];
     FormatOptionValue(label, current);
     return Stepper{
-        Button(NULL, x, y, x + 30, y + 30, BUTTON_COL1, BUTTON_COL2, Datafile_Bitmap(DAT_BUTTON_DECREASE)),
-        Button(label, x + 31, y, x + 179, y + 30, BUTTON_COL1, BUTTON_COL2, Datafile_Bitmap(DAT_BUTTON_LABELLED)),
-        Button(NULL, x + 180, y, x + 210, y + 30, BUTTON_COL1, BUTTON_COL2, Datafile_Bitmap(DAT_BUTTON_INCREASE)),
+        Button(NULL, x, y, x + 30, y + 30, COL_TEXT, COL_BUTTON_LIGHT, Datafile_Bitmap(DAT_BUTTON_DECREASE)),
+        Button(label, x + 31, y, x + 179, y + 30, COL_TEXT, COL_BUTTON_LIGHT,
+               Datafile_Bitmap(DAT_BUTTON_LABELLED)),
+        Button(NULL, x + 180, y, x + 210, y + 30, COL_TEXT, COL_BUTTON_LIGHT,
+               Datafile_Bitmap(DAT_BUTTON_INCREASE)),
     };
 }
 
@@ -84,16 +71,16 @@ void Draw_Screen(void)
     rectfill(screen, 0, 0, SCREEN_W, SCREEN_H, 1);
     solid_mode();
     text_mode(-1);
-    rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, OUTLINE_COLOUR);
+    rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, COL_OUTLINE);
     FONT *large = Datafile_Font(DAT_FONT_LARGE);
     FONT *small = Datafile_Font(DAT_FONT_SMALL);
-    textout_centre(screen, large, "O P T I O N S", SCREEN_W / 2, 20, HEADING_COLOUR);
-    textout_centre(screen, small, "Sound Volume", 190, 160, TEXT_COLOUR);
-    textout_centre(screen, small, "Music Volume", 455, 160, TEXT_COLOUR);
-    textout_centre(screen, large, "STAGE OPTIONS", SCREEN_W / 2, 280, HEADING_COLOUR);
-    textout_centre(screen, small, "Starting Level", 185, 320, TEXT_COLOUR);
-    textout_centre(screen, small, "Starting Blocks", 450, 320, TEXT_COLOUR);
-    textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, TEXT_COLOUR);
+    textout_centre(screen, large, "O P T I O N S", SCREEN_W / 2, 20, COL_GOLD);
+    textout_centre(screen, small, "Sound Volume", 190, 160, COL_TEXT);
+    textout_centre(screen, small, "Music Volume", 455, 160, COL_TEXT);
+    textout_centre(screen, large, "STAGE OPTIONS", SCREEN_W / 2, 280, COL_GOLD);
+    textout_centre(screen, small, "Starting Level", 185, 320, COL_TEXT);
+    textout_centre(screen, small, "Starting Blocks", 450, 320, COL_TEXT);
+    textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, COL_TEXT);
     show_mouse(screen);
 }
 
@@ -104,9 +91,9 @@ void Options(void)
     fade_out(LEAVE_FADE_SPEED);
     clear_to_color(temp_buffer, 0);
     BITMAP *labelled = Datafile_Bitmap(DAT_BUTTON_LABELLED);
-    Button exit_button("E x i t", 215, 400, 425, 430, BUTTON_COL1, BUTTON_COL2, labelled);
-    Button sound_switch(SoundSwitchLabel(sound_on), 80, 100, 290, 130, BUTTON_COL1, BUTTON_COL2, labelled);
-    Button music_switch(MusicSwitchLabel(music_on), 350, 100, 560, 130, BUTTON_COL1, BUTTON_COL2, labelled);
+    Button exit_button("E x i t", 215, 400, 425, 430, COL_TEXT, COL_BUTTON_LIGHT, labelled);
+    Button sound_switch(SoundSwitchLabel(sound_on), 80, 100, 290, 130, COL_TEXT, COL_BUTTON_LIGHT, labelled);
+    Button music_switch(MusicSwitchLabel(music_on), 350, 100, 560, 130, COL_TEXT, COL_BUTTON_LIGHT, labelled);
     Stepper sound = Make_Stepper(80, 200, sound_volume);
     Stepper music = Make_Stepper(350, 200, music_volume);
     Stepper level = Make_Stepper(80, 350, start_level);
@@ -121,7 +108,7 @@ void Options(void)
     Draw_Stepper(level);
     Draw_Stepper(blocks);
     show_mouse(NULL);
-    fade_in((RGB *)data[DAT_GAME_PALETTE].dat, FADE_SPEED);
+    fade_in(Game_Palette(), FADE_SPEED);
     show_mouse(screen);
 
     while (!exit_button.Clicked() && !CloseRequested()) {

@@ -17,22 +17,12 @@ Button *btn_prev_menu = NULL;
 
 namespace {
 
-const int MENU_COL1 = 15;
-const int MENU_COL2 = 25;
-const int OUTLINE_COLOUR = 142;
-const int FOOTER_COLOUR = 15;
-const int LOGO_OUTLINE_COLOUR = 227;
 const int FADE_SPEED = 3;
-
-RGB *Game_Palette(void)
-{
-    return (RGB *)data[DAT_GAME_PALETTE].dat;
-}
 
 Button *Menu_Button(const char *label, int y1)
 {
-    return new Button(label, 200, y1, 440, y1 + 30, MENU_COL1, MENU_COL2,
-                      (BITMAP *)data[DAT_BUTTON_LABELLED].dat);
+    return new Button(label, 200, y1, 440, y1 + 30, COL_TEXT, COL_BUTTON_LIGHT,
+                      Datafile_Bitmap(DAT_BUTTON_LABELLED));
 }
 
 void Create_Buttons(void)
@@ -104,14 +94,14 @@ void StartGameMenu(void)
 void DrawStartGameMenu(void)
 {
     show_mouse(NULL);
-    drawing_mode(DRAW_MODE_COPY_PATTERN, (BITMAP *)data[DAT_PATTERN_MENU].dat, 0, 0);
+    drawing_mode(DRAW_MODE_COPY_PATTERN, Datafile_Bitmap(DAT_PATTERN_MENU), 0, 0);
     rectfill(screen, 0, 0, SCREEN_W, SCREEN_H, 1);
     solid_mode();
     text_mode(-1);
-    rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, OUTLINE_COLOUR);
-    textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, FOOTER_COLOUR);
-    draw_sprite(screen, (BITMAP *)data[DAT_LOGO].dat, 135, 25);
-    rect(screen, 135, 25, 524, 94, LOGO_OUTLINE_COLOUR);
+    rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, COL_OUTLINE);
+    textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, COL_TEXT);
+    draw_sprite(screen, Datafile_Bitmap(DAT_LOGO), 135, 25);
+    rect(screen, 135, 25, 524, 94, COL_LOGO_OUTLINE);
     show_mouse(screen);
     btn_start_game->DrawButton();
     btn_prev_menu->DrawButton();
