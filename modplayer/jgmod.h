@@ -15,7 +15,7 @@
 
 // Module-type bits of JGMOD::flags (and SONG_STATE::flags).
 #define XM_MODE 1        // notes are note numbers 1..96, samples come via instruments
-#define PERIOD_MODE 2    // periods from logtab, pitch constant 14317456
+#define PERIOD_MODE 2    // periods from logtab
 #define LINEAR_MODE 4    // linear periods, pitch from lintab
 
 // Loop types of SAMPLE_INFO::loop_type.
@@ -113,7 +113,6 @@ struct MODULE_INFO {
 #define UNREAL_IT_TYPE 9
 
 #define DAT_JGM DAT_ID('J', 'G', 'M', ' ')
-
 
 // The last error message, and the switches a program may set before loading
 // or playing.
