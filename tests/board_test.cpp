@@ -366,19 +366,29 @@ TEST_F(ButtonScreen, DrawFrameCornersMouseInBoxEdgesAndClicks)
     mouse_x = 200, mouse_b = 1; // on the edge
     EXPECT_EQ(button.Clicked(), 0);
     EXPECT_EQ(Pixel(300, 275), 0) << "nothing drawn";
+    // Clicked tracks the mouse until it is let go; the other thread waits for
+    // each drawing it needs, within a generous bound.
+    auto drawn = [](int colour) {
+        for (auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30); Pixel(200, 260) != colour;)
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            else
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return true;
+    };
     for (int release_x : {310, 500}) {
         mouse_x = 300, mouse_b = 1;
-        int held = -1;
-        std::thread release([&held, release_x] { // Clicked tracks the mouse until it is let go
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            held = Pixel(200, 260);
+        bool held = false, left = false;
+        std::thread release([&, release_x] {
+            held = drawn(15);
             mouse_x = release_x;
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            left = release_x == 310 || drawn(25);
             mouse_b = 0;
         });
         EXPECT_EQ(button.Clicked(), release_x == 310 ? -1 : 0) << release_x;
         release.join();
-        EXPECT_EQ(held, 15) << "drawn pressed while held";
+        EXPECT_TRUE(held) << "drawn pressed while held";
+        EXPECT_TRUE(left) << "drawn raised once the mouse leaves";
         EXPECT_EQ(button.pressed, 0);
         EXPECT_EQ(Pixel(200, 260), 25) << "redrawn raised: col2 above and left";
         EXPECT_EQ(Pixel(440, 290), 15);
