@@ -6,13 +6,13 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <chrono>
 #include <initializer_list>
 #include <set>
 #include <thread>
 #include <tuple>
 #include <vector>
-#include <algorithm>
 
 #include <gtest/gtest.h>
 
