@@ -50,7 +50,7 @@ JgmStream note_number_stream()
 JgmStream period_stream()
 {
     JgmHeader h;
-    h.name = "Caf\xe9 \"q\"\\\x01";
+    h.name = "Caf\xe9 \"q\"\\\x01\x7f";
     h.orders = 1, h.patterns = 1, h.channels = 2, h.samples = 2;
     JgmStream s;
     s.header(h).byte(0).byte(255).byte(0).dword(0).sample(3, 0, 3, 64, 128, 0xF4, 8363, 8, 1, {1, 2, 3});
@@ -127,7 +127,7 @@ TEST_F(ModtoolTest, InfoDumpAndHelp)
     ScratchFile file(period_stream().data());
     ToolRun run = modtool("info " + quoted(file));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out + run.err, "type: 6\ntype_name: JGM\nname: Caf\xe9 \"q\"\\\x01\n");
+    EXPECT_EQ(run.out + run.err, "type: 6\ntype_name: JGM\nname: Caf\xe9 \"q\"\\\x01\x7f\n");
     run = modtool("--help");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
@@ -137,7 +137,7 @@ TEST_F(ModtoolTest, InfoDumpAndHelp)
     run = modtool("dump " + quoted(file));
     EXPECT_EQ(run.status, 0) << run.err;
     const char *expected =
-        "{\n  \"name\": \"Caf\\u00e9 \\\"q\\\"\\\\\\u0001\",\n  \"flags\": 0,\n  \"tempo\": 6,\n  \"bpm\": 125,\n"
+        "{\n  \"name\": \"Caf\\u00e9 \\\"q\\\"\\\\\\u0001\\u007f\",\n  \"flags\": 0,\n  \"tempo\": 6,\n  \"bpm\": 125,\n"
         "  \"global_volume\": 64,\n  \"restart_order\": 0,\n  \"channel_count\": 2,\n  \"order_count\": 1,\n"
         "  \"pattern_count\": 1,\n  \"instrument_count\": 0,\n  \"sample_count\": 2,\n"
         "  \"order_table\": [0],\n  \"channel_pan\": [0, 255],\n  \"sample_info\": [\n"
