@@ -98,15 +98,15 @@ TEST_F(ModImport, CellWordsOrdersAndRestart)
     mod.cells[0][6] = mod_cell(0, 0, 0x0F, 0x7D);
     mod.cells[0][7] = mod_cell(32, 428, 0, 0);  // past the 31 samples
     mod.cells[3][0] = mod_cell(31, 856, 0, 0);
-    mod.restart = 2;  // equal to the song length: kept
+    mod.restart = 1;  // the song's last order: kept
     ASSERT_NE(load(mod), nullptr);
     EXPECT_EQ(cell_at(module, 0, 1, 1), Cell(18, 8363, 0, 12, 5));
     EXPECT_EQ(cell_at(module, 0, 1, 2), Cell(0, 0, 0, 0x0F, 0x7D));
     EXPECT_EQ(cell_at(module, 0, 1, 3), Cell(0, 8363, 0, 0, 0));
     EXPECT_EQ(cell_at(module, 3, 0, 0), Cell(31, 3579546 / 856, 0, 0, 0));
     EXPECT_EQ(std::make_tuple(module->order_count, module->pattern_count, module->order_table[3], module->restart_order),
-              std::make_tuple(2, 4, 3, 2));
-    for (int restart : {3, 127}) {
+              std::make_tuple(2, 4, 3, 1));
+    for (int restart : {2, 3, 127}) {  // at or past the song's end it would never come back
         mod.restart = restart;
         ASSERT_NE(load(mod), nullptr);
         EXPECT_EQ(module->restart_order, 0) << restart;

@@ -256,6 +256,60 @@ TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
     EXPECT_EQ(memcmp(module->samples[0].data, "\xA1\xA2", 2), 0);
 }
 
+// Every cell and sample point, to compare two loads of one song.
+std::pair<std::vector<Cell>, std::vector<Bytes>> contents(const JGMOD *j)
+{
+    std::pair<std::vector<Cell>, std::vector<Bytes>> all;
+    for (int pattern = 0; pattern < j->pattern_count; pattern++) {
+        for (int row = 0; row < j->pattern_info[pattern].row_count; row++) {
+            for (int channel = 0; channel < j->channel_count; channel++)
+                all.first.push_back(cell_at(j, pattern, row, channel));
+        }
+    }
+    for (int index = 0; index < j->sample_count; index++) {
+        const unsigned char *data = (const unsigned char *)j->samples[index].data;
+        all.second.emplace_back(data, data + j->samples[index].len);
+    }
+    return all;
+}
+
+TEST_F(XmImport, OlderVersionsLoadAsTheSameSongAndOthersAreRefused)
+{
+    XmFile xm = generated_xm(1);
+    ASSERT_NE(load(xm), nullptr);
+    auto current = contents(module);
+    for (int version : {0x0102, 0x0103}) {
+        xm.version = version;
+        ASSERT_NE(load(xm), nullptr) << jgmod_error;
+        EXPECT_EQ(contents(module), current) << std::hex << version;
+    }
+    for (int version : {0x0101, 0x0105}) {
+        xm.version = version;
+        EXPECT_EQ(load(xm), nullptr) << std::hex << version;
+        EXPECT_STREQ(jgmod_error, version == 0x0101 ? "Unsupported XM version 0101" : "Unsupported XM version 0105");
+    }
+}
+
+TEST_F(XmImport, CellsStopAtThePatternsPackedData)
+{
+    XmFile xm;
+    xm.patterns.assign(2, XmPattern());
+    xm.patterns[0].raw = {0x81, 5};  // one cell of 256
+    xm.patterns[1].raw = {0x81, 7};
+    xm.orders = {0, 1};
+    ASSERT_NE(load(xm), nullptr);
+    EXPECT_EQ(get_note(module, 0, 0, 0)->note, 5);
+    EXPECT_EQ(cell_at(module, 0, 0, 1), Cell(0, 0, 0, 0, 0));  // not the next pattern's header
+    EXPECT_EQ(get_note(module, 1, 0, 0)->note, 7);
+
+    xm.channels = 65535;  // rows the data cannot hold are empty, without reading them
+    xm.patterns.assign(256, XmPattern());
+    for (XmPattern &pattern : xm.patterns)
+        std::tie(pattern.rows, pattern.raw) = std::make_tuple(256, Bytes{0x80});
+    ASSERT_NE(load(xm), nullptr);
+    EXPECT_EQ(module->channel_count, 64);
+}
+
 TEST_F(XmImport, DamagedFilesLoadSafely)
 {
     XmFile xm = generated_xm(1);
@@ -264,7 +318,7 @@ TEST_F(XmImport, DamagedFilesLoadSafely)
     xm.instruments[0].volume_flags = 3;
     xm.instruments.push_back(XmInstrument());
     auto load = [](const char *path) { return load_xm(path, 0); };
-    expect_damage_safe(build_xm(xm), load, 5, 0, 0, true);     // every prefix loads
+    expect_damage_safe(build_xm(xm), load, 5, 0, 0, false);    // a prefix without its version is refused
     expect_damage_safe(build_xm(xm), load, 0, 400, 4, false);  // damaged bytes may be refused
 }
 

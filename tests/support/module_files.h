@@ -93,8 +93,9 @@ struct XmPattern {
     bool empty = false;         // packed size 0
 };
 
-struct XmFile {  // flags bit 0: linear frequencies
+struct XmFile {  // flags bit 0: linear frequencies; versions below 0x0104: the older layout
     std::string title = "generated xm";
+    int version = 0x0104;
     int song_length = 1, restart = 0, channels = 4, flags = 1, tempo = 6, bpm = 125;
     std::vector<int> orders = {0};
     std::vector<XmPattern> patterns = {XmPattern()};
