@@ -8,6 +8,8 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-test"
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZQ_SANITIZE=ON >/dev/null
 cmake --build "$build" -j"$(nproc)"
+# The fuzz targets, built with clang, replay their regression inputs and seeds.
+"$top/tests/fuzz/replay.sh" "$top/build-fuzz"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

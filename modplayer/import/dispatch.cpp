@@ -8,8 +8,6 @@
 
 #include "import.h"
 
-#define S3M_TAG_OFFSET 44  // "SCRM" sits this far into an S3M module
-
 static JGMOD *load_jgm_at(JGMOD_READER *r, int)
 {
     return load_jgm_from(r);
@@ -96,19 +94,24 @@ int import_info_file(const char *filename, int type, int offset, MODULE_INFO *in
     return result;
 }
 
-// Reads the file and finds the first format that accepts it, with the
-// module's offset; null (with the message) when none does.
+const MODULE_FORMAT *find_module_format(JGMOD_READER *r, int *offset)
+{
+    for (int index = 0; index < module_format_count; index++) {
+        *offset = module_formats[index].find(r);
+        if (*offset >= 0)
+            return &module_formats[index];
+    }
+    return NULL;
+}
+
+// Reads the file and finds its format; null (with the message) when the
+// file cannot be read or no format accepts it.
 static const MODULE_FORMAT *find_format(const char *filename, JGMOD_READER *r, int *offset)
 {
-    if (reader_open(r, filename) == 0) {
-        for (int index = 0; index < module_format_count; index++) {
-            *offset = module_formats[index].find(r);
-            if (*offset >= 0)
-                return &module_formats[index];
-        }
-    }
-    import_error("Unsupported MOD type or unable to open file");
-    return NULL;
+    const MODULE_FORMAT *format = reader_open(r, filename) == 0 ? find_module_format(r, offset) : NULL;
+    if (format == NULL)
+        import_error("Unsupported MOD type or unable to open file");
+    return format;
 }
 
 JGMOD *load_mod(const char *filename)

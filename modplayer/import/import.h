@@ -19,6 +19,7 @@ struct MODTYPE {
 static_assert(sizeof(MODTYPE) == 6, "a signature entry is 6 bytes");
 static_assert(offsetof(MODTYPE, channels) == 5, "the channel count follows the NUL");
 
+#define S3M_TAG_OFFSET 44  // "SCRM" sits this far into an S3M module
 #define MODTYPE_COUNT 72  // the last entry, "32FW", only ends the table
 
 extern const MODTYPE modtypes[MODTYPE_COUNT];  // MOD signatures and their channel counts
@@ -100,6 +101,9 @@ struct MODULE_FORMAT {
 extern const MODULE_FORMAT module_formats[];
 extern const int module_format_count;
 const MODULE_FORMAT *module_format(int type);
+// The first format, in the dispatcher's order, that accepts the file, and
+// where its module starts; null when none does.
+const MODULE_FORMAT *find_module_format(JGMOD_READER *r, int *offset);
 
 // Fills an information record from a file held in memory; returns 1.
 int import_info_from(JGMOD_READER *r, const MODULE_FORMAT *format, int offset, MODULE_INFO *info);

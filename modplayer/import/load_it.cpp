@@ -86,5 +86,5 @@ int detect_unreal_xm(const char *filename)
 int detect_unreal_s3m(const char *filename)
 {
     int found = detect_in_package(filename, "SCRM", 4);
-    return found > 0 ? found - 44 : found;
+    return found > 0 ? found - S3M_TAG_OFFSET : found;
 }

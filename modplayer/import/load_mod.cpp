@@ -174,11 +174,13 @@ static void read_mod_cell(JGMOD_READER *r, const JGMOD *module, NOTE_INFO *cell)
     cell->volume = 0;
 }
 
+// Cells the file does not hold stay empty: read as missing bytes they would
+// become a high note with a speed change on every channel.
 static void read_mod_patterns(JGMOD_READER *r, JGMOD *module)
 {
     for (int index = 0; index < module->pattern_count; index++) {
         NOTE_INFO *cells = module->pattern_info[index].notes;
-        for (int cell = 0; cell < MOD_ROWS * module->channel_count; cell++)
+        for (int cell = 0; cell < MOD_ROWS * module->channel_count && reader_left(r) >= 4; cell++)
             read_mod_cell(r, module, &cells[cell]);
     }
 }
@@ -208,11 +210,12 @@ static int read_mod_sample_data(JGMOD_READER *r, JGMOD *module, int index)
             sample->loop_end = info->length;
         }
     }
-    // The file's points are signed; a short file leaves zeros, which become silence.
+    // The file's points are signed; what a short file lacks is silence.
     unsigned char *data = (unsigned char *)sample->data;
-    reader_read(r, data, info->length);
-    for (int point = 0; point < info->length; point++)
+    long long got = reader_read(r, data, info->length);
+    for (long long point = 0; point < got; point++)
         data[point] ^= 0x80;
+    memset(data + got, 0x80, (size_t)(info->length - got));
     return 0;
 }
 

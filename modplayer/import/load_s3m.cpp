@@ -32,7 +32,7 @@ struct S3M_LOAD {
 
 int find_s3m(JGMOD_READER *r)
 {
-    return r->size >= 48 && memcmp(r->data + 44, "SCRM", 4) == 0 ? 0 : -1;
+    return r->size >= S3M_TAG_OFFSET + 4 && memcmp(r->data + S3M_TAG_OFFSET, "SCRM", 4) == 0 ? 0 : -1;
 }
 
 int detect_s3m(const char *filename)

@@ -1,0 +1,17 @@
+// What every fuzz target shares: the library set up for work in memory, and
+// each loaded module played through the engine on a voice driver that checks
+// what the mixer would be given.
+#ifndef FUZZ_SUPPORT_H
+#define FUZZ_SUPPORT_H
+
+#include <stddef.h>
+
+#include "import/import.h"
+
+// A reader over the fuzzer's bytes; the first call also sets up the library.
+JGMOD_READER fuzz_reader(const unsigned char *data, size_t size);
+
+// Plays the module (if any) for 500 ticks, then releases it.
+void fuzz_play(JGMOD *j);
+
+#endif
