@@ -314,26 +314,4 @@ TEST_F(Dispatch, UnknownAndMissingFiles)
     EXPECT_EQ(get_mod_info(file.path(), NULL), -1);
 }
 
-// Real files cut short or with bytes changed, mostly in the headers where
-// the counts are, give modules the player can use, or a refusal.
-TEST_F(Dispatch, DamagedSharedModulesLoadSafely)
-{
-    std::vector<std::string> files = shared_module_files(ZQ_SOURCE_DIR, false);
-    if (files.empty())
-        GTEST_SKIP() << "no shared module folder beside the source tree";
-    enable_m15 = -1;
-    testing::internal::CaptureStdout();  // IT names
-    for (const std::string &path : files) {
-        SCOPED_TRACE(path);
-        Bytes original = read_file_bytes(path.c_str());
-        for (int fast : {-1, 0}) {
-            fast_loading = fast;
-            expect_damage_safe(original, load_mod, original.size() / 5 + 1, 8, 3, false, 1200);
-            expect_damage_safe(original, load_mod, 0, 4, 3, false);
-        }
-    }
-    testing::internal::GetCapturedStdout();
-    fast_loading = -1;
-}
-
 }  // namespace

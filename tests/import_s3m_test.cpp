@@ -1,5 +1,5 @@
 // The S3M importer: channel maps with and without fast loading, pans, orders,
-// missing patterns, cell conversion, sample data forms, damaged files.
+// missing patterns, cell conversion, sample data forms, shared pointers.
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -237,17 +237,6 @@ TEST_F(S3mImport, SharedPointersAndPackedLengthsBoundWhatIsRead)
         EXPECT_EQ(get_note(module, 0, 0, 0)->volume, 26);
         EXPECT_EQ(get_note(module, 0, 1, 0)->volume, 0);  // past the packed length
         EXPECT_EQ(cell_at(module, 1, 0, 0), cell_at(module, 0, 0, 0));
-    }
-}
-
-// Cut short or with bytes changed, with or without fast loading.
-TEST_F(S3mImport, DamagedFilesLoadSafely)
-{
-    S3mFile s3m = generated_s3m();
-    s3m.default_pan = 252;
-    for (int fast : {-1, 0}) {
-        fast_loading = fast;
-        expect_damage_safe(build_s3m(s3m), [](const char *path) { return load_s3m(path, 0); }, 5, 150, 6, true);
     }
 }
 

@@ -1,5 +1,5 @@
 // The XM importer: order fix-up and the extra pattern, cells, instruments, sample
-// maps, delta-coded 8- and 16-bit data, loops, envelopes, limits, damaged files.
+// maps, delta-coded 8- and 16-bit data, loops, envelopes, limits, older versions.
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -308,18 +308,6 @@ TEST_F(XmImport, CellsStopAtThePatternsPackedData)
         std::tie(pattern.rows, pattern.raw) = std::make_tuple(256, Bytes{0x80});
     ASSERT_NE(load(xm), nullptr);
     EXPECT_EQ(module->channel_count, 64);
-}
-
-TEST_F(XmImport, DamagedFilesLoadSafely)
-{
-    XmFile xm = generated_xm(1);
-    xm.orders[1] = 7;  // a missing pattern
-    xm.instruments[0].volume_envelope = {{0, 64}, {4, 20}};
-    xm.instruments[0].volume_flags = 3;
-    xm.instruments.push_back(XmInstrument());
-    auto load = [](const char *path) { return load_xm(path, 0); };
-    expect_damage_safe(build_xm(xm), load, 5, 0, 0, false);    // a prefix without its version is refused
-    expect_damage_safe(build_xm(xm), load, 0, 400, 4, false);  // damaged bytes may be refused
 }
 
 }  // namespace

@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         return 0;  // IT is refused after printing its name
     MODULE_INFO info;
     import_info_from(&r, format, offset, &info);
-    fuzz_play(format->load(&r, offset));
+    fuzz_play(format->load(&r, offset), format->type != JGM_TYPE);
     return 0;
 }

@@ -1,12 +1,15 @@
-// The recording voice driver of the fuzz targets. Beyond recording, it reads
-// the last point of every sample a voice is started on, so that a sample
-// whose data block is shorter than its length is caught by the sanitizer.
+// The voice driver of the fuzz targets. It reads the last point of every
+// sample a voice is started on, so that a sample whose data block is shorter
+// than its length is caught by the sanitizer; and before a module plays, it
+// must keep the rules every loaded module keeps.
 #include <errno.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include "fuzz/fuzz_support.h"
 #include "jgmod_timer.h"
+#include "support/module_rules.h"
 
 #define FUZZ_TICKS 500
 
@@ -88,10 +91,15 @@ JGMOD_READER fuzz_reader(const unsigned char *data, size_t size)
     return r;
 }
 
-void fuzz_play(JGMOD *j)
+void fuzz_play(JGMOD *j, bool imported)
 {
     if (j == NULL)
         return;
+    std::string fault = imported ? module_fault(j) : "";
+    if (!fault.empty()) {
+        fprintf(stderr, "loaded module breaks a rule: %s\n", fault.c_str());
+        abort();
+    }
     play_mod(j, TRUE);
     for (int tick = 0; tick < FUZZ_TICKS; tick++)
         mod_interrupt();

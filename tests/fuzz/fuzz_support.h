@@ -11,7 +11,9 @@
 // A reader over the fuzzer's bytes; the first call also sets up the library.
 JGMOD_READER fuzz_reader(const unsigned char *data, size_t size);
 
-// Plays the module (if any) for 500 ticks, then releases it.
-void fuzz_play(JGMOD *j);
+// Plays the module (if any) for 500 ticks, then releases it. An imported
+// module must first keep the rules of every loaded module; a JGM stream is
+// the player's own, and its reader leaves cell and map indices to the engine.
+void fuzz_play(JGMOD *j, bool imported = true);
 
 #endif

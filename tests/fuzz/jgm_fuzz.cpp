@@ -26,6 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
             abort();
         destroy_mod(again);
     }
-    fuzz_play(j);
+    fuzz_play(j, false);
     return 0;
 }

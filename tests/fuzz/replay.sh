@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and runs each once over the regression
-# inputs and the seed corpus; any crash, leak, timeout or excess memory fails.
+# Builds the fuzz targets with clang and runs each over the regression inputs,
+# the seeds and the shared module folder (when present), then over a fixed
+# number of inputs mutated from them with a fixed seed. Any crash, leak,
+# broken module rule, timeout or excess memory fails.
 #   tests/fuzz/replay.sh [BUILD_DIR]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
@@ -8,11 +10,17 @@ build=${1:-$top/build-fuzz}
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ_FUZZ=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 bin="$build/tests/fuzz"
+inputs=("$top/tests/fuzz/regressions" "$bin/seeds")
+[[ -d "$top/../shared/modules" ]] && inputs+=("$top/../shared/modules")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 for target in jgm mod s3m xm detect dispatch; do
   log="$build/replay_$target.log"
-  if ! "$bin/${target}_fuzz" -rss_limit_mb=512 -timeout=5 -runs=0 \
-      "$top/tests/fuzz/regressions" "$bin/seeds" >"$log" 2>&1; then
-    cat "$log" >&2
+  mkdir -p "$scratch/$target"
+  if ! "$bin/${target}_fuzz" -rss_limit_mb=512 -timeout=5 -runs=0 "${inputs[@]}" >"$log" 2>&1 ||
+     ! "$bin/${target}_fuzz" -rss_limit_mb=512 -timeout=5 -runs=500 -seed=1 \
+       -dict="$top/tests/fuzz/formats.dict" "$scratch/$target" "${inputs[@]}" >>"$log" 2>&1; then
+    tail -n 60 "$log" >&2
     echo "fuzz replay failed: $target" >&2
     exit 1
   fi

@@ -103,7 +103,7 @@ struct XmFile {  // flags bit 0: linear frequencies; versions below 0x0104: the 
 };
 Bytes build_xm(const XmFile &xm);
 
-// Files that use much of each format, for the peer comparison and damage tests.
+// Files that use much of each format, for the peer comparison and the fuzz seeds.
 ModFile generated_mod(const std::string &signature, int channels);
 S3mFile generated_s3m();
 XmFile generated_xm(int flags);
