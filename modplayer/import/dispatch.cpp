@@ -97,7 +97,8 @@ int import_info_file(const char *filename, int type, int offset, MODULE_INFO *in
 const MODULE_FORMAT *find_module_format(JGMOD_READER *r, int *offset)
 {
     for (int index = 0; index < module_format_count; index++) {
-        *offset = module_formats[index].find(r);
+        JGMOD_READER probe = *r;  // a search leaves the reader as it found it
+        *offset = module_formats[index].find(&probe);
         if (*offset >= 0)
             return &module_formats[index];
     }

@@ -5,40 +5,18 @@
 #include <stdlib.h>
 #include <xmp.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
-#include <dirent.h>
-
 #include <benchmark/benchmark.h>
 
 #include "jgmod.h"
+#include "support/module_files.h"
 
 namespace {
-
-std::vector<std::string> tracker_files()
-{
-    std::vector<std::string> files;
-    std::string folder = std::string(ZQ_SOURCE_DIR) + "/../shared/modules";
-    DIR *dir = opendir(folder.c_str());
-    while (dirent *entry = dir != NULL ? readdir(dir) : NULL) {
-        std::string name = entry->d_name;
-        std::string kind = name.substr(name.rfind('.') + 1);
-        std::transform(kind.begin(), kind.end(), kind.begin(), ::tolower);
-        if (kind == "mod" || kind == "s3m" || kind == "xm")
-            files.push_back(folder + "/" + name);
-    }
-    if (dir != NULL)
-        closedir(dir);
-    return files;
-}
 
 const std::vector<std::string> &files()
 {
     static const std::vector<std::string> list = [] {
         install_allegro(SYSTEM_NONE, &errno, atexit);
-        return tracker_files();
+        return shared_module_files(ZQ_SOURCE_DIR, true);
     }();
     return list;
 }

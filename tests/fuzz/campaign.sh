@@ -3,6 +3,9 @@
 # the regression inputs; findings land in the corpus folder's findings/.
 #   tests/fuzz/campaign.sh TARGET SECONDS [BUILD_DIR]
 set -euo pipefail
+# The sanitizer's allocator keeps freed memory mapped unless told to give it
+# back; over hours of inputs that alone would pass the memory limit.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_release_to_os_interval_ms=500"
 top=$(cd "$(dirname "$0")/../.." && pwd)
 target=$1 seconds=$2 build=${3:-$top/build-fuzz}
 bin="$build/tests/fuzz"

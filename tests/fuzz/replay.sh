@@ -5,6 +5,9 @@
 # broken module rule, timeout or excess memory fails.
 #   tests/fuzz/replay.sh [BUILD_DIR]
 set -euo pipefail
+# The sanitizer's allocator keeps freed memory mapped unless told to give it
+# back; over hours of inputs that alone would pass the memory limit.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}allocator_release_to_os_interval_ms=500"
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build-fuzz}
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZQ_FUZZ=ON >/dev/null
