@@ -75,6 +75,18 @@ TEST_F(S3mImport, WithoutFastLoadingOnlyUsedChannelsAreKeptWithoutGaps)
     EXPECT_EQ(module->channel_count, 4);
     EXPECT_EQ(get_note(module, 1, 5, 2)->volume, 46);
     EXPECT_EQ(get_note(module, 1, 6, 3)->volume, 0);  // nothing of the disabled channel lands anywhere
+
+    // On an open file, the pattern steps take one pattern and leave the file after it.
+    Bytes bytes = {0x41, 20, 0x00, 0x23, 0x40, 0x00};  // row 0: channel 1; row 1: channel 3
+    bytes.resize(bytes.size() + 63, 0x00);
+    bytes.push_back(0x55);
+    ScratchFile packed(bytes);
+    PACKFILE *f = jgmod_fopen(packed.path(), "rb");
+    NOTE_INFO cells[64 * 4] = {};
+    S3M_load_pat(f, module, cells, 4);
+    EXPECT_EQ(std::make_pair(cells[1].volume, cells[4 + 3].note), std::make_pair(36, 8363));
+    EXPECT_EQ(jgmod_getc(f), 0x55);
+    jgmod_fclose(f);
 }
 
 TEST_F(S3mImport, OrderCompactionAndMissingPatterns)

@@ -87,6 +87,14 @@ TEST_F(XmImport, PackedAndUnpackedCells)
     EXPECT_EQ(cell_at(module, 0, 0, 3), Cell(0, 0, 0x20, 0x0F, 6));
     EXPECT_EQ(cell_at(module, 0, 1, 0), Cell(1, 24, 0x10, 0, 0x37));
     EXPECT_EQ(cell_at(module, 0, 1, 1), Cell(0, 0, 0x30, 0, 0));
+
+    ScratchFile file(Bytes{0x83, 49, 2, 0x55});  // on an open file, one cell and no more
+    PACKFILE *f = jgmod_fopen(file.path(), "rb");
+    NOTE_INFO cell = {};
+    load_note(module, f, &cell);
+    EXPECT_EQ(std::make_pair(cell.note, cell.sample), std::make_pair(49, 2));
+    EXPECT_EQ(jgmod_getc(f), 0x55);
+    jgmod_fclose(f);
 }
 
 TEST(XmEffects, EffectsBecomeThePlayersCommands)
