@@ -16,6 +16,8 @@ cmake --build "$tsan" -j"$(nproc)" --target player_race_test
 with_display=()
 [[ -n "${DISPLAY:-}" ]] || with_display=(xvfb-run -a -s -noreset)
 TSAN_OPTIONS="halt_on_error=1" "${with_display[@]}" "$tsan/bin/player_race_test"
+# The fuzz targets, built with clang, replay their regression inputs and seeds.
+"$top/tests/fuzz/replay.sh" "$top/build-fuzz"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
