@@ -342,6 +342,11 @@ static inline int jgmod_slide_period(int period, int step)
     return (int)moved;
 }
 
+// The song fields the engine trusts without looking, as every reader leaves
+// them: a global volume within 0..64, and a restart that names one of the
+// song's orders (else the song would run off its end and never come back).
+void jgmod_fix_song(JGMOD *j);
+
 // Zero-filled allocation; a request for zero bytes still yields a valid block.
 void *jgmod_calloc(long size);
 

@@ -11,6 +11,7 @@ packages=(
   freepats                   # MIDI patches for the credits song
   libgtest-dev libgmock-dev libbenchmark-dev
   libxmp-dev                 # test oracle for the module importers
+  clang libclang-rt-14-dev   # fuzz targets (libFuzzer, sanitizers)
   xvfb xdotool x11-utils imagemagick sox python3   # end-to-end tests
   alsa-utils libasound2-plugins
   libasound2-dev tmux man-db   # modtool play, its terminal test, its manual page check

@@ -54,23 +54,23 @@ zq_key p
 still() { sleep 0.8 && zq_shot still && [[ $(zq_differ still "$1") == 0 ]]; }
 zq_wait_until pause still pause
 keep pause pause
-zq_hold c
+zq_key c
 
 zq_key F1
 zq_wait_until help differs_much help play
 zq_wait_stable help
 keep help help
-zq_hold Escape
+zq_key Escape
 zq_wait_until play zq_is_play play
 
 zq_drop_until_over
 keep ending game-over
-zq_hold Return
+zq_key Return
 zq_wait_until entry zq_is_name_entry entry
 zq_type Player
 zq_wait_stable entry
 keep entry name-entry
-zq_hold Return
+zq_key Return
 zq_wait_until table zq_is_high_scores table
 zq_wait_stable table
 keep table high-scores
@@ -85,7 +85,7 @@ risen() { (($(gold_in "$1" 640x24+0+176) > 200 && $(gold_in "$1" 640x60+0+110) =
 zq_click 320 275
 zq_wait_until credits risen credits
 convert "$ZQ_SHOTS/credits.png" -strip "png8:$out/credits.png"
-zq_hold Escape
+zq_key Escape
 zq_wait_until menu zq_is_menu menu
 zq_quit_from_menu
 ls -l "$out"

@@ -15,13 +15,15 @@ cmake -S "$top" -B "$tsan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-fsanitize
   -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
 cmake --build "$tsan" -j"$(nproc)" --target player_race_test
 with_display=()
-[[ -n "${DISPLAY:-}" ]] || with_display=(xvfb-run -a)
+[[ -n "${DISPLAY:-}" ]] || with_display=(xvfb-run -a -s -noreset)
 TSAN_OPTIONS="halt_on_error=1" "${with_display[@]}" "$tsan/bin/player_race_test"
+# The fuzz targets, built with clang, replay their regression inputs and seeds.
+"$top/tests/fuzz/replay.sh" "$top/build-fuzz"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$top/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$build"
 if [[ -z "${DISPLAY:-}" ]]; then
-  exec xvfb-run -a -s "-screen 0 800x600x24" ctest --output-on-failure -j"$(nproc)" "$@"
+  exec xvfb-run -a -s "-screen 0 800x600x24 -noreset" ctest --output-on-failure -j"$(nproc)" "$@"
 fi
 exec ctest --output-on-failure -j"$(nproc)" "$@"

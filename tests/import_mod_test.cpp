@@ -1,5 +1,5 @@
 // The MOD importer: signatures and channel counts, sample headers and loops,
-// cells, orders and restart, the 15-sample form, and damaged files.
+// cells, orders and restart, the 15-sample form, and short files.
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -98,15 +98,15 @@ TEST_F(ModImport, CellWordsOrdersAndRestart)
     mod.cells[0][6] = mod_cell(0, 0, 0x0F, 0x7D);
     mod.cells[0][7] = mod_cell(32, 428, 0, 0);  // past the 31 samples
     mod.cells[3][0] = mod_cell(31, 856, 0, 0);
-    mod.restart = 2;  // equal to the song length: kept
+    mod.restart = 1;  // the song's last order: kept
     ASSERT_NE(load(mod), nullptr);
     EXPECT_EQ(cell_at(module, 0, 1, 1), Cell(18, 8363, 0, 12, 5));
     EXPECT_EQ(cell_at(module, 0, 1, 2), Cell(0, 0, 0, 0x0F, 0x7D));
     EXPECT_EQ(cell_at(module, 0, 1, 3), Cell(0, 8363, 0, 0, 0));
     EXPECT_EQ(cell_at(module, 3, 0, 0), Cell(31, 3579546 / 856, 0, 0, 0));
     EXPECT_EQ(std::make_tuple(module->order_count, module->pattern_count, module->order_table[3], module->restart_order),
-              std::make_tuple(2, 4, 3, 2));
-    for (int restart : {3, 127}) {
+              std::make_tuple(2, 4, 3, 1));
+    for (int restart : {2, 3, 127}) {  // at or past the song's end it would never come back
         mod.restart = restart;
         ASSERT_NE(load(mod), nullptr);
         EXPECT_EQ(module->restart_order, 0) << restart;
@@ -130,17 +130,23 @@ TEST_F(ModImport, InfoAndMessages)
     EXPECT_EQ(strncmp(jgmod_error, "Unable to open /nonexistent/xxx", 31), 0);
 }
 
-TEST_F(ModImport, DamagedFilesLoadSafely)
+// What the file does not hold is silence and empty cells, not decoded missing bytes.
+TEST_F(ModImport, ShortFilesLoadSilenceAndEmptyCells)
 {
     ModFile mod;
     mod.samples = {{8, 0, 64, 0, 1, {}}};
-    mod.truncate_samples = true;  // the data is missing: silence
+    mod.truncate_samples = true;
     ASSERT_NE(load(mod), nullptr);
     EXPECT_EQ(module->sample_info[0].length, 16);
     EXPECT_EQ(memcmp(module->samples[0].data, std::string(16, '\x80').data(), 16), 0);
 
-    Bytes whole = build_mod(generated_mod("M.K.", 4));
-    expect_damage_safe(whole, [](const char *path) { return load_m(path, 31); }, 11, 100, 4, true);
+    mod.orders = {0, 1};
+    mod.cells.assign(2, std::vector<uint32_t>(64 * 4, mod_cell(1, 428, 0, 0)));
+    Bytes bytes = build_mod(mod);
+    bytes.resize(1084 + 1024 + 2);  // pattern 1 ends inside its first cell
+    ASSERT_NE(load_bytes(bytes, [](const char *path) { return load_m(path, 31); }), nullptr);
+    EXPECT_EQ(cell_at(module, 0, 63, 3), Cell(1, 8363, 0, 0, 0));
+    EXPECT_EQ(cell_at(module, 1, 0, 0), Cell(0, 0, 0, 0, 0));
 }
 
 }  // namespace

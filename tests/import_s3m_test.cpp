@@ -1,5 +1,5 @@
 // The S3M importer: channel maps with and without fast loading, pans, orders,
-// missing patterns, cell conversion, sample data forms, damaged files.
+// missing patterns, cell conversion, sample data forms, shared pointers.
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -75,6 +75,18 @@ TEST_F(S3mImport, WithoutFastLoadingOnlyUsedChannelsAreKeptWithoutGaps)
     EXPECT_EQ(module->channel_count, 4);
     EXPECT_EQ(get_note(module, 1, 5, 2)->volume, 46);
     EXPECT_EQ(get_note(module, 1, 6, 3)->volume, 0);  // nothing of the disabled channel lands anywhere
+
+    // On an open file, the pattern steps take one pattern and leave the file after it.
+    Bytes bytes = {0x41, 20, 0x00, 0x23, 0x40, 0x00};  // row 0: channel 1; row 1: channel 3
+    bytes.resize(bytes.size() + 63, 0x00);
+    bytes.push_back(0x55);
+    ScratchFile packed(bytes);
+    PACKFILE *f = jgmod_fopen(packed.path(), "rb");
+    NOTE_INFO cells[64 * 4] = {};
+    S3M_load_pat(f, module, cells, 4);
+    EXPECT_EQ(std::make_pair(cells[1].volume, cells[4 + 3].note), std::make_pair(36, 8363));
+    EXPECT_EQ(jgmod_getc(f), 0x55);
+    jgmod_fclose(f);
 }
 
 TEST_F(S3mImport, OrderCompactionAndMissingPatterns)
@@ -199,14 +211,44 @@ TEST_F(S3mImport, SampleHeadersAndDataForms)
     EXPECT_EQ(memcmp(module->samples[1].data, "\xA2\xC4\xE6", 3), 0);
 }
 
-// Cut short or with bytes changed, with or without fast loading.
-TEST_F(S3mImport, DamagedFilesLoadSafely)
+// Parapointer k of the table after the header and orders (samples first).
+void set_parapointer(Bytes &bytes, int k, int value)
 {
-    S3mFile s3m = generated_s3m();
-    s3m.default_pan = 252;
+    size_t at = 0x60 + (bytes[0x20] | bytes[0x21] << 8) + 2 * k;
+    std::tie(bytes[at], bytes[at + 1]) = std::make_tuple(value & 0xFF, value >> 8);
+}
+
+int parapointer(const Bytes &bytes, int k)
+{
+    size_t at = 0x60 + (bytes[0x20] | bytes[0x21] << 8) + 2 * k;
+    return bytes[at] | bytes[at + 1] << 8;
+}
+
+// Sample headers and patterns that many pointers share cost their data once.
+TEST_F(S3mImport, SharedPointersAndPackedLengthsBoundWhatIsRead)
+{
+    S3mFile s3m;
+    s3m.samples.assign(40, sample_of(Bytes(1000, 0x11)));
+    s3m.orders = {0, 1};
+    s3m.patterns = {{cell(0, 0, 10), cell(1, 0, 11)}, {cell(0, 1, 12)}};
+    Bytes bytes = build_s3m(s3m);
+    for (int k = 1; k < 40; k++)
+        set_parapointer(bytes, k, parapointer(bytes, 0));
+    set_parapointer(bytes, 41, parapointer(bytes, 40));  // pattern 1 is pattern 0
+    size_t length_at = (size_t)parapointer(bytes, 40) * 16;
+    bytes[length_at] = 3;  // the packed data ends after row 0
+    bytes[length_at + 1] = 0;
     for (int fast : {-1, 0}) {
         fast_loading = fast;
-        expect_damage_safe(build_s3m(s3m), [](const char *path) { return load_s3m(path, 0); }, 5, 150, 6, true);
+        ASSERT_NE(load_bytes(bytes, [](const char *path) { return load_s3m(path, 0); }), nullptr);
+        long total = 0;
+        for (int index = 0; index < 40; index++)
+            total += module->sample_info[index].length;
+        EXPECT_EQ(module->sample_info[0].length, 1000);
+        EXPECT_LE(total, (long)bytes.size());
+        EXPECT_EQ(get_note(module, 0, 0, 0)->volume, 26);
+        EXPECT_EQ(get_note(module, 0, 1, 0)->volume, 0);  // past the packed length
+        EXPECT_EQ(cell_at(module, 1, 0, 0), cell_at(module, 0, 0, 0));
     }
 }
 

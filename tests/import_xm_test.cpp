@@ -1,5 +1,5 @@
 // The XM importer: order fix-up and the extra pattern, cells, instruments, sample
-// maps, delta-coded 8- and 16-bit data, loops, envelopes, limits, damaged files.
+// maps, delta-coded 8- and 16-bit data, loops, envelopes, limits, older versions.
 #include <string.h>
 
 #include <gtest/gtest.h>
@@ -87,6 +87,14 @@ TEST_F(XmImport, PackedAndUnpackedCells)
     EXPECT_EQ(cell_at(module, 0, 0, 3), Cell(0, 0, 0x20, 0x0F, 6));
     EXPECT_EQ(cell_at(module, 0, 1, 0), Cell(1, 24, 0x10, 0, 0x37));
     EXPECT_EQ(cell_at(module, 0, 1, 1), Cell(0, 0, 0x30, 0, 0));
+
+    ScratchFile file(Bytes{0x83, 49, 2, 0x55});  // on an open file, one cell and no more
+    PACKFILE *f = jgmod_fopen(file.path(), "rb");
+    NOTE_INFO cell = {};
+    load_note(module, f, &cell);
+    EXPECT_EQ(std::make_pair(cell.note, cell.sample), std::make_pair(49, 2));
+    EXPECT_EQ(jgmod_getc(f), 0x55);
+    jgmod_fclose(f);
 }
 
 TEST(XmEffects, EffectsBecomeThePlayersCommands)
@@ -256,16 +264,58 @@ TEST_F(XmImport, HeadersThatSayLessOrMoreThanFits)
     EXPECT_EQ(memcmp(module->samples[0].data, "\xA1\xA2", 2), 0);
 }
 
-TEST_F(XmImport, DamagedFilesLoadSafely)
+// Every cell and sample point, to compare two loads of one song.
+std::pair<std::vector<Cell>, std::vector<Bytes>> contents(const JGMOD *j)
+{
+    std::pair<std::vector<Cell>, std::vector<Bytes>> all;
+    for (int pattern = 0; pattern < j->pattern_count; pattern++) {
+        for (int row = 0; row < j->pattern_info[pattern].row_count; row++) {
+            for (int channel = 0; channel < j->channel_count; channel++)
+                all.first.push_back(cell_at(j, pattern, row, channel));
+        }
+    }
+    for (int index = 0; index < j->sample_count; index++) {
+        const unsigned char *data = (const unsigned char *)j->samples[index].data;
+        all.second.emplace_back(data, data + j->samples[index].len);
+    }
+    return all;
+}
+
+TEST_F(XmImport, OlderVersionsLoadAsTheSameSongAndOthersAreRefused)
 {
     XmFile xm = generated_xm(1);
-    xm.orders[1] = 7;  // a missing pattern
-    xm.instruments[0].volume_envelope = {{0, 64}, {4, 20}};
-    xm.instruments[0].volume_flags = 3;
-    xm.instruments.push_back(XmInstrument());
-    auto load = [](const char *path) { return load_xm(path, 0); };
-    expect_damage_safe(build_xm(xm), load, 5, 0, 0, true);     // every prefix loads
-    expect_damage_safe(build_xm(xm), load, 0, 400, 4, false);  // damaged bytes may be refused
+    ASSERT_NE(load(xm), nullptr);
+    auto current = contents(module);
+    for (int version : {0x0102, 0x0103}) {
+        xm.version = version;
+        ASSERT_NE(load(xm), nullptr) << jgmod_error;
+        EXPECT_EQ(contents(module), current) << std::hex << version;
+    }
+    for (int version : {0x0101, 0x0105}) {
+        xm.version = version;
+        EXPECT_EQ(load(xm), nullptr) << std::hex << version;
+        EXPECT_STREQ(jgmod_error, version == 0x0101 ? "Unsupported XM version 0101" : "Unsupported XM version 0105");
+    }
+}
+
+TEST_F(XmImport, CellsStopAtThePatternsPackedData)
+{
+    XmFile xm;
+    xm.patterns.assign(2, XmPattern());
+    xm.patterns[0].raw = {0x81, 5};  // one cell of 256
+    xm.patterns[1].raw = {0x81, 7};
+    xm.orders = {0, 1};
+    ASSERT_NE(load(xm), nullptr);
+    EXPECT_EQ(get_note(module, 0, 0, 0)->note, 5);
+    EXPECT_EQ(cell_at(module, 0, 0, 1), Cell(0, 0, 0, 0, 0));  // not the next pattern's header
+    EXPECT_EQ(get_note(module, 1, 0, 0)->note, 7);
+
+    xm.channels = 65535;  // rows the data cannot hold are empty, without reading them
+    xm.patterns.assign(256, XmPattern());
+    for (XmPattern &pattern : xm.patterns)
+        std::tie(pattern.rows, pattern.raw) = std::make_tuple(256, Bytes{0x80});
+    ASSERT_NE(load(xm), nullptr);
+    EXPECT_EQ(module->channel_count, 64);
 }
 
 }  // namespace

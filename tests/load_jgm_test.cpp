@@ -104,6 +104,11 @@ TEST_F(JgmTest, HeaderAndSamples)
     EXPECT_EQ(V({si[3].loop_start, si[3].loop_end, (int)spl[3].loop_end, si[4].loop_start,
                  (int)spl[4].loop_start, si[5].loop_end}),
               V({2, 4, 4, 4, 4, 9}));
+
+    std::tie(h.global_volume, h.restart_order, h.samples) = std::make_tuple(65, 3, 0);  // restart at the end
+    JgmStream trusted;
+    ASSERT_NE(load(trusted.header(h).repeat(0, 7)), nullptr);
+    EXPECT_EQ(std::make_pair(j->global_volume, j->restart_order), std::make_pair(64, 0));
 }
 
 // Runs cross rows; cut (-1) and key off (-2) stay; periods become 3579546 / period; note

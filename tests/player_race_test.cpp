@@ -68,6 +68,15 @@ static JGMOD *busy_song(int variant)
     return j;
 }
 
+// Removes the player, frees the songs and gives the voices back to the library.
+static void finish(JGMOD *const *songs, int count)
+{
+    remove_mod();
+    for (int index = 0; index < count; index++)
+        destroy_mod(songs[index]);
+    jgmod_voices = &jgmod_allegro_voices;
+}
+
 TEST(PlayerOnTimerThread, AControlCallWaitsForTheTickItMeets)
 {
     main_thread = std::this_thread::get_id();
@@ -87,10 +96,7 @@ TEST(PlayerOnTimerThread, AControlCallWaitsForTheTickItMeets)
         call();
         tick.join();
     }
-    remove_mod();
-    for (JGMOD *j : songs)
-        destroy_mod(j);
-    jgmod_voices = &jgmod_allegro_voices;
+    finish(songs, 2);
     timer_recorder_remove();
     EXPECT_EQ(held, 5) << "a tick held in every round";
     EXPECT_EQ(overlaps.load(), 0);
@@ -132,10 +138,7 @@ TEST(PlayerOnTimerThread, ControlCallsInATightLoopNeverMeetARunningTick)
         if (operations % 64 == 0)  // let the timer thread in, as a game loop would
             std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
-    remove_mod();
-    for (JGMOD *j : songs)
-        destroy_mod(j);
-    jgmod_voices = &jgmod_allegro_voices;
+    finish(songs, 4);
     EXPECT_EQ(overlaps.load(), 0);
     EXPECT_GT(timer_thread_calls.load(), 1000) << "the handler hardly ran";
     printf("%ld control calls, %ld voice calls from the timer thread\n", operations, timer_thread_calls.load());

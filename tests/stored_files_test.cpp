@@ -32,7 +32,6 @@
 namespace {
 
 using Bytes = std::vector<unsigned char>;
-using Ints = std::vector<int>;
 
 // A fresh directory under /tmp, removed with everything in it at the end.
 struct ScratchDir {
@@ -120,15 +119,6 @@ protected:
     std::string path = dir.Path("game.svg");
 };
 
-// Every value seen after each of `times` steps of `rule` from `start`.
-Ints Walk(int start, int (*rule)(int), int times)
-{
-    Ints seen;
-    for (int value = start; times-- > 0;)
-        seen.push_back(value = rule(value));
-    return seen;
-}
-
 } // namespace
 
 TEST(HighScoreFile, DefaultAndExampleEntriesByteForByte)
@@ -182,9 +172,12 @@ TEST_F(HighScoreFiles, StartUpReadAndExitWrite)
     table[0] = Entry(321, "short"), table[1].level = INT32_MIN, table[2].pieces = -7;
     WriteBytes(path, Encoded(table, 0, 36)); // one entry and the next score
     ReadHighScores();
-    EXPECT_EQ(NameOf(HighScores[0]) + std::to_string(HighScores[0].score), "short321");
-    for (int i = 1; i < HIGH_SCORE_COUNT; i++)
-        EXPECT_EQ(HighScores[i].level | HighScores[i].lines | HighScores[i].pieces | HighScores[i].name[0], 0) << i;
+    EXPECT_EQ(NameOf(HighScores[0]), "short");
+    EXPECT_EQ(HighScores[0].score, 321);
+    for (int i = 1; i < HIGH_SCORE_COUNT; i++) { // not the defaults, not what was read before
+        EXPECT_EQ(HighScores[i].level, 0) << i;
+        EXPECT_EQ(HighScores[i].name[0], 0) << i;
+    }
     Bytes image = Encoded(table);
     image.resize(600, 0xEE);
     WriteBytes(path, image);
@@ -209,7 +202,9 @@ TEST(HighScoreInsertion, TiesTheFifteenthTheCountersAndTheNameEntryKeys)
     ResetHighScores(table);
     EXPECT_EQ(InsertHighScore(table, 0, 0, 0, 0), -1);
     EXPECT_EQ(InsertHighScore(table, 320, 2, 2, 10), 0) << "any positive score leads the default table";
-    EXPECT_EQ(table[0].level * 10000 + table[0].lines * 100 + table[0].pieces, 311) << "one more line and piece";
+    EXPECT_EQ(table[0].level, 0) << "the stage of 2 lines";
+    EXPECT_EQ(table[0].lines, 3) << "one more line";
+    EXPECT_EQ(table[0].pieces, 11) << "one more piece";
     EXPECT_EQ(table[InsertHighScore(table, 5000, 37, 7, 99)].level, 3) << "the stage";
     // Counters at the top of the range from a foreign saved game stay there.
     EXPECT_EQ(table[InsertHighScore(table, 9000, 0, INT32_MAX, INT32_MAX)].pieces, INT32_MAX);
@@ -240,7 +235,8 @@ TEST_F(SavedGameFiles, SaveWrites958BytesEndingInTheSignatureAndLoadTakesTheByte
     ASSERT_EQ(bytes.size(), 958u);
     EXPECT_EQ(Bytes(bytes.begin() + 888, bytes.begin() + 896),
               (Bytes{0xFE, 0xFF, 0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01}));
-    EXPECT_EQ(bytes[64] * 100 + bytes[68], 317) << "next element, element";
+    EXPECT_EQ(bytes[64], 3) << "next element";
+    EXPECT_EQ(bytes[68], 17) << "element";
     EXPECT_EQ(bytes[72 + 4 * (1 * MAP_H + 19)], 2) << "map cell (1, 19)";
     EXPECT_EQ(std::string(bytes.begin() + 912, bytes.end()),
               std::string("Zorvane Quibbleon v2.0 (Windows Only Version)") + '\0');
@@ -259,7 +255,8 @@ TEST_F(SavedGameFiles, SaveWrites958BytesEndingInTheSignatureAndLoadTakesTheByte
     saved.next_element = 0x10006, saved.element = 18; // a whole next_element would be refused
     game = Playable_Game();
     ASSERT_EQ(Load(Image(saved, 66), game), SAVED_GAME_LOADED); // the block and half of next_element
-    EXPECT_EQ(game.next_element * 100 + game.element, 617);
+    EXPECT_EQ(game.next_element, 6);
+    EXPECT_EQ(game.element, 17) << "the block and half of next_element only";
     EXPECT_EQ(game.score, 1234) << "past the end of the file the record keeps its value";
 }
 
@@ -359,21 +356,22 @@ TEST(SavedGameName, KeepsOnlyAFileNamePartThatFits)
     }
 }
 
-TEST(Options, RangesStepsAndSwitches)
+TEST(Options, StepsStopAtTheEndsOfTheirRanges)
 {
-    EXPECT_EQ(Walk(200, VolumeUp, 7), (Ints{210, 220, 230, 240, 250, 250, 250}));
-    Ints down = Walk(250, VolumeDown, 27);
-    EXPECT_EQ(Ints(down.begin() + 22, down.end()), (Ints{20, 10, 0, 0, 0}));
-    // Values off the grid of tens show where each step stops.
-    EXPECT_EQ(Ints({VolumeUp(249), VolumeUp(251), VolumeDown(5), VolumeDown(-5)}), (Ints{259, 251, -5, -5}));
-    EXPECT_EQ(Walk(0, LevelUp, 5), (Ints{1, 2, 3, 3, 3}));
-    EXPECT_EQ(Walk(3, LevelDown, 5), (Ints{2, 1, 0, 0, 0}));
-    EXPECT_EQ(Walk(0, BlocksUp, 12), (Ints{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 10, 10}));
-    EXPECT_EQ(Walk(10, BlocksDown, 12), (Ints{9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 0}));
-    // The switches and their labels.
-    EXPECT_EQ(Ints({ToggleSetting(-1), ToggleSetting(0), ToggleSetting(1)}), Ints({0, -1, 0}));
-    EXPECT_EQ(std::string(SoundSwitchLabel(-1)) + "/" + SoundSwitchLabel(0), "Sound On/Sound Off");
-    EXPECT_EQ(std::string(MusicSwitchLabel(-1)) + "/" + MusicSwitchLabel(0), "Music On/Music Off");
+    // Values off the grid of tens show where each volume step stops.
+    const struct { int (*step)(int); int from, to; } steps[] = {
+        {VolumeUp, 200, 210}, {VolumeUp, 240, 250}, {VolumeUp, 250, 250}, {VolumeUp, 249, 259}, {VolumeUp, 251, 251},
+        {VolumeDown, 250, 240}, {VolumeDown, 10, 0}, {VolumeDown, 0, 0}, {VolumeDown, 5, -5}, {VolumeDown, -5, -5},
+        {LevelUp, 2, 3}, {LevelUp, 3, 3}, {LevelDown, 1, 0}, {LevelDown, 0, 0},
+        {BlocksUp, 9, 10}, {BlocksUp, 10, 10}, {BlocksDown, 1, 0}, {BlocksDown, 0, 0}};
+    for (const auto &c : steps)
+        EXPECT_EQ(c.step(c.from), c.to) << c.from;
+    for (int value : {-1, 0, 1})
+        EXPECT_EQ(ToggleSetting(value), value == 0 ? -1 : 0) << value;
+    EXPECT_STREQ(SoundSwitchLabel(-1), "Sound On");
+    EXPECT_STREQ(SoundSwitchLabel(0), "Sound Off");
+    EXPECT_STREQ(MusicSwitchLabel(-1), "Music On");
+    EXPECT_STREQ(MusicSwitchLabel(0), "Music Off");
 }
 
 // Keys typed into the library's own alert box once it is up, as (character,

@@ -177,12 +177,15 @@ TEST(XmpOracle, GeneratedSetAgrees)
     install_allegro_for_files();
     XmFile missing = generated_xm(1);
     missing.orders = {0, 7, 2, 1};  // pattern 7 does not exist
+    XmFile v0102 = generated_xm(1), v0103 = generated_xm(0);
+    v0102.version = 0x0102, v0103.version = 0x0103;
     std::vector<std::pair<std::string, Bytes>> files = {
         {"m.k.mod", build_mod(generated_mod("M.K.", 4))},   {"6chn.mod", build_mod(generated_mod("6CHN", 6))},
         {"8chn.mod", build_mod(generated_mod("8CHN", 8))},  {"12ch.mod", build_mod(generated_mod("12CH", 12))},
         {"flt4.mod", build_mod(generated_mod("FLT4", 4))},  {"gaps.s3m", build_s3m(generated_s3m())},
         {"linear.xm", build_xm(generated_xm(1))},           {"amiga.xm", build_xm(generated_xm(0))},
-        {"missing_pattern.xm", build_xm(missing)},
+        {"missing_pattern.xm", build_xm(missing)},          {"v0102.xm", build_xm(v0102)},
+        {"v0103.xm", build_xm(v0103)},
     };
     std::string folder = testing::TempDir() + "zq_generated_modules";
     mkdir(folder.c_str(), 0700);

@@ -1,5 +1,5 @@
 // load_mod and get_mod_info: pick the reader for a module file by asking the
-// format detectors in a fixed order; the first one that accepts the file wins.
+// formats in a fixed order; the first one that accepts the file wins.
 // The order matters: the JGM signature is the most certain, the plain
 // formats come before the package searches, and the 15-sample MOD, which has
 // no signature at all, is only tried last and only when asked for.
@@ -8,63 +8,121 @@
 
 #include "import.h"
 
-// The JGM stream is read through an open handle, unlike the other formats,
-// whose readers open the file themselves.
-static JGMOD *load_jgm_file(const char *filename)
+static JGMOD *load_jgm_at(JGMOD_READER *r, int)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL) {
-        snprintf(jgmod_error, sizeof jgmod_error, "Unable to open %s", filename);
-        return NULL;
-    }
-    JGMOD *j = load_jgm(f);
-    jgmod_fclose(f);
-    return j;
+    return load_jgm_from(r);
 }
 
-// Returns 0 when the file cannot be opened, so that detection goes on.
-static int get_jgm_file_info(const char *filename, MODULE_INFO *info, int *result)
+static JGMOD *load_m31_at(JGMOD_READER *r, int)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return 0;
-    *result = get_jgm_info(f, info);
-    jgmod_fclose(f);
+    return load_m_from(r, 31);
+}
+
+static JGMOD *load_m15_at(JGMOD_READER *r, int)
+{
+    return load_m_from(r, 15);
+}
+
+// A module inside a package starts after the package's own first bytes;
+// an offset of 0 or less is no module.
+static int accept_package_offset(int offset)
+{
+    return offset > 0 ? offset : -1;
+}
+
+static int find_unreal_it(JGMOD_READER *r)
+{
+    return accept_package_offset(find_in_package(r, "IMPM", 4));
+}
+
+static int find_unreal_xm(JGMOD_READER *r)
+{
+    return accept_package_offset(find_in_package(r, "Extended Module: ", 17));
+}
+
+static int find_unreal_s3m(JGMOD_READER *r)
+{
+    int tag = find_in_package(r, "SCRM", 4);
+    return accept_package_offset(tag > 0 ? tag - S3M_TAG_OFFSET : -1);
+}
+
+static int find_m15_when_enabled(JGMOD_READER *r)
+{
+    return enable_m15 == -1 ? find_m15(r) : -1;
+}
+
+const MODULE_FORMAT module_formats[] = {
+    {JGM_TYPE, "JGM", find_jgm, load_jgm_at, 18, 29},  // the name and the byte after it
+    {IT_TYPE, "IT", find_it, load_it_from, 4, 26},
+    {XM_TYPE, "XM", find_xm, load_xm_from, 17, 20},
+    {S3M_TYPE, "S3M", find_s3m, load_s3m_from, 0, 28},
+    {MOD31_TYPE, "MOD (31 Samples)", find_m31, load_m31_at, 0, 20},
+    {UNREAL_IT_TYPE, "Unreal IT (UMX)", find_unreal_it, load_it_from, 4, 26},
+    {UNREAL_XM_TYPE, "Unreal XM (UMX)", find_unreal_xm, load_xm_from, 17, 20},
+    {UNREAL_S3M_TYPE, "Unreal S3M (UMX)", find_unreal_s3m, load_s3m_from, 0, 28},
+    {MOD15_TYPE, "MOD (15 Samples)", find_m15_when_enabled, load_m15_at, 0, 20},
+};
+const int module_format_count = (int)(sizeof module_formats / sizeof module_formats[0]);
+
+const MODULE_FORMAT *module_format(int type)
+{
+    for (int index = 0; index < module_format_count; index++) {
+        if (module_formats[index].type == type)
+            return &module_formats[index];
+    }
+    return NULL;
+}
+
+int import_info_from(JGMOD_READER *r, const MODULE_FORMAT *format, int offset, MODULE_INFO *info)
+{
+    info->type = format->type;
+    sprintf(info->type_name, "%s", format->type_name);
+    reader_seek(r, (long long)offset + format->name_at);
+    reader_read(r, info->name, format->name_length);
     return 1;
 }
 
-static void report_unsupported(void)
+int import_info_file(const char *filename, int type, int offset, MODULE_INFO *info)
 {
-    snprintf(jgmod_error, sizeof jgmod_error, "Unsupported MOD type or unable to open file");
+    JGMOD_READER r;
+    if (reader_open(&r, filename) != 0) {
+        import_error("Unable to open %s", filename);
+        return -1;
+    }
+    int result = import_info_from(&r, module_format(type), offset, info);
+    reader_close(&r);
+    return result;
+}
+
+const MODULE_FORMAT *find_module_format(JGMOD_READER *r, int *offset)
+{
+    for (int index = 0; index < module_format_count; index++) {
+        JGMOD_READER probe = *r;  // a search leaves the reader as it found it
+        *offset = module_formats[index].find(&probe);
+        if (*offset >= 0)
+            return &module_formats[index];
+    }
+    return NULL;
+}
+
+// Reads the file and finds its format; null (with the message) when the
+// file cannot be read or no format accepts it.
+static const MODULE_FORMAT *find_format(const char *filename, JGMOD_READER *r, int *offset)
+{
+    const MODULE_FORMAT *format = reader_open(r, filename) == 0 ? find_module_format(r, offset) : NULL;
+    if (format == NULL)
+        import_error("Unsupported MOD type or unable to open file");
+    return format;
 }
 
 JGMOD *load_mod(const char *filename)
 {
-    if (detect_jgm(filename) == 1)
-        return load_jgm_file(filename);
-    if (detect_it(filename) == 1)
-        return load_it(filename, 0);
-    if (detect_xm(filename) == 1)
-        return load_xm(filename, 0);
-    if (detect_s3m(filename) == 1)
-        return load_s3m(filename, 0);
-    if (detect_m31(filename) == 1)
-        return load_m(filename, 31);
-
-    int offset = detect_unreal_it(filename);
-    if (offset > 0)
-        return load_it(filename, offset);
-    offset = detect_unreal_xm(filename);
-    if (offset > 0)
-        return load_xm(filename, offset);
-    offset = detect_unreal_s3m(filename);
-    if (offset > 0)
-        return load_s3m(filename, offset);
-
-    if (enable_m15 == -1 && detect_m15(filename) == 1)
-        return load_m(filename, 15);
-    report_unsupported();
-    return NULL;
+    JGMOD_READER r;
+    int offset = 0;
+    const MODULE_FORMAT *format = find_format(filename, &r, &offset);
+    JGMOD *module = format != NULL ? format->load(&r, offset) : NULL;
+    reader_close(&r);
+    return module;
 }
 
 int get_mod_info(const char *filename, MODULE_INFO *info)
@@ -74,30 +132,10 @@ int get_mod_info(const char *filename, MODULE_INFO *info)
     // The readers copy names without a terminator; a zeroed record keeps
     // every name terminated, since the record is longer than any name.
     memset(info, 0, sizeof *info);
-    int result = -1;
-    if (detect_jgm(filename) == 1 && get_jgm_file_info(filename, info, &result))
-        return result;
-    if (detect_it(filename) == 1)
-        return get_it_info(filename, 0, info);
-    if (detect_xm(filename) == 1)
-        return get_xm_info(filename, 0, info);
-    if (detect_s3m(filename) == 1)
-        return get_s3m_info(filename, 0, info);
-    if (detect_m31(filename) == 1)
-        return get_m_info(filename, 31, info);
-
-    int offset = detect_unreal_it(filename);
-    if (offset > 0)
-        return get_it_info(filename, offset, info);
-    offset = detect_unreal_xm(filename);
-    if (offset > 0)
-        return get_xm_info(filename, offset, info);
-    offset = detect_unreal_s3m(filename);
-    if (offset > 0)
-        return get_s3m_info(filename, offset, info);
-
-    if (enable_m15 == -1 && detect_m15(filename) == 1)
-        return get_m_info(filename, 15, info);
-    report_unsupported();
-    return -1;
+    JGMOD_READER r;
+    int offset = 0;
+    const MODULE_FORMAT *format = find_format(filename, &r, &offset);
+    int result = format != NULL ? import_info_from(&r, format, offset, info) : -1;
+    reader_close(&r);
+    return result;
 }

@@ -8,6 +8,7 @@
 #include <stddef.h>
 
 #include "../jgmod_internal.h"
+#include "../reader.h"
 
 // One entry of the MOD signature table: four signature characters, a NUL
 // and the channel count the signature stands for.
@@ -18,6 +19,7 @@ struct MODTYPE {
 static_assert(sizeof(MODTYPE) == 6, "a signature entry is 6 bytes");
 static_assert(offsetof(MODTYPE, channels) == 5, "the channel count follows the NUL");
 
+#define S3M_TAG_OFFSET 44  // "SCRM" sits this far into an S3M module
 #define MODTYPE_COUNT 72  // the last entry, "32FW", only ends the table
 
 extern const MODTYPE modtypes[MODTYPE_COUNT];  // MOD signatures and their channel counts
@@ -67,16 +69,53 @@ long long import_clamp(long long value, long long low, long long high);
 // pulled to a neighbour and are dropped instead.
 int import_in_range(long long value, long long low, long long high);
 
-// Bytes in the whole file; 0 when it cannot be read.
-long long import_file_size(const char *filename);
+// The readers over a file held in memory. Each find_* returns where its
+// module starts in the file (0 for a plain file), or -1 when the file is not
+// of that format; each load_*_from reads the module that starts at offset.
+int find_jgm(JGMOD_READER *r);
+int find_it(JGMOD_READER *r);
+int find_xm(JGMOD_READER *r);
+int find_s3m(JGMOD_READER *r);
+int find_m31(JGMOD_READER *r);
+int find_m15(JGMOD_READER *r);
+// The tag's offset inside an Unreal package, or -1.
+int find_in_package(JGMOD_READER *r, const char *tag, int tag_length);
+JGMOD *load_jgm_from(JGMOD_READER *r);
+JGMOD *load_it_from(JGMOD_READER *r, int offset);
+JGMOD *load_xm_from(JGMOD_READER *r, int offset);
+JGMOD *load_s3m_from(JGMOD_READER *r, int offset);
+JGMOD *load_m_from(JGMOD_READER *r, int sample_count);
+void load_note_from(JGMOD *module, JGMOD_READER *r, NOTE_INFO *cell);
 
-// How many of `wanted` bytes the file still holds at `position`.
-long long import_available(long long file_size, long long position, long long wanted);
+// One module format: its MODULE_INFO code and text, how it is found, how
+// it is loaded and where its name lies (from the module's start).
+struct MODULE_FORMAT {
+    int type;
+    const char *type_name;
+    int (*find)(JGMOD_READER *r);
+    JGMOD *(*load)(JGMOD_READER *r, int offset);
+    int name_at;
+    int name_length;  // bytes the information readers copy, unterminated
+};
+// The formats the dispatcher tries, in its order.
+extern const MODULE_FORMAT module_formats[];
+extern const int module_format_count;
+const MODULE_FORMAT *module_format(int type);
+// The first format, in the dispatcher's order, that accepts the file, and
+// where its module starts; null when none does.
+const MODULE_FORMAT *find_module_format(JGMOD_READER *r, int *offset);
 
-// Reopens the file at an absolute position, kept within the file so that a
-// wild position costs nothing. Returns 0, or -1 when the file cannot be
-// reopened (the handle is then null).
-int import_seek(PACKFILE **f, const char *filename, long long position, long long file_size);
+// Fills an information record from a file held in memory; returns 1.
+int import_info_from(JGMOD_READER *r, const MODULE_FORMAT *format, int offset, MODULE_INFO *info);
+// A format's information reader on a file name: 1, or -1 with "Unable to open %s".
+int import_info_file(const char *filename, int type, int offset, MODULE_INFO *info);
+// A detector on a file name: `accepted` when find says offset 0, `refused`
+// otherwise, `unopened` when the file cannot be read.
+int import_detect_file(const char *filename, int (*find)(JGMOD_READER *r), int accepted, int refused, int unopened);
+// A loader on a file name; a file that cannot be read gives null, with
+// "Unable to open %s" when `name_failure` is set.
+JGMOD *import_load_file(const char *filename, int offset, JGMOD *(*load)(JGMOD_READER *r, int offset),
+                        int name_failure);
 
 // Writes a message into jgmod_error, cut to fit.
 void import_error(const char *format, ...) __attribute__((format(printf, 1, 2)));

@@ -20,37 +20,28 @@ int import_in_range(long long value, long long low, long long high)
     return import_clamp(value, low, high) == value;
 }
 
-// The library knows the size of a plain file at once; a file inside a
-// datafile ("name.dat#object") has to be measured by reading it.
-long long import_file_size(const char *filename)
+int import_detect_file(const char *filename, int (*find)(JGMOD_READER *r), int accepted, int refused, int unopened)
 {
-    long long size = (long long)file_size_ex(filename);
-    if (size > 0)
-        return size;
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return 0;
-    char scratch[4096];
-    long long total = 0;
-    long got;
-    while ((got = jgmod_fread(scratch, sizeof scratch, f)) > 0)
-        total += got;
-    jgmod_fclose(f);
-    return total;
+    JGMOD_READER r;
+    if (reader_open(&r, filename) != 0)
+        return unopened;
+    int found = find(&r);
+    reader_close(&r);
+    return found == 0 ? accepted : refused;
 }
 
-long long import_available(long long file_size, long long position, long long wanted)
+JGMOD *import_load_file(const char *filename, int offset, JGMOD *(*load)(JGMOD_READER *r, int offset),
+                        int name_failure)
 {
-    if (position < 0 || wanted <= 0 || position >= file_size)
-        return 0;
-    return import_clamp(wanted, 0, file_size - position);
-}
-
-int import_seek(PACKFILE **f, const char *filename, long long position, long long file_size)
-{
-    long long target = import_clamp(position, 0, file_size);
-    jgmod_fseek(f, filename, (int)import_clamp(target, 0, 0x7FFFFFFF));
-    return *f != NULL ? 0 : -1;
+    JGMOD_READER r;
+    if (reader_open(&r, filename) != 0) {
+        if (name_failure)
+            import_error("Unable to open %s", filename);
+        return NULL;
+    }
+    JGMOD *module = load(&r, offset);
+    reader_close(&r);
+    return module;
 }
 
 void import_error(const char *format, ...)

@@ -7,110 +7,84 @@
 
 #define UNREAL_FIRST_OFFSET 4    // the tag may start right after the signature
 #define UNREAL_LAST_OFFSET 503   // and no later than this
-#define S3M_TAG_OFFSET 44        // "SCRM" sits this far into an S3M module
 
 static const unsigned char unreal_signature[4] = {0xC1, 0x83, 0x2A, 0x9E};
 
-int detect_it(const char *filename)
+int find_it(JGMOD_READER *r)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return 0;
-    char tag[4] = {0, 0, 0, 0};
-    jgmod_fread(tag, 4, f);
-    jgmod_fclose(f);
-    return memcmp(tag, "IMPM", 4) == 0 ? 1 : -1;
+    return r->size >= 4 && memcmp(r->data, "IMPM", 4) == 0 ? 0 : -1;
 }
 
-JGMOD *load_it(const char *filename, int offset)
+int detect_it(const char *filename)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return NULL;
+    return import_detect_file(filename, find_it, 1, -1, 0);
+}
+
+JGMOD *load_it_from(JGMOD_READER *r, int offset)
+{
     JGMOD *module = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
     if (module == NULL) {
         import_error("Unable to allocate enough memory for JGMOD structure");
-        jgmod_fclose(f);
         return NULL;
     }
-    jgmod_skip(f, offset + 4);
-    jgmod_fread(module->name, 26, f);  // the rest of the 32 bytes stays 0
-    jgmod_skip(f, 2);
+    reader_seek(r, (long long)offset + 4);
+    reader_read(r, module->name, 26);  // the rest of the 32 bytes stays 0
     printf("%s\n", module->name);
     import_error("IT support is not completed yet. Wait a few more versions");
-    jgmod_fclose(f);
     destroy_mod(module);
     return NULL;
 }
 
-int get_it_info(const char *filename, int offset, MODULE_INFO *info)
+JGMOD *load_it(const char *filename, int offset)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL) {
-        import_error("Unable to open %s", filename);
-        return -1;
-    }
-    if (offset == 0) {
-        info->type = IT_TYPE;
-        sprintf(info->type_name, "IT");
-    } else {
-        info->type = UNREAL_IT_TYPE;
-        sprintf(info->type_name, "Unreal IT (UMX)");
-    }
-    jgmod_skip(f, offset + 4);
-    jgmod_fread(info->name, 26, f);
-    jgmod_fclose(f);
-    return 1;
+    return import_load_file(filename, offset, load_it_from, 0);
 }
 
-// Bytes past the end of the file count as 0xFF, which no tag contains.
-static unsigned char package_byte(PACKFILE *f)
+int get_it_info(const char *filename, int offset, MODULE_INFO *info)
 {
-    int value = jgmod_getc(f);
-    return (unsigned char)(value == EOF ? 0xFF : value);
+    return import_info_file(filename, offset == 0 ? IT_TYPE : UNREAL_IT_TYPE, offset, info);
 }
 
 // Slides a window as long as the tag over the file offsets 4..503 of an
-// Unreal package. Returns the offset where the tag starts, -1 when the file
-// is no package or holds no tag there, 0 when it cannot be opened.
-static int find_in_package(const char *filename, const char *tag, int tag_length)
+// Unreal package. Bytes past the end of the file count as 0xFF, which no
+// tag contains, so only a tag wholly inside the file is found.
+int find_in_package(JGMOD_READER *r, const char *tag, int tag_length)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return 0;
-    unsigned char window[32];
-    for (int index = 0; index < 4; index++)
-        window[index] = package_byte(f);
-    if (memcmp(window, unreal_signature, 4) != 0) {
-        jgmod_fclose(f);
+    if (r->size < 4 || memcmp(r->data, unreal_signature, 4) != 0)
         return -1;
+    for (long long offset = UNREAL_FIRST_OFFSET; offset <= UNREAL_LAST_OFFSET; offset++) {
+        if (offset + tag_length > r->size)
+            return -1;
+        if (memcmp(r->data + offset, tag, tag_length) == 0)
+            return (int)offset;
     }
-    for (int index = 0; index < tag_length; index++)
-        window[index] = package_byte(f);
-    for (int offset = UNREAL_FIRST_OFFSET; offset <= UNREAL_LAST_OFFSET; offset++) {
-        if (memcmp(window, tag, tag_length) == 0) {
-            jgmod_fclose(f);
-            return offset;
-        }
-        memmove(window, window + 1, tag_length - 1);
-        window[tag_length - 1] = package_byte(f);
-    }
-    jgmod_fclose(f);
     return -1;
+}
+
+// Returns the offset, -1 when the file is no package or holds no tag
+// there, 0 when it cannot be opened.
+static int detect_in_package(const char *filename, const char *tag, int tag_length)
+{
+    JGMOD_READER r;
+    if (reader_open(&r, filename) != 0)
+        return 0;
+    int found = find_in_package(&r, tag, tag_length);
+    reader_close(&r);
+    return found;
 }
 
 int detect_unreal_it(const char *filename)
 {
-    return find_in_package(filename, "IMPM", 4);
+    return detect_in_package(filename, "IMPM", 4);
 }
 
 int detect_unreal_xm(const char *filename)
 {
-    return find_in_package(filename, "Extended Module: ", 17);
+    return detect_in_package(filename, "Extended Module: ", 17);
 }
 
 int detect_unreal_s3m(const char *filename)
 {
-    int found = find_in_package(filename, "SCRM", 4);
+    int found = detect_in_package(filename, "SCRM", 4);
     return found > 0 ? found - S3M_TAG_OFFSET : found;
 }

@@ -38,36 +38,36 @@ static int find_modtype(const char signature[4])
     return index;
 }
 
+int find_m31(JGMOD_READER *r)
+{
+    char signature[4] = {0, 0, 0, 0};  // a short file leaves NULs, which no entry has
+    reader_seek(r, MOD_SIGNATURE_OFFSET);
+    reader_read(r, signature, 4);
+    return find_modtype(signature) < MOD_END_OF_TABLE ? 0 : -1;
+}
+
 int detect_m31(const char *filename)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return -1;
-    char signature[4] = {0, 0, 0, 0};  // a short file leaves NULs, which no entry has
-    jgmod_skip(f, MOD_SIGNATURE_OFFSET);
-    jgmod_fread(signature, 4, f);
-    jgmod_fclose(f);
-    return find_modtype(signature) < MOD_END_OF_TABLE ? 1 : -1;
+    return import_detect_file(filename, find_m31, 1, -1, -1);
+}
+
+int find_m15(JGMOD_READER *r)
+{
+    reader_seek(r, 20);
+    for (int index = 0; index < 15; index++) {
+        reader_skip(r, 24);
+        int finetune = reader_getc(r);
+        int volume = reader_getc(r);
+        if (finetune != 0 || volume > 64)
+            return -1;
+        reader_skip(r, 4);
+    }
+    return 0;
 }
 
 int detect_m15(const char *filename)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return 0;
-    jgmod_skip(f, 20);
-    for (int index = 0; index < 15; index++) {
-        jgmod_skip(f, 24);
-        int finetune = jgmod_getc(f);
-        int volume = jgmod_getc(f);
-        if (finetune != 0 || volume > 64) {
-            jgmod_fclose(f);
-            return 0;
-        }
-        jgmod_skip(f, 4);
-    }
-    jgmod_fclose(f);
-    return 1;
+    return import_detect_file(filename, find_m15, 1, 0, 0);
 }
 
 int get_mod_no_pat(const int *orders, int count)
@@ -82,12 +82,10 @@ int get_mod_no_pat(const int *orders, int count)
 
 // Every failure of load_m ends here: the message (none when a step has
 // already written it), then nothing left behind.
-static JGMOD *mod_fail(JGMOD *module, PACKFILE *f, const char *message)
+static JGMOD *mod_fail(JGMOD *module, const char *message)
 {
     if (message != NULL)
         import_error("%s", message);
-    if (f != NULL)
-        jgmod_fclose(f);
     destroy_mod(module);
     return NULL;
 }
@@ -96,13 +94,13 @@ static JGMOD *new_mod_module(int sample_count)
 {
     JGMOD *module = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
     if (module == NULL)
-        return mod_fail(NULL, NULL, "Unable to allocate enough memory for JGMOD structure");
+        return mod_fail(NULL, "Unable to allocate enough memory for JGMOD structure");
     module->sample_info = (SAMPLE_INFO *)jgmod_calloc((long)sizeof(SAMPLE_INFO) * sample_count);
     if (module->sample_info == NULL)
-        return mod_fail(module, NULL, "Unable to allocate enough memory for SAMPLE_INFO structure");
+        return mod_fail(module, "Unable to allocate enough memory for SAMPLE_INFO structure");
     module->samples = (SAMPLE *)jgmod_calloc((long)sizeof(SAMPLE) * sample_count);
     if (module->samples == NULL)
-        return mod_fail(module, NULL, "Unable to allocate enough memory for SAMPLE structure");
+        return mod_fail(module, "Unable to allocate enough memory for SAMPLE structure");
     module->sample_count = sample_count;
     module->global_volume = 64;
     module->tempo = 6;
@@ -114,14 +112,14 @@ static JGMOD *new_mod_module(int sample_count)
 }
 
 // Lengths and repeats are stored in 2-byte words; a stored 1 means "none".
-static void read_mod_sample_header(PACKFILE *f, SAMPLE_INFO *info)
+static void read_mod_sample_header(JGMOD_READER *r, SAMPLE_INFO *info)
 {
-    jgmod_skip(f, 22);
-    int length = jgmod_mgetw(f);
-    int finetune = jgmod_getc(f);
-    int volume = jgmod_getc(f);
-    int repeat_offset = jgmod_mgetw(f);
-    int repeat_length = jgmod_mgetw(f);
+    reader_skip(r, 22);
+    int length = reader_mgetw(r);
+    int finetune = reader_getc(r);
+    int volume = reader_getc(r);
+    int repeat_offset = reader_mgetw(r);
+    int repeat_length = reader_mgetw(r);
 
     // Only the low four bits carry the finetune in the published format.
     info->tuning = mod_finetune[finetune & 0x0F];
@@ -133,12 +131,12 @@ static void read_mod_sample_header(PACKFILE *f, SAMPLE_INFO *info)
     info->loop_end = repeat_length == 1 ? 0 : (int)import_clamp(repeat_length, 0, 0xFFFF) * 2;
 }
 
-static void read_mod_orders(PACKFILE *f, JGMOD *module)
+static void read_mod_orders(JGMOD_READER *r, JGMOD *module)
 {
-    module->order_count = (int)import_clamp(jgmod_getc(f), 0, MOD_ORDER_BYTES);
-    module->restart_order = jgmod_getc(f);
+    module->order_count = (int)import_clamp(reader_getc(r), 0, MOD_ORDER_BYTES);
+    module->restart_order = reader_getc(r);
     for (int index = 0; index < MOD_ORDER_BYTES; index++)
-        module->order_table[index] = (int)import_clamp(jgmod_getc(f), 0, 255);
+        module->order_table[index] = (int)import_clamp(reader_getc(r), 0, 255);
     // Patterns past the song length are stored in the file too.
     module->pattern_count = get_mod_no_pat(module->order_table, MOD_ORDER_BYTES);
 }
@@ -163,9 +161,9 @@ static int alloc_mod_patterns(JGMOD *module)
 }
 
 // One cell: sssspppp pppppppp sssscccc parameter (s sample, p period, c command).
-static void read_mod_cell(PACKFILE *f, const JGMOD *module, NOTE_INFO *cell)
+static void read_mod_cell(JGMOD_READER *r, const JGMOD *module, NOTE_INFO *cell)
 {
-    unsigned int value = (unsigned int)jgmod_mgetl(f);
+    unsigned int value = (unsigned int)reader_mgetl(r);
     int sample = (int)(((value >> 24) & 0xF0) | ((value >> 12) & 0x0F));
     int period = (int)((value >> 16) & 0xFFF);
     // The nibbles can name up to 255 samples; the file has only sample_count.
@@ -176,16 +174,18 @@ static void read_mod_cell(PACKFILE *f, const JGMOD *module, NOTE_INFO *cell)
     cell->volume = 0;
 }
 
-static void read_mod_patterns(PACKFILE *f, JGMOD *module)
+// Cells the file does not hold stay empty: read as missing bytes they would
+// become a high note with a speed change on every channel.
+static void read_mod_patterns(JGMOD_READER *r, JGMOD *module)
 {
     for (int index = 0; index < module->pattern_count; index++) {
         NOTE_INFO *cells = module->pattern_info[index].notes;
-        for (int cell = 0; cell < MOD_ROWS * module->channel_count; cell++)
-            read_mod_cell(f, module, &cells[cell]);
+        for (int cell = 0; cell < MOD_ROWS * module->channel_count && reader_left(r) >= 4; cell++)
+            read_mod_cell(r, module, &cells[cell]);
     }
 }
 
-static int read_mod_sample_data(PACKFILE *f, JGMOD *module, int index)
+static int read_mod_sample_data(JGMOD_READER *r, JGMOD *module, int index)
 {
     SAMPLE_INFO *info = &module->sample_info[index];
     SAMPLE *sample = &module->samples[index];
@@ -210,70 +210,58 @@ static int read_mod_sample_data(PACKFILE *f, JGMOD *module, int index)
             sample->loop_end = info->length;
         }
     }
-    // The file's points are signed; a short file leaves zeros, which become silence.
+    // The file's points are signed; what a short file lacks is silence.
     unsigned char *data = (unsigned char *)sample->data;
-    jgmod_fread(data, info->length, f);
-    for (int point = 0; point < info->length; point++)
+    long long got = reader_read(r, data, info->length);
+    for (long long point = 0; point < got; point++)
         data[point] ^= 0x80;
+    memset(data + got, 0x80, (size_t)(info->length - got));
     return 0;
+}
+
+JGMOD *load_m_from(JGMOD_READER *r, int sample_count)
+{
+    if (sample_count != 15 && sample_count != 31)
+        return mod_fail(NULL, "MOD must be 15 or 31 instruments");
+    JGMOD *module = new_mod_module(sample_count);
+    if (module == NULL)
+        return NULL;
+    reader_seek(r, 0);
+    reader_read(r, module->name, 20);
+    for (int index = 0; index < sample_count; index++)
+        read_mod_sample_header(r, &module->sample_info[index]);
+    read_mod_orders(r, module);
+
+    module->channel_count = 4;
+    if (sample_count == 31) {
+        char signature[4] = {0, 0, 0, 0};
+        reader_read(r, signature, 4);
+        module->channel_count = modtypes[find_modtype(signature)].channels;
+    }
+    if (alloc_mod_patterns(module) != 0)
+        return mod_fail(module, NULL);
+    read_mod_patterns(r, module);
+    for (int index = 0; index < sample_count; index++) {
+        if (read_mod_sample_data(r, module, index) != 0)
+            return mod_fail(module, NULL);
+    }
+    jgmod_fix_song(module);
+    lock_mod(module);
+    return module;
 }
 
 JGMOD *load_m(const char *filename, int sample_count)
 {
     if (sample_count != 15 && sample_count != 31)
-        return mod_fail(NULL, NULL, "MOD must be 15 or 31 instruments");
-    JGMOD *module = new_mod_module(sample_count);
-    if (module == NULL)
-        return NULL;
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL) {
-        import_error("Unable to open %s", filename);
-        destroy_mod(module);
-        return NULL;
-    }
-    jgmod_fread(module->name, 20, f);
-    for (int index = 0; index < sample_count; index++)
-        read_mod_sample_header(f, &module->sample_info[index]);
-    read_mod_orders(f, module);
-
-    module->channel_count = 4;
-    if (sample_count == 31) {
-        char signature[4] = {0, 0, 0, 0};
-        jgmod_fread(signature, 4, f);
-        module->channel_count = modtypes[find_modtype(signature)].channels;
-    }
-    if (alloc_mod_patterns(module) != 0)
-        return mod_fail(module, f, NULL);
-    read_mod_patterns(f, module);
-    for (int index = 0; index < sample_count; index++) {
-        if (read_mod_sample_data(f, module, index) != 0)
-            return mod_fail(module, f, NULL);
-    }
-    if (module->restart_order < 0 || module->restart_order > module->order_count)
-        module->restart_order = 0;
-    jgmod_fclose(f);
-    lock_mod(module);
-    return module;
+        return mod_fail(NULL, "MOD must be 15 or 31 instruments");
+    return import_load_file(filename, sample_count, load_m_from, 1);
 }
 
 int get_m_info(const char *filename, int sample_count, MODULE_INFO *info)
 {
-    if (sample_count == 15) {
-        sprintf(info->type_name, "MOD (15 Samples)");
-        info->type = MOD15_TYPE;
-    } else if (sample_count == 31) {
-        sprintf(info->type_name, "MOD (31 Samples)");
-        info->type = MOD31_TYPE;
-    } else {
+    if (sample_count != 15 && sample_count != 31) {
         import_error("MOD must have 15 or 31 samples");
         return -1;
     }
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL) {
-        import_error("Unable to open %s", filename);
-        return -1;
-    }
-    jgmod_fread(info->name, 20, f);
-    jgmod_fclose(f);
-    return 1;
+    return import_info_file(filename, sample_count == 15 ? MOD15_TYPE : MOD31_TYPE, 0, info);
 }

@@ -9,7 +9,8 @@
 
 #define S3M_ROWS 64
 #define S3M_CHANNELS 32
-#define S3M_HEADER_BYTES 96
+#define S3M_HEADER_BYTES 96        // orders follow it
+#define S3M_COUNTS_END 38          // where the header's three counts end
 #define S3M_DEFAULT_PAN_MARK 252   // a pan table follows the parapointers
 #define S3M_ORDER_SKIP 254         // order markers dropped by compaction
 #define S3M_ORDER_END 255
@@ -19,10 +20,9 @@ signed char remap[S3M_CHANNELS];
 
 // What one load keeps besides the module it builds.
 struct S3M_LOAD {
-    PACKFILE *f;
-    const char *filename;
+    JGMOD_READER *r;
     long long start;            // where the S3M data starts in the file
-    long long file_size;
+    long long data_budget;      // sample bytes the file can still give
     int file_patterns;          // patterns the file holds
     int *parapointers;          // bytes from start: sample headers, then patterns
     int signed_data;            // sample-format word 1: points are signed
@@ -30,36 +30,19 @@ struct S3M_LOAD {
     unsigned char pan_table[S3M_CHANNELS];
 };
 
+int find_s3m(JGMOD_READER *r)
+{
+    return r->size >= S3M_TAG_OFFSET + 4 && memcmp(r->data + S3M_TAG_OFFSET, "SCRM", 4) == 0 ? 0 : -1;
+}
+
 int detect_s3m(const char *filename)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return 0;
-    char tag[4] = {0, 0, 0, 0};
-    jgmod_skip(f, 44);
-    jgmod_fread(tag, 4, f);
-    jgmod_fclose(f);
-    return memcmp(tag, "SCRM", 4) == 0 ? 1 : -1;
+    return import_detect_file(filename, find_s3m, 1, -1, 0);
 }
 
 int get_s3m_info(const char *filename, int offset, MODULE_INFO *info)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL) {
-        import_error("Unable to open %s", filename);
-        return -1;
-    }
-    if (offset == 0) {
-        info->type = S3M_TYPE;
-        sprintf(info->type_name, "S3M");
-    } else {
-        info->type = UNREAL_S3M_TYPE;
-        sprintf(info->type_name, "Unreal S3M (UMX)");
-        jgmod_skip(f, offset);
-    }
-    jgmod_fread(info->name, 28, f);
-    jgmod_fclose(f);
-    return 1;
+    return import_info_file(filename, offset == 0 ? S3M_TYPE : UNREAL_S3M_TYPE, offset, info);
 }
 
 void convert_s3m_pitch(int *note)
@@ -145,20 +128,27 @@ void convert_s3m_command(int *command, int *parameter)
         convert_s3m_special(command, parameter);
 }
 
-// A value byte of a packed cell; a file that ends mid-cell gives `missing`.
-static int read_cell_byte(PACKFILE *f, int missing)
+// A value byte of a packed cell; a pattern that ends mid-cell gives `missing`.
+static int read_cell_byte(JGMOD_READER *r, int missing)
 {
-    int value = jgmod_getc(f);
+    int value = reader_getc(r);
     return value == EOF ? missing : value;
 }
 
-int S3M_get_num_chn(PACKFILE *f)
+// Bytes of the values that follow a cell's first byte.
+static int cell_value_bytes(int what)
+{
+    return ((what & 0x20) ? 2 : 0) + ((what & 0x40) ? 1 : 0) + ((what & 0x80) ? 2 : 0);
+}
+
+// Marks in remap the channels one packed pattern uses.
+static void scan_s3m_channels(JGMOD_READER *pattern)
 {
     int row = 0;
     while (row < S3M_ROWS) {
-        int what = jgmod_getc(f);
+        int what = reader_getc(pattern);
         if (what == EOF)
-            return 0;
+            return;
         if (what == 0) {
             row++;
             continue;
@@ -166,18 +156,17 @@ int S3M_get_num_chn(PACKFILE *f)
         int channel = what & 31;
         if (chn_set[channel] <= 31)
             remap[channel] = 0;
-        jgmod_skip(f, ((what & 0x20) ? 2 : 0) + ((what & 0x40) ? 1 : 0) + ((what & 0x80) ? 2 : 0));
+        reader_skip(pattern, cell_value_bytes(what));
     }
-    return 0;
 }
 
-int S3M_load_pat(PACKFILE *f, JGMOD *module, NOTE_INFO *cells, int channel_count)
+static void load_s3m_cells(JGMOD_READER *pattern, JGMOD *module, NOTE_INFO *cells, int channel_count)
 {
     int row = 0;
     while (row < S3M_ROWS) {
-        int what = jgmod_getc(f);
+        int what = reader_getc(pattern);
         if (what == EOF)  // a pattern cut short keeps what it had
-            return 0;
+            return;
         if (what == 0) {
             row++;
             continue;
@@ -187,8 +176,8 @@ int S3M_load_pat(PACKFILE *f, JGMOD *module, NOTE_INFO *cells, int channel_count
         NOTE_INFO *cell = import_in_range(channel, 0, channel_count - 1) ? &cells[row * channel_count + channel]
                                                                          : &scratch;
         if (what & 0x20) {
-            cell->note = read_cell_byte(f, 255);
-            cell->sample = read_cell_byte(f, 0);
+            cell->note = read_cell_byte(pattern, 255);
+            cell->sample = read_cell_byte(pattern, 0);
             convert_s3m_pitch(&cell->note);
             if (cell->sample > module->sample_count)
                 cell->sample = 0;
@@ -196,14 +185,60 @@ int S3M_load_pat(PACKFILE *f, JGMOD *module, NOTE_INFO *cells, int channel_count
         if (what & 0x40) {
             // Volumes above 64 are clamped, as the tracker does, so that the
             // cell stays a plain set-volume code rather than a command.
-            cell->volume = (int)import_clamp(read_cell_byte(f, 0), 0, 64) + 16;
+            cell->volume = (int)import_clamp(read_cell_byte(pattern, 0), 0, 64) + 16;
         }
         if (what & 0x80) {
-            cell->command = read_cell_byte(f, 0);
-            cell->parameter = read_cell_byte(f, 0);
+            cell->command = read_cell_byte(pattern, 0);
+            cell->parameter = read_cell_byte(pattern, 0);
             convert_s3m_command(&cell->command, &cell->parameter);
         }
     }
+}
+
+// Takes one packed pattern from a packed file byte by byte, so that the
+// file is left just after it; the caller frees the bytes.
+static unsigned char *take_s3m_pattern(PACKFILE *f, JGMOD_READER *pattern)
+{
+    size_t size = 0, capacity = 256;
+    unsigned char *bytes = (unsigned char *)malloc(capacity);
+    int rows = 0, values = 0;
+    while (bytes != NULL && rows < S3M_ROWS) {
+        int c = jgmod_getc(f);
+        if (c == EOF)
+            break;
+        if (size == capacity) {
+            unsigned char *bigger = (unsigned char *)realloc(bytes, capacity *= 2);
+            if (bigger == NULL)
+                break;
+            bytes = bigger;
+        }
+        bytes[size++] = (unsigned char)c;
+        if (values > 0)
+            values--;
+        else if (c == 0)
+            rows++;
+        else
+            values = cell_value_bytes(c);
+    }
+    reader_wrap(pattern, bytes, (long long)size);
+    return bytes;
+}
+
+int S3M_get_num_chn(PACKFILE *f)
+{
+    JGMOD_READER pattern;
+    unsigned char *bytes = take_s3m_pattern(f, &pattern);
+    scan_s3m_channels(&pattern);
+    free(bytes);
+    return 0;
+}
+
+int S3M_load_pat(PACKFILE *f, JGMOD *module, NOTE_INFO *cells, int channel_count)
+{
+    JGMOD_READER pattern;
+    unsigned char *bytes = take_s3m_pattern(f, &pattern);
+    load_s3m_cells(&pattern, module, cells, channel_count);
+    free(bytes);
     return 0;
 }
 
@@ -216,55 +251,53 @@ static JGMOD *s3m_fail(S3M_LOAD *load, JGMOD *module, const char *message)
     free(load->parapointers);
     load->parapointers = NULL;
     destroy_mod(module);
-    if (load->f != NULL)
-        jgmod_fclose(load->f);
-    load->f = NULL;
     return NULL;
 }
 
 // A file that ends early reads as -1; counts from it become 0.
-static int read_count(PACKFILE *f)
+static int read_count(JGMOD_READER *r)
 {
-    return (int)import_clamp(jgmod_igetw(f), 0, 0xFFFF);
+    return (int)import_clamp(reader_igetw(r), 0, 0xFFFF);
 }
 
-// Goes to a position within the S3M data (the file is reopened).
-static int s3m_seek(S3M_LOAD *load, long long position)
+// Goes to a position within the S3M data.
+static void s3m_seek(S3M_LOAD *load, long long position)
 {
-    if (import_seek(&load->f, load->filename, load->start + position, load->file_size) != 0) {
-        import_error("Unable to open %s", load->filename);
-        return -1;
-    }
-    return 0;
+    reader_seek(load->r, load->start + position);
 }
 
 static void read_s3m_header(S3M_LOAD *load, JGMOD *module, int *order_bytes)
 {
-    PACKFILE *f = load->f;
-    jgmod_skip(f, (int)load->start);
-    jgmod_fread(module->name, 28, f);
-    jgmod_skip(f, 4);
-    *order_bytes = read_count(f);
-    module->sample_count = read_count(f);
-    load->file_patterns = read_count(f);
+    JGMOD_READER *r = load->r;
+    reader_seek(r, load->start);
+    reader_read(r, module->name, 28);
+    reader_skip(r, 4);
+    *order_bytes = read_count(r);
+    module->sample_count = read_count(r);
+    load->file_patterns = read_count(r);
+    // Each sample and pattern has a 2-byte parapointer after the header and
+    // the orders; entries the file has no room for are not there.
+    long long room = (reader_left(r) - (S3M_HEADER_BYTES - S3M_COUNTS_END) - *order_bytes) / 2;
+    module->sample_count = (int)import_clamp(module->sample_count, 0, room > 0 ? room : 0);
+    load->file_patterns = (int)import_clamp(load->file_patterns, 0, room > module->sample_count ? room - module->sample_count : 0);
 }
 
 static void read_s3m_settings(S3M_LOAD *load, JGMOD *module)
 {
-    PACKFILE *f = load->f;
-    jgmod_igetw(f);  // flags
-    jgmod_igetw(f);  // tracker version
-    load->signed_data = jgmod_igetw(f) == 1;
-    jgmod_skip(f, 4);  // "SCRM", checked by the detectors
-    module->global_volume = (int)import_clamp(jgmod_getc(f), 0, 64);
-    module->tempo = jgmod_getc(f);
-    module->bpm = jgmod_getc(f);
-    jgmod_getc(f);  // master volume
-    jgmod_getc(f);  // click removal
-    load->default_pan = jgmod_getc(f);
-    jgmod_skip(f, 10);
+    JGMOD_READER *f = load->r;
+    reader_igetw(f);  // flags
+    reader_igetw(f);  // tracker version
+    load->signed_data = reader_igetw(f) == 1;
+    reader_skip(f, 4);  // "SCRM", checked by the detectors
+    module->global_volume = (int)import_clamp(reader_getc(f), 0, 64);
+    module->tempo = reader_getc(f);
+    module->bpm = reader_getc(f);
+    reader_getc(f);  // master volume
+    reader_getc(f);  // click removal
+    load->default_pan = reader_getc(f);
+    reader_skip(f, 10);
     for (int channel = 0; channel < S3M_CHANNELS; channel++)
-        chn_set[channel] = (unsigned char)jgmod_getc(f);
+        chn_set[channel] = (unsigned char)reader_getc(f);
     if (module->tempo <= 0)
         module->tempo = 6;
     if (module->bpm <= 0)
@@ -273,11 +306,11 @@ static void read_s3m_settings(S3M_LOAD *load, JGMOD *module)
 
 // The markers 254 and 255 are dropped as the orders are read; the order
 // table keeps at most 256 of the entries that remain.
-static void read_s3m_orders(PACKFILE *f, JGMOD *module, int order_bytes)
+static void read_s3m_orders(JGMOD_READER *f, JGMOD *module, int order_bytes)
 {
     module->order_count = 0;
     for (int index = 0; index < order_bytes; index++) {
-        int pattern = jgmod_getc(f);
+        int pattern = reader_getc(f);
         if (import_in_range(pattern, 0, S3M_ORDER_SKIP - 1) && module->order_count < MAX_ORDER)
             module->order_table[module->order_count++] = pattern;
     }
@@ -292,9 +325,9 @@ static int read_s3m_parapointers(S3M_LOAD *load, JGMOD *module)
         return -1;
     }
     for (int index = 0; index < count; index++)
-        load->parapointers[index] = read_count(load->f) * 16;
+        load->parapointers[index] = read_count(load->r) * 16;
     if (load->default_pan == S3M_DEFAULT_PAN_MARK)
-        jgmod_fread(load->pan_table, S3M_CHANNELS, load->f);
+        reader_read(load->r, load->pan_table, S3M_CHANNELS);
     return 0;
 }
 
@@ -304,9 +337,9 @@ static void read_s3m_points(S3M_LOAD *load, unsigned char *data, int length, int
 {
     if (sixteen_bit) {
         for (int point = 0; point < length; point++)
-            data[point] = (unsigned char)(read_count(load->f) >> 8);
+            data[point] = (unsigned char)(read_count(load->r) >> 8);
     } else {
-        jgmod_fread(data, length, load->f);
+        reader_read(load->r, data, length);
     }
     if (load->signed_data) {
         for (int point = 0; point < length; point++)
@@ -319,32 +352,34 @@ static int read_s3m_sample(S3M_LOAD *load, JGMOD *module, int index)
 {
     SAMPLE_INFO *info = &module->sample_info[index];
     SAMPLE *sample = &module->samples[index];
-    PACKFILE *f = load->f;
-    jgmod_skip(f, 12);  // file name
-    int high = jgmod_getc(f);
-    int low = jgmod_getc(f);
-    int middle = jgmod_getc(f);
+    JGMOD_READER *r = load->r;
+    reader_skip(r, 12);  // file name
+    int high = reader_getc(r);
+    int low = reader_getc(r);
+    int middle = reader_getc(r);
     long long data_position = ((long long)(high & 0xFF) * 65536 + (middle & 0xFF) * 256 + (low & 0xFF)) * 16;
-    long long length = import_clamp(jgmod_igetl(f), 0, 0x7FFFFFFF);
-    info->loop_start = (int)import_clamp(jgmod_igetl(f), 0, 0x7FFFFFFF);
-    info->loop_end = (int)import_clamp(jgmod_igetl(f), 0, 0x7FFFFFFF);
-    info->volume = (int)import_clamp(jgmod_getc(f), 0, 64);
+    long long length = import_clamp(reader_igetl(r), 0, 0x7FFFFFFF);
+    info->loop_start = (int)import_clamp(reader_igetl(r), 0, 0x7FFFFFFF);
+    info->loop_end = (int)import_clamp(reader_igetl(r), 0, 0x7FFFFFFF);
+    info->volume = (int)import_clamp(reader_getc(r), 0, 64);
     info->transpose = 0;
-    jgmod_getc(f);
-    jgmod_getc(f);
-    int flags = jgmod_getc(f);
-    info->tuning = jgmod_igetl(f) & 0xFFFF;
-    jgmod_skip(f, 12 + 28);
+    reader_skip(r, 2);
+    int flags = reader_getc(r);
+    info->tuning = reader_igetl(r) & 0xFFFF;
+    reader_skip(r, 12 + 28);
     char tag[4] = {0, 0, 0, 0};
-    jgmod_fread(tag, 4, f);
+    reader_read(r, tag, 4);
 
-    int sixteen_bit = (flags & 4) != 0;
+    int width = (flags & 4) ? 2 : 1;
     int has_data = memcmp(tag, "SCRS", 4) == 0;
     if (has_data) {
-        // A length the file cannot hold is cut to what is there.
-        long long bytes = import_available(load->file_size, load->start + data_position,
-                                           length * (sixteen_bit ? 2 : 1));
-        info->length = (int)(bytes / (sixteen_bit ? 2 : 1));
+        // A length the file cannot hold is cut to what is there; and since
+        // many headers may name the same data, all samples together get no
+        // more than the file holds.
+        s3m_seek(load, data_position);
+        long long points = import_clamp(length, 0, reader_left(r) / width);
+        info->length = (int)import_clamp(points, 0, load->data_budget);
+        load->data_budget -= info->length;
         info->loop_type = flags & 1;
     } else {
         // No data to play: the sample keeps no length or loop that would
@@ -362,20 +397,16 @@ static int read_s3m_sample(S3M_LOAD *load, JGMOD *module, int index)
         import_error("Unable to allocate enough memory for data sample");
         return -1;
     }
-    if (!has_data)
-        return 0;
-    if (s3m_seek(load, data_position) != 0)
-        return -1;
-    read_s3m_points(load, (unsigned char *)sample->data, info->length, sixteen_bit);
+    if (has_data)
+        read_s3m_points(load, (unsigned char *)sample->data, info->length, width == 2);
     return 0;
 }
 
 static int read_s3m_samples(S3M_LOAD *load, JGMOD *module)
 {
     for (int index = 0; index < module->sample_count; index++) {
-        if (s3m_seek(load, load->parapointers[index]) != 0)
-            return -1;
-        if (jgmod_getc(load->f) != 1) {
+        s3m_seek(load, load->parapointers[index]);
+        if (reader_getc(load->r) != 1) {
             // Not a digital sample (empty or AdLib): nothing to play.
             module->samples[index].data = jgmod_calloc(0);
             if (module->samples[index].data == NULL) {
@@ -396,6 +427,41 @@ static int pattern_parapointer(const S3M_LOAD *load, const JGMOD *module, int pa
     return load->parapointers[module->sample_count + pattern];
 }
 
+// The packed data of a file pattern: as long as its length word says, and
+// no longer than the file.
+static JGMOD_READER s3m_pattern_data(S3M_LOAD *load, int parapointer)
+{
+    s3m_seek(load, parapointer);
+    int packed_length = read_count(load->r);
+    return reader_part(load->r, load->start + parapointer + 2, packed_length);
+}
+
+static int compare_ints(const void *a, const void *b)
+{
+    return *(const int *)a - *(const int *)b;
+}
+
+// Each packed pattern is scanned once, however many patterns point at it.
+static int scan_s3m_patterns(S3M_LOAD *load, JGMOD *module)
+{
+    int count = load->file_patterns;
+    int *pointers = (int *)jgmod_calloc((long)sizeof(int) * count);
+    if (pointers == NULL) {
+        import_error("Unable to allocate enough memory for parapointer");
+        return -1;
+    }
+    memcpy(pointers, &load->parapointers[module->sample_count], sizeof(int) * count);
+    qsort(pointers, count, sizeof(int), compare_ints);
+    for (int index = 0; index < count; index++) {
+        if (pointers[index] == 0 || (index > 0 && pointers[index] == pointers[index - 1]))
+            continue;
+        JGMOD_READER pattern = s3m_pattern_data(load, pointers[index]);
+        scan_s3m_channels(&pattern);
+    }
+    free(pointers);
+    return 0;
+}
+
 static int build_s3m_channel_map(S3M_LOAD *load, JGMOD *module)
 {
     module->channel_count = 0;
@@ -405,15 +471,8 @@ static int build_s3m_channel_map(S3M_LOAD *load, JGMOD *module)
             if (chn_set[channel] <= 31)
                 remap[channel] = 0;
         }
-    } else {
-        for (int pattern = 0; pattern < load->file_patterns; pattern++) {
-            int parapointer = pattern_parapointer(load, module, pattern);
-            if (parapointer == 0)
-                continue;
-            if (s3m_seek(load, parapointer + 2) != 0)
-                return -1;
-            S3M_get_num_chn(load->f);
-        }
+    } else if (scan_s3m_patterns(load, module) != 0) {
+        return -1;
     }
     for (int channel = 0; channel < S3M_CHANNELS; channel++) {
         if (remap[channel] == 0)
@@ -455,32 +514,34 @@ static int alloc_s3m_patterns(JGMOD *module)
 }
 
 // Patterns the orders reach but the file lacks stay empty; patterns of the
-// file that no order reaches are not read.
-static int read_s3m_patterns(S3M_LOAD *load, JGMOD *module)
+// file that no order reaches are not read; a pattern that points where an
+// earlier one does is a copy of it.
+static void read_s3m_patterns(S3M_LOAD *load, JGMOD *module)
 {
+    size_t pattern_bytes = sizeof(NOTE_INFO) * S3M_ROWS * module->channel_count;
     for (int index = 0; index < module->pattern_count && index < load->file_patterns; index++) {
         int parapointer = pattern_parapointer(load, module, index);
         if (parapointer == 0)
             continue;
-        if (s3m_seek(load, parapointer + 2) != 0)
-            return -1;
-        S3M_load_pat(load->f, module, module->pattern_info[index].notes, module->channel_count);
+        int earlier = 0;
+        while (earlier < index && pattern_parapointer(load, module, earlier) != parapointer)
+            earlier++;
+        if (earlier < index) {
+            memcpy(module->pattern_info[index].notes, module->pattern_info[earlier].notes, pattern_bytes);
+            continue;
+        }
+        JGMOD_READER pattern = s3m_pattern_data(load, parapointer);
+        load_s3m_cells(&pattern, module, module->pattern_info[index].notes, module->channel_count);
     }
-    return 0;
 }
 
-JGMOD *load_s3m(const char *filename, int offset)
+JGMOD *load_s3m_from(JGMOD_READER *r, int offset)
 {
     S3M_LOAD load;
     memset(&load, 0, sizeof load);
-    load.filename = filename;
+    load.r = r;
     load.start = offset;
-    load.f = jgmod_fopen(filename, "rb");
-    if (load.f == NULL) {
-        import_error("Unable to open %s", filename);
-        return NULL;
-    }
-    load.file_size = import_file_size(filename);
+    load.data_budget = r->size;
     JGMOD *module = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
     if (module == NULL)
         return s3m_fail(&load, NULL, "Unable to allocate enough memory for JGMOD structure");
@@ -492,19 +553,22 @@ JGMOD *load_s3m(const char *filename, int offset)
     if (module->sample_info == NULL || module->samples == NULL)
         return s3m_fail(&load, module, "Unable to allocate enough memory for SAMPLE or SAMPLE_INFO");
     read_s3m_settings(&load, module);
-    read_s3m_orders(load.f, module, order_bytes);
-    if (read_s3m_parapointers(&load, module) != 0)
-        return s3m_fail(&load, module, NULL);
-    if (read_s3m_samples(&load, module) != 0)
-        return s3m_fail(&load, module, NULL);
-    if (build_s3m_channel_map(&load, module) != 0)
+    read_s3m_orders(r, module, order_bytes);
+    if (read_s3m_parapointers(&load, module) != 0 || read_s3m_samples(&load, module) != 0 ||
+        build_s3m_channel_map(&load, module) != 0)
         return s3m_fail(&load, module, NULL);
     set_s3m_pans(&load, module);
-    if (alloc_s3m_patterns(module) != 0 || read_s3m_patterns(&load, module) != 0)
+    if (alloc_s3m_patterns(module) != 0)
         return s3m_fail(&load, module, NULL);
+    read_s3m_patterns(&load, module);
 
     free(load.parapointers);
-    jgmod_fclose(load.f);
+    jgmod_fix_song(module);
     lock_mod(module);
     return module;
+}
+
+JGMOD *load_s3m(const char *filename, int offset)
+{
+    return import_load_file(filename, offset, load_s3m_from, 1);
 }

@@ -17,6 +17,8 @@
 #define XM_SAMPLE_HEADER_BYTES 40
 #define XM_INSTRUMENT_FIELD_BYTES 241  // what the reader takes of an instrument header
 #define XM_KEY_OFF 97
+#define XM_VERSION 0x0104
+#define XM_OLDEST_VERSION 0x0102  // one-byte row counts, instruments before patterns
 
 // One sample header, kept until all instruments are read and the sample
 // data can be fetched.
@@ -38,9 +40,8 @@ struct XMWAV {
 
 // What one load keeps besides the module it builds.
 struct XM_LOAD {
-    PACKFILE *f;
-    const char *filename;
-    long long file_size;
+    JGMOD_READER *r;
+    int version;             // 0x0102 and 0x0103 keep all sample data after the patterns
     long long position;      // the next structure's place in the file
     int file_channels;       // channels stored in each pattern row
     int file_patterns;       // patterns the file holds
@@ -49,36 +50,19 @@ struct XM_LOAD {
     int wav_capacity;
 };
 
+int find_xm(JGMOD_READER *r)
+{
+    return r->size >= XM_TAG_BYTES && memcmp(r->data, XM_TAG, XM_TAG_BYTES) == 0 ? 0 : -1;
+}
+
 int detect_xm(const char *filename)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL)
-        return 0;
-    char tag[XM_TAG_BYTES];
-    memset(tag, 0, sizeof tag);
-    jgmod_fread(tag, XM_TAG_BYTES, f);
-    jgmod_fclose(f);
-    return memcmp(tag, XM_TAG, XM_TAG_BYTES) == 0 ? 1 : -1;
+    return import_detect_file(filename, find_xm, 1, -1, 0);
 }
 
 int get_xm_info(const char *filename, int offset, MODULE_INFO *info)
 {
-    PACKFILE *f = jgmod_fopen(filename, "rb");
-    if (f == NULL) {
-        import_error("Unable to open %s", filename);
-        return -1;
-    }
-    if (offset == 0) {
-        info->type = XM_TYPE;
-        sprintf(info->type_name, "XM");
-    } else {
-        info->type = UNREAL_XM_TYPE;
-        sprintf(info->type_name, "Unreal XM (UMX)");
-    }
-    jgmod_skip(f, offset + XM_TAG_BYTES);
-    jgmod_fread(info->name, 20, f);
-    jgmod_fclose(f);
-    return 1;
+    return import_info_file(filename, offset == 0 ? XM_TYPE : UNREAL_XM_TYPE, offset, info);
 }
 
 // The player's command for each XM effect 0..35 (0-9, then A-Z); 0 where
@@ -151,16 +135,27 @@ void convert_xm_command(int *command, int *parameter)
         convert_xm_extended(command, parameter);
 }
 
-// A value byte of a packed cell; a file that ends mid-cell gives nothing.
-static int read_cell_byte(PACKFILE *f)
+// A value byte of a packed cell; a pattern that ends mid-cell gives nothing.
+static int read_cell_byte(JGMOD_READER *r)
 {
-    int value = jgmod_getc(f);
+    int value = reader_getc(r);
     return value == EOF ? 0 : value;
 }
 
-void load_note(JGMOD *module, PACKFILE *f, NOTE_INFO *cell)
+// Bytes of the values that follow a packed cell's first byte.
+static int cell_value_bytes(int what)
 {
-    int what = jgmod_getc(f);
+    if (!(what & 0x80))
+        return 4;
+    int count = 0;
+    for (int bit = 0; bit < 5; bit++)
+        count += (what >> bit) & 1;
+    return count;
+}
+
+void load_note_from(JGMOD *module, JGMOD_READER *r, NOTE_INFO *cell)
+{
+    int what = reader_getc(r);
     if (what == EOF)
         return;
     int present = 0x1F;  // an unpacked cell has all five values
@@ -171,15 +166,15 @@ void load_note(JGMOD *module, PACKFILE *f, NOTE_INFO *cell)
         present &= ~1;
     }
     if (present & 1)
-        cell->note = read_cell_byte(f);
+        cell->note = read_cell_byte(r);
     if (present & 2)
-        cell->sample = read_cell_byte(f);
+        cell->sample = read_cell_byte(r);
     if (present & 4)
-        cell->volume = read_cell_byte(f);
+        cell->volume = read_cell_byte(r);
     if (present & 8)
-        cell->command = read_cell_byte(f);
+        cell->command = read_cell_byte(r);
     if (present & 16)
-        cell->parameter = read_cell_byte(f);
+        cell->parameter = read_cell_byte(r);
 
     if (cell->sample > module->instrument_count) {
         cell->sample = 0;
@@ -194,6 +189,26 @@ void load_note(JGMOD *module, PACKFILE *f, NOTE_INFO *cell)
     convert_xm_command(&cell->command, &cell->parameter);
 }
 
+// Takes one cell from a packed file, leaving the file just after it.
+void load_note(JGMOD *module, PACKFILE *f, NOTE_INFO *cell)
+{
+    unsigned char bytes[6];
+    int count = 0;
+    int what = jgmod_getc(f);
+    if (what != EOF) {
+        bytes[count++] = (unsigned char)what;
+        for (int value = cell_value_bytes(what); value > 0; value--) {
+            int c = jgmod_getc(f);
+            if (c == EOF)
+                break;
+            bytes[count++] = (unsigned char)c;
+        }
+    }
+    JGMOD_READER r;
+    reader_wrap(&r, bytes, count);
+    load_note_from(module, &r, cell);
+}
+
 // Every failure of load_xm ends here: the message (none when a step has
 // already written it), then nothing left behind.
 static JGMOD *xm_fail(XM_LOAD *load, JGMOD *module, const char *message)
@@ -203,54 +218,43 @@ static JGMOD *xm_fail(XM_LOAD *load, JGMOD *module, const char *message)
     free(load->wav);
     load->wav = NULL;
     destroy_mod(module);
-    if (load->f != NULL)
-        jgmod_fclose(load->f);
-    load->f = NULL;
     return NULL;
 }
 
-static int xm_seek(XM_LOAD *load, long long position)
-{
-    if (import_seek(&load->f, load->filename, position, load->file_size) != 0) {
-        import_error("Unable to open %s", load->filename);
-        return -1;
-    }
-    return 0;
-}
-
 // A file that ends early reads as -1; counts from it become 0.
-static int read_word(PACKFILE *f)
+static int read_word(JGMOD_READER *r)
 {
-    return (int)import_clamp(jgmod_igetw(f), 0, 0xFFFF);
+    return (int)import_clamp(reader_igetw(r), 0, 0xFFFF);
 }
 
-static long long read_dword(PACKFILE *f)
+static long long read_dword(JGMOD_READER *r)
 {
-    return (long long)(unsigned int)jgmod_igetl(f);
+    return (long long)(unsigned int)reader_igetl(r);
 }
 
-static void read_xm_header(XM_LOAD *load, JGMOD *module, int offset)
+// Returns -1 (with the message) for a layout the reader does not know.
+static int read_xm_header(XM_LOAD *load, JGMOD *module, int offset)
 {
-    PACKFILE *f = load->f;
-    jgmod_skip(f, offset + XM_TAG_BYTES);
-    jgmod_fread(module->name, 20, f);
-    jgmod_getc(f);
-    jgmod_skip(f, 20 + 2);  // tracker name, version
-    long long header_size = read_dword(f);
+    JGMOD_READER *r = load->r;
+    reader_seek(r, (long long)offset + XM_TAG_BYTES);
+    reader_read(r, module->name, 20);
+    reader_skip(r, 1 + 20);  // 0x1A, tracker name
+    load->version = reader_igetw(r);
+    long long header_size = read_dword(r);
     load->position = offset + 60 + header_size;
 
     module->global_volume = 64;
     // The order table has 256 entries; a longer song cannot be kept.
-    module->order_count = (int)import_clamp(jgmod_igetw(f), 0, MAX_ORDER);
-    module->restart_order = read_word(f);
-    load->file_channels = read_word(f);
-    load->file_patterns = read_word(f);
-    load->file_instruments = read_word(f);
-    int flags = read_word(f);
-    module->tempo = read_word(f);
-    module->bpm = read_word(f);
+    module->order_count = (int)import_clamp(reader_igetw(r), 0, MAX_ORDER);
+    module->restart_order = read_word(r);
+    load->file_channels = read_word(r);
+    load->file_patterns = read_word(r);
+    load->file_instruments = read_word(r);
+    int flags = read_word(r);
+    module->tempo = read_word(r);
+    module->bpm = read_word(r);
     for (int index = 0; index < MAX_ORDER; index++)
-        module->order_table[index] = (int)import_clamp(jgmod_getc(f), 0, 255);
+        module->order_table[index] = (int)import_clamp(reader_getc(r), 0, 255);
 
     // The player has 64 channels; cells of further channels are read and dropped.
     module->channel_count = (int)import_clamp(load->file_channels, 0, MAX_ALLEG_VOICE);
@@ -261,9 +265,11 @@ static void read_xm_header(XM_LOAD *load, JGMOD *module, int offset)
     if (module->bpm == 0)
         module->bpm = 125;
     module->flags = (flags & 1) ? XM_MODE | LINEAR_MODE : XM_MODE | PERIOD_MODE;
-    // A restart past the song would send the player outside its orders.
-    if (module->restart_order >= module->order_count)
-        module->restart_order = 0;
+    if (!import_in_range(load->version, XM_OLDEST_VERSION, XM_VERSION)) {
+        import_error("Unsupported XM version %04X", load->version & 0xFFFF);
+        return -1;
+    }
+    return 0;
 }
 
 // Orders that name a pattern the file lacks are sent to one extra, empty
@@ -280,19 +286,37 @@ static int fix_xm_orders(JGMOD *module)
     return patterns;
 }
 
+// The cells of one pattern stop where its packed data stops, whatever its
+// row and channel counts promise.
+static void read_xm_cells(XM_LOAD *load, JGMOD *module, PATTERN_INFO *pattern, JGMOD_READER *packed)
+{
+    for (int row = 0; row < pattern->row_count; row++) {
+        for (int channel = 0; channel < load->file_channels; channel++) {
+            if (reader_left(packed) == 0)
+                return;
+            NOTE_INFO scratch;
+            memset(&scratch, 0, sizeof scratch);
+            NOTE_INFO *cell = channel < module->channel_count
+                                  ? &pattern->notes[row * module->channel_count + channel]
+                                  : &scratch;
+            load_note_from(module, packed, cell);
+        }
+    }
+}
+
 static int read_xm_pattern(XM_LOAD *load, JGMOD *module, PATTERN_INFO *pattern)
 {
-    PACKFILE *f = load->f;
-    long long header_length = read_dword(f);
+    JGMOD_READER *r = load->r;
+    reader_seek(r, load->position);
+    long long header_length = read_dword(r);
     load->position += header_length;
-    jgmod_getc(f);  // packing type
-    int rows = read_word(f);
-    int packed_size = read_word(f);
-    if (xm_seek(load, load->position) != 0)
-        return -1;
+    reader_getc(r);  // packing type
+    int rows = load->version == XM_OLDEST_VERSION ? reader_getc(r) + 1 : read_word(r);
+    int packed_size = read_word(r);
+    JGMOD_READER packed = reader_part(r, load->position, packed_size);
     load->position += packed_size;
     if (pattern == NULL)  // beyond what orders can reach: passed over
-        return xm_seek(load, load->position);
+        return 0;
 
     pattern->row_count = (int)import_clamp(rows, 0, XM_MAX_ROWS);
     pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * pattern->row_count * module->channel_count);
@@ -300,38 +324,17 @@ static int read_xm_pattern(XM_LOAD *load, JGMOD *module, PATTERN_INFO *pattern)
         import_error("Unable to allocate enough memroy for NOTE_INFO");
         return -1;
     }
-    if (packed_size == 0)
-        return 0;
-    for (int row = 0; row < pattern->row_count; row++) {
-        for (int channel = 0; channel < load->file_channels; channel++) {
-            NOTE_INFO scratch;
-            memset(&scratch, 0, sizeof scratch);
-            NOTE_INFO *cell = channel < module->channel_count
-                                  ? &pattern->notes[row * module->channel_count + channel]
-                                  : &scratch;
-            load_note(module, load->f, cell);
-        }
-    }
-    // Packed data that runs past the rows is passed over.
-    return xm_seek(load, load->position);
+    read_xm_cells(load, module, pattern, &packed);
+    return 0;
 }
 
 static int read_xm_patterns(XM_LOAD *load, JGMOD *module, int patterns)
 {
-    module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * patterns);
-    if (module->pattern_info == NULL) {
-        import_error("Unable to allocate enough memory for PATTERN_INFO");
-        return -1;
-    }
-    if (xm_seek(load, load->position) != 0)
-        return -1;
     for (int index = 0; index < load->file_patterns; index++) {
         PATTERN_INFO *pattern = index < module->pattern_count ? &module->pattern_info[index] : NULL;
         if (read_xm_pattern(load, module, pattern) != 0)
             return -1;
     }
-    if (xm_seek(load, load->position) != 0)
-        return -1;
     if (patterns == module->pattern_count + 1) {
         PATTERN_INFO *extra = &module->pattern_info[module->pattern_count];
         module->pattern_count = patterns;
@@ -345,12 +348,12 @@ static int read_xm_patterns(XM_LOAD *load, JGMOD *module, int patterns)
     return 0;
 }
 
-static void read_envelope_points(PACKFILE *f, int *tick, int *value)
+static void read_envelope_points(JGMOD_READER *r, int *tick, int *value)
 {
     for (int point = 0; point < ENVELOPE_POINTS; point++) {
-        tick[point] = read_word(f);
+        tick[point] = read_word(r);
         // Points outside 0..64 would drive a volume or pan out of its range.
-        value[point] = (int)import_clamp(read_word(f), 0, 64);
+        value[point] = (int)import_clamp(read_word(r), 0, 64);
     }
     tick[0] = 0;
 }
@@ -386,28 +389,29 @@ static void fix_envelopes(INSTRUMENT_INFO *instrument)
 // The instrument's fields after the sample-header size: map, envelopes,
 // their settings, vibrato and fade-out. `samples` is the instrument's own
 // sample count; `first` the module index of its first sample.
-static void read_xm_instrument_fields(PACKFILE *f, INSTRUMENT_INFO *instrument, int samples, int first, int vibrato[4])
+static void read_xm_instrument_fields(JGMOD_READER *r, INSTRUMENT_INFO *instrument, int samples, int first,
+                                      int vibrato[4])
 {
     for (int note = 0; note < NOTES_PER_INSTRUMENT; note++) {
-        int map = jgmod_getc(f);
+        int map = reader_getc(r);
         // A byte that names none of this instrument's samples plays the blank sample.
         instrument->note_sample[note] = import_in_range(map, 0, samples - 1) ? map + first + 1 : 0;
     }
-    read_envelope_points(f, instrument->volume_env_tick, instrument->volume_env_value);
-    read_envelope_points(f, instrument->pan_env_tick, instrument->pan_env_value);
-    instrument->volume_env_points = jgmod_getc(f);
-    instrument->pan_env_points = jgmod_getc(f);
-    instrument->volume_env_sustain_start = instrument->volume_env_sustain_end = jgmod_getc(f);
-    instrument->volume_env_loop_start = jgmod_getc(f);
-    instrument->volume_env_loop_end = jgmod_getc(f);
-    instrument->pan_env_sustain_start = instrument->pan_env_sustain_end = jgmod_getc(f);
-    instrument->pan_env_loop_start = jgmod_getc(f);
-    instrument->pan_env_loop_end = jgmod_getc(f);
-    instrument->volume_env_flags = (int)import_clamp(jgmod_getc(f), 0, 255);
-    instrument->pan_env_flags = (int)import_clamp(jgmod_getc(f), 0, 255);
+    read_envelope_points(r, instrument->volume_env_tick, instrument->volume_env_value);
+    read_envelope_points(r, instrument->pan_env_tick, instrument->pan_env_value);
+    instrument->volume_env_points = reader_getc(r);
+    instrument->pan_env_points = reader_getc(r);
+    instrument->volume_env_sustain_start = instrument->volume_env_sustain_end = reader_getc(r);
+    instrument->volume_env_loop_start = reader_getc(r);
+    instrument->volume_env_loop_end = reader_getc(r);
+    instrument->pan_env_sustain_start = instrument->pan_env_sustain_end = reader_getc(r);
+    instrument->pan_env_loop_start = reader_getc(r);
+    instrument->pan_env_loop_end = reader_getc(r);
+    instrument->volume_env_flags = (int)import_clamp(reader_getc(r), 0, 255);
+    instrument->pan_env_flags = (int)import_clamp(reader_getc(r), 0, 255);
     for (int index = 0; index < 4; index++)
-        vibrato[index] = (int)import_clamp(jgmod_getc(f), 0, 255);
-    instrument->fadeout = read_word(f);
+        vibrato[index] = (int)import_clamp(reader_getc(r), 0, 255);
+    instrument->fadeout = read_word(r);
     fix_envelopes(instrument);
 }
 
@@ -429,72 +433,71 @@ static int grow_wav_table(XM_LOAD *load, int needed)
     return 0;
 }
 
-static void read_xm_sample_header(PACKFILE *f, XMWAV *wav, const int vibrato[4])
+static void read_xm_sample_header(JGMOD_READER *r, XMWAV *wav, const int vibrato[4])
 {
-    wav->length = read_dword(f);
-    wav->loop_start = read_dword(f);
-    wav->loop_length = read_dword(f);
-    wav->volume = (int)import_clamp(jgmod_getc(f), 0, 64);
-    wav->finetune = (signed char)jgmod_getc(f);
-    wav->type = jgmod_getc(f) & 0x1F;
-    wav->pan = (int)import_clamp(jgmod_getc(f), 0, 255);
-    wav->relative_note = (signed char)jgmod_getc(f);
-    jgmod_getc(f);
-    jgmod_skip(f, 22);  // name
+    wav->length = read_dword(r);
+    wav->loop_start = read_dword(r);
+    wav->loop_length = read_dword(r);
+    wav->volume = (int)import_clamp(reader_getc(r), 0, 64);
+    wav->finetune = (signed char)reader_getc(r);
+    wav->type = reader_getc(r) & 0x1F;
+    wav->pan = (int)import_clamp(reader_getc(r), 0, 255);
+    wav->relative_note = (signed char)reader_getc(r);
+    reader_skip(r, 1 + 22);  // reserved, name
     wav->vibrato_type = vibrato[0];
     wav->vibrato_sweep = vibrato[1];
     wav->vibrato_depth = vibrato[2];
     wav->vibrato_rate = vibrato[3];
 }
 
-// Reads the k sample headers of one instrument, places their data after
-// them and steps over that data.
+// Sample data lies back to back in sample order from `position`; returns
+// where the last sample's data ends.
+static long long place_xm_sample_data(XM_LOAD *load, int first, int count, long long position)
+{
+    for (int index = first; index < first + count; index++) {
+        load->wav[index].data_position = position;
+        position += load->wav[index].length;
+    }
+    return position;
+}
+
+// Reads the sample headers of one instrument; in the current layout its
+// sample data follows them, and the next instrument follows that.
 static int read_xm_instrument_samples(XM_LOAD *load, JGMOD *module, int samples, const int vibrato[4])
 {
     if (grow_wav_table(load, module->sample_count + samples) != 0) {
         import_error("Unable to allocate enough memory for XMWAV");
         return -1;
     }
-    long long data_offset = 0;
-    for (int index = 0; index < samples; index++) {
-        XMWAV *wav = &load->wav[module->sample_count + index];
-        read_xm_sample_header(load->f, wav, vibrato);
-        load->position += XM_SAMPLE_HEADER_BYTES;
-        wav->data_position = data_offset;
-        data_offset += wav->length;
-    }
+    reader_seek(load->r, load->position);
     for (int index = 0; index < samples; index++)
-        load->wav[module->sample_count + index].data_position += load->position;
+        read_xm_sample_header(load->r, &load->wav[module->sample_count + index], vibrato);
+    load->position += (long long)samples * XM_SAMPLE_HEADER_BYTES;
+    if (load->version == XM_VERSION)
+        load->position = place_xm_sample_data(load, module->sample_count, samples, load->position);
     module->sample_count += samples;
-    load->position += data_offset;
-    return xm_seek(load, load->position);
+    return 0;
 }
 
 static int read_xm_instrument(XM_LOAD *load, JGMOD *module, INSTRUMENT_INFO *instrument)
 {
-    PACKFILE *f = load->f;
-    long long start = load->position;
-    long long header_size = read_dword(f);
-    jgmod_skip(f, 22);  // name
-    jgmod_getc(f);      // type
-    int samples = read_word(f);
+    JGMOD_READER *r = load->r;
+    reader_seek(r, load->position);
+    long long header_size = read_dword(r);
+    reader_skip(r, 22 + 1);  // name, type
+    int samples = read_word(r);
     load->position += header_size;
     if (header_size <= 29)
-        return xm_seek(load, load->position);
-    jgmod_igetl(f);  // sample header size
+        return 0;
+    reader_igetl(r);  // sample header size
     // Sample headers that the file cannot hold are not there.
-    samples = (int)(import_available(load->file_size, load->position, (long long)samples * XM_SAMPLE_HEADER_BYTES) /
-                    XM_SAMPLE_HEADER_BYTES);
+    long long room = load->position < r->size ? r->size - load->position : 0;
+    samples = (int)import_clamp(samples, 0, room / XM_SAMPLE_HEADER_BYTES);
     if (samples <= 0)
-        return xm_seek(load, load->position);
+        return 0;
 
     int vibrato[4];
-    read_xm_instrument_fields(f, instrument, samples, module->sample_count, vibrato);
-    // The rest of the header; a header shorter than its fields ends where it says.
-    if (header_size >= XM_INSTRUMENT_FIELD_BYTES)
-        jgmod_skip(f, (int)import_clamp(header_size - XM_INSTRUMENT_FIELD_BYTES, 0, 0x7FFFFFFF));
-    else if (xm_seek(load, start + header_size) != 0)
-        return -1;
+    read_xm_instrument_fields(r, instrument, samples, module->sample_count, vibrato);
     return read_xm_instrument_samples(load, module, samples, vibrato);
 }
 
@@ -520,17 +523,17 @@ static int read_xm_instruments(XM_LOAD *load, JGMOD *module)
 
 // Delta-coded points: each stored value is the difference to the previous
 // one. 16-bit points keep their high byte; the player plays 8-bit points.
-static void read_xm_points(PACKFILE *f, unsigned char *data, long length, int sixteen_bit)
+static void read_xm_points(JGMOD_READER *r, unsigned char *data, long length, int sixteen_bit)
 {
     if (sixteen_bit) {
         unsigned int sum = 0;
         for (long point = 0; point < length; point++) {
-            sum = (sum + (unsigned int)read_word(f)) & 0xFFFF;
+            sum = (sum + (unsigned int)read_word(r)) & 0xFFFF;
             data[point] = (unsigned char)((sum >> 8) ^ 0x80);
         }
         return;
     }
-    jgmod_fread(data, length, f);
+    reader_read(r, data, length);
     unsigned int sum = 0;
     for (long point = 0; point < length; point++) {
         sum = (sum + data[point]) & 0xFF;
@@ -545,7 +548,8 @@ static int read_xm_sample(XM_LOAD *load, JGMOD *module, int index)
     SAMPLE *sample = &module->samples[index];
     int sixteen_bit = (wav->type & 0x10) != 0;
     // A length the file cannot hold is cut to what is there.
-    long long length = import_available(load->file_size, wav->data_position, wav->length);
+    reader_seek(load->r, wav->data_position);
+    long long length = import_clamp(wav->length, 0, reader_left(load->r));
     long points = (long)(sixteen_bit ? length / 2 : length);
     long long loop_start = import_clamp(wav->loop_start, 0, 0x7FFFFFFF);
     long long loop_end = import_clamp(wav->loop_start + wav->loop_length, 0, 0x7FFFFFFF);
@@ -558,10 +562,7 @@ static int read_xm_sample(XM_LOAD *load, JGMOD *module, int index)
         import_error("Unble to allocate enough memory for sample data");
         return -1;
     }
-    if (xm_seek(load, wav->data_position) != 0)
-        return -1;
-    read_xm_points(load->f, (unsigned char *)sample->data, points, sixteen_bit);
-
+    read_xm_points(load->r, (unsigned char *)sample->data, points, sixteen_bit);
     info->length = (int)length;
     info->loop_start = (int)loop_start;
     info->loop_end = (int)loop_end;
@@ -629,32 +630,48 @@ static int add_blank_sample(JGMOD *module)
     return 0;
 }
 
-JGMOD *load_xm(const char *filename, int offset)
+// The current layout keeps patterns, then each instrument with its sample
+// data; the older one keeps the instruments, the patterns, then the data of
+// every sample.
+static int read_xm_body(XM_LOAD *load, JGMOD *module, int patterns)
+{
+    module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * patterns);
+    if (module->pattern_info == NULL) {
+        import_error("Unable to allocate enough memory for PATTERN_INFO");
+        return -1;
+    }
+    if (load->version == XM_VERSION)
+        return read_xm_patterns(load, module, patterns) != 0 || read_xm_instruments(load, module) != 0 ? -1 : 0;
+    if (read_xm_instruments(load, module) != 0 || read_xm_patterns(load, module, patterns) != 0)
+        return -1;
+    place_xm_sample_data(load, 0, module->sample_count, load->position);
+    return 0;
+}
+
+JGMOD *load_xm_from(JGMOD_READER *r, int offset)
 {
     XM_LOAD load;
     memset(&load, 0, sizeof load);
-    load.filename = filename;
+    load.r = r;
     JGMOD *module = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
     if (module == NULL)
         return xm_fail(&load, NULL, "Unable to allocate enough memory for JGMOD structure");
-    load.f = jgmod_fopen(filename, "rb");
-    if (load.f == NULL) {
-        import_error("Unable to open %s", filename);
+    if (read_xm_header(&load, module, offset) != 0)
         return xm_fail(&load, module, NULL);
-    }
-    load.file_size = import_file_size(filename);
-
-    read_xm_header(&load, module, offset);
     int patterns = fix_xm_orders(module);
-    if (read_xm_patterns(&load, module, patterns) != 0 || read_xm_instruments(&load, module) != 0 ||
-        read_xm_samples(&load, module) != 0)
+    if (read_xm_body(&load, module, patterns) != 0 || read_xm_samples(&load, module) != 0)
         return xm_fail(&load, module, NULL);
     resolve_sample_maps(module);
     if (add_blank_sample(module) != 0)
         return xm_fail(&load, module, NULL);
 
     free(load.wav);
-    jgmod_fclose(load.f);
+    jgmod_fix_song(module);
     lock_mod(module);
     return module;
+}
+
+JGMOD *load_xm(const char *filename, int offset)
+{
+    return import_load_file(filename, offset, load_xm_from, 1);
 }

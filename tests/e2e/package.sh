@@ -53,7 +53,7 @@ zq_poll 600 "the game window" window_up
 xdotool mousemove --window "$ZQ_WINDOW" 630 5
 zq_wait_stable title
 [[ "$(zq_pixel title 245 320)" != "$(zq_pixel title 385 345)" ]] || zq_fail "no title buttons"
-zq_hold Escape
+zq_key Escape
 zq_wait_exit
 scores="$ZQ_WORK/home/.local/share/zorvane/zorvane.hsc"
 [[ "$(stat -c %s "$scores" 2>/dev/null)" == 480 ]] || zq_fail "no 480-byte table in $scores"

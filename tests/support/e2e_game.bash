@@ -38,7 +38,9 @@ zq_setup() {
     { echo "[sound]"; grep -E '^[[:space:]]*patches[[:space:]]*=' "$ZQ_BIN/allegro.cfg" || true; } >"$ZQ_WORK/game/allegro.cfg"
     ZQ_GAME="$ZQ_WORK/game/zorvane"
     : >"$ZQ_WORK/display"
-    Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp 9>"$ZQ_WORK/display" >/dev/null 2>&1 &
+    # -noreset: the server would otherwise reset as its last client leaves,
+    # and a game starting during the reset cannot connect.
+    Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp -noreset 9>"$ZQ_WORK/display" >/dev/null 2>&1 &
     ZQ_XVFB_PID=$!
     zq_poll 200 "Xvfb started" test -s "$ZQ_WORK/display"
     export DISPLAY=":$(head -n1 "$ZQ_WORK/display")"

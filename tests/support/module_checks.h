@@ -18,13 +18,6 @@ Cell cell_at(const JGMOD *j, int pattern, int row, int channel);
 // Adds a GoogleTest failure for every broken rule; `what` names the input.
 void expect_module_sane(const JGMOD *j, const char *what);
 
-// Loads every `step`-th prefix of `whole` (none when step is 0), then
-// `rounds` copies with `hits` bytes changed at random within the first
-// `span` bytes (0: anywhere): each gives a sane module, or, unless
-// `must_load`, a refusal.
-void expect_damage_safe(const Bytes &whole, const std::function<JGMOD *(const char *)> &load, size_t step,
-                        int rounds, int hits, bool must_load, size_t span = 0);
-
 // Installs the library for files and frees the module a test loaded last.
 class ImportTest : public testing::Test {
 protected:

@@ -153,7 +153,7 @@ static Bytes pack_xm_pattern(const std::vector<XmCell> &cells, int rows, int cha
     return bytes;
 }
 
-static void write_xm_instrument(ByteWriter &out, const XmInstrument &in)
+static void write_xm_instrument(ByteWriter &out, const XmInstrument &in, ByteWriter &data)
 {
     int sample_count = in.sample_count >= 0 ? in.sample_count : (int)in.samples.size();
     out.le32((uint32_t)in.header_size).text("instrument", 22).u8(0).le16(sample_count);
@@ -183,14 +183,17 @@ static void write_xm_instrument(ByteWriter &out, const XmInstrument &in)
         out.u8(s.volume).u8(s.finetune).u8(s.type).u8(s.pan).u8(s.relative_note).u8(0).text("sample", 22);
     }
     for (const XmSample &s : in.samples)
-        out.append(sized(s.data, (size_t)s.length));
+        data.append(sized(s.data, (size_t)s.length));
 }
 
+// Versions 0x0102 and 0x0103 put the instruments before the patterns and
+// all sample data last; 0x0102 stores a pattern's rows as one byte, less one.
 Bytes build_xm(const XmFile &xm)
 {
-    Bytes bytes;
-    ByteWriter out(&bytes);
-    out.text("Extended Module: ", 17).text(xm.title, 20).u8(0x1A).text("generator", 20).le16(0x0104);
+    Bytes bytes, patterns, instruments, data;
+    ByteWriter out(&bytes), pattern_out(&patterns), instrument_out(&instruments), data_out(&data);
+    bool old = xm.version < 0x0104;
+    out.text("Extended Module: ", 17).text(xm.title, 20).u8(0x1A).text("generator", 20).le16(xm.version);
     out.le32(276).le16(xm.song_length).le16(xm.restart).le16(xm.channels).le16((int)xm.patterns.size());
     out.le16((int)xm.instruments.size()).le16(xm.flags).le16(xm.tempo).le16(xm.bpm);
     for (int index = 0; index < 256; index++)
@@ -199,10 +202,15 @@ Bytes build_xm(const XmFile &xm)
         Bytes packed = pattern.raw.empty() ? pack_xm_pattern(pattern.cells, pattern.rows, xm.channels) : pattern.raw;
         if (pattern.empty)
             packed.clear();
-        out.le32(9).u8(0).le16(pattern.rows).le16((int)packed.size()).append(packed);
+        if (xm.version == 0x0102)
+            pattern_out.le32(8).u8(0).u8(pattern.rows - 1);
+        else
+            pattern_out.le32(9).u8(0).le16(pattern.rows);
+        pattern_out.le16((int)packed.size()).append(packed);
     }
     for (const XmInstrument &instrument : xm.instruments)
-        write_xm_instrument(out, instrument);
+        write_xm_instrument(instrument_out, instrument, old ? data_out : instrument_out);
+    out.append(old ? instruments : patterns).append(old ? patterns : instruments).append(data);
     return bytes;
 }
 

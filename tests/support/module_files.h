@@ -93,8 +93,9 @@ struct XmPattern {
     bool empty = false;         // packed size 0
 };
 
-struct XmFile {  // flags bit 0: linear frequencies
+struct XmFile {  // flags bit 0: linear frequencies; versions below 0x0104: the older layout
     std::string title = "generated xm";
+    int version = 0x0104;
     int song_length = 1, restart = 0, channels = 4, flags = 1, tempo = 6, bpm = 125;
     std::vector<int> orders = {0};
     std::vector<XmPattern> patterns = {XmPattern()};
@@ -102,7 +103,7 @@ struct XmFile {  // flags bit 0: linear frequencies
 };
 Bytes build_xm(const XmFile &xm);
 
-// Files that use much of each format, for the peer comparison and damage tests.
+// Files that use much of each format, for the peer comparison and the fuzz seeds.
 ModFile generated_mod(const std::string &signature, int channels);
 S3mFile generated_s3m();
 XmFile generated_xm(int flags);

@@ -1,0 +1,15 @@
+// The rules every loaded module keeps, so that the player never indexes,
+// loops or scales outside what the module holds: counts within limits, and
+// every order, cell, sample map, envelope point and loop in bounds.
+// Free of the test framework, so the fuzz targets check them too.
+#ifndef MODULE_RULES_H
+#define MODULE_RULES_H
+
+#include <string>
+
+#include "jgmod.h"
+
+// The first broken rule, said in words; empty when the module keeps them all.
+std::string module_fault(const JGMOD *j);
+
+#endif
