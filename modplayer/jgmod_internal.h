@@ -350,8 +350,9 @@ void jgmod_fix_song(JGMOD *j);
 // Zero-filled allocation; a request for zero bytes still yields a valid block.
 void *jgmod_calloc(long size);
 
-// A mono sample of `length` frames as the library's voices expect one,
-// without data and loop; the pitch comes from the engine, not from `freq`.
+// Gives a library sample record the fields the mixer expects of a module
+// sample: mono, 1000 Hz (the engine sets the pitch), priority 192, no
+// parameter, `length` frames and no loop yet; the data is the caller's.
 void jgmod_init_sample(SAMPLE *sample, int bits, long length);
 
 // Engine helpers (tick engine).

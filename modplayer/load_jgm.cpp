@@ -144,10 +144,7 @@ static bool read_sample_header(JGMOD_READER *f, SAMPLE_INFO *si, SAMPLE *s)
 static bool read_sample(JGMOD_READER *f, SAMPLE_INFO *si, SAMPLE *s)
 {
     si->length = reader_igetl(f);
-    s->stereo = 0;
-    s->freq = 1000;
-    s->priority = 192;
-    s->param = -1;
+    jgmod_init_sample(s, 0, 0);
     if (!check_value(f, si->length, 0, JGM_MAX_SAMPLE_FRAMES, "sample length"))
         return false;
     s->len = si->length;

@@ -120,10 +120,6 @@ JGMOD *import_load_file(const char *filename, int offset, JGMOD *(*load)(JGMOD_R
 // Writes a message into jgmod_error, cut to fit.
 void import_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
-// Gives every library sample record the fields the mixer expects of a
-// module sample: mono, 1000 Hz, priority 192, no parameter.
-void import_init_sample(SAMPLE *sample, int bits, long length);
-
 // Keeps the library record's loop inside the sample data; a loop that is
 // then empty or reversed is switched off (returns 0), otherwise 1.
 int import_fit_loop(SAMPLE *sample);

@@ -52,16 +52,6 @@ void import_error(const char *format, ...)
     va_end(arguments);
 }
 
-void import_init_sample(SAMPLE *sample, int bits, long length)
-{
-    sample->bits = bits;
-    sample->stereo = 0;
-    sample->freq = 1000;
-    sample->priority = 192;
-    sample->len = length;
-    sample->param = -1;
-}
-
 int import_fit_loop(SAMPLE *sample)
 {
     if (sample->loop_end > sample->len)

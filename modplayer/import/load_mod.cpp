@@ -168,7 +168,7 @@ static void read_mod_cell(JGMOD_READER *r, const JGMOD *module, NOTE_INFO *cell)
     int period = (int)((value >> 16) & 0xFFF);
     // The nibbles can name up to 255 samples; the file has only sample_count.
     cell->sample = import_in_range(sample, 0, module->sample_count) ? sample : 0;
-    cell->note = period != 0 ? 3579546 / period : 0;
+    cell->note = period != 0 ? AMIGA_CLOCK / period : 0;
     cell->command = (int)((value >> 8) & 0x0F);
     cell->parameter = (int)(value & 0xFF);
     cell->volume = 0;
@@ -189,7 +189,7 @@ static int read_mod_sample_data(JGMOD_READER *r, JGMOD *module, int index)
 {
     SAMPLE_INFO *info = &module->sample_info[index];
     SAMPLE *sample = &module->samples[index];
-    import_init_sample(sample, 8, info->length);
+    jgmod_init_sample(sample, 8, info->length);
     sample->data = jgmod_calloc(info->length);
     if (sample->data == NULL) {
         import_error("Unable to allocate enough memory for SAMPLE DATA");

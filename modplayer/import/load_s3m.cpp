@@ -59,39 +59,39 @@ void convert_s3m_pitch(int *note)
         return;
     }
     int period = noteperiod[value % 16] >> (value / 16);
-    *note = period != 0 ? 3579546 / period : 0;
+    *note = period != 0 ? AMIGA_CLOCK / period : 0;
 }
 
 // The player's command for each S3M effect letter A (1) .. Z (26); 0 where
 // the player has no such effect. S (19) is refined by its high nibble below.
 static const int s3m_commands[27] = {
-    0,     // (none)
-    0x10,  // A: set speed
-    0x0B,  // B: jump to order
-    0x0D,  // C: pattern break
-    0x11,  // D: volume slide
-    0x12,  // E: portamento down
-    0x13,  // F: portamento up
-    0x03,  // G: tone portamento
-    0x04,  // H: vibrato
-    0x14,  // I: tremor
-    0x15,  // J: arpeggio
-    0x16,  // K: vibrato and volume slide
-    0x17,  // L: tone portamento and volume slide
-    0,     // M: channel volume, not played
-    0,     // N: channel volume slide, not played
-    0x09,  // O: sample offset
-    0,     // P: pan slide, not played
-    0x18,  // Q: retrigger and volume slide
-    0x19,  // R: tremolo
-    0x0E,  // S: special
-    0x1A,  // T: set tempo
-    0x1B,  // U: fine vibrato
-    0x1C,  // V: set global volume
-    0,     // W: global volume slide, not played
-    0x1D,  // X: set pan
-    0,     // Y: panbrello, not played
-    0,     // Z: filter, not played
+    0,                                  // (none)
+    CMD_SET_TEMPO,                      // A: set speed
+    CMD_POSITION_JUMP,                  // B: jump to order
+    CMD_PATTERN_BREAK,                  // C: pattern break
+    CMD_S3M_VOLUME_SLIDE,               // D: volume slide
+    CMD_S3M_PORTAMENTO_DOWN,            // E: portamento down
+    CMD_S3M_PORTAMENTO_UP,              // F: portamento up
+    CMD_TONE_PORTAMENTO,                // G: tone portamento
+    CMD_VIBRATO,                        // H: vibrato
+    CMD_TREMOR,                         // I: tremor
+    CMD_S3M_ARPEGGIO,                   // J: arpeggio
+    CMD_VIBRATO_S3M_VOLUME_SLIDE,       // K: vibrato and volume slide
+    CMD_PORTAMENTO_S3M_VOLUME_SLIDE,    // L: tone portamento and volume slide
+    0,                                  // M: channel volume, not played
+    0,                                  // N: channel volume slide, not played
+    CMD_SAMPLE_OFFSET,                  // O: sample offset
+    0,                                  // P: pan slide, not played
+    CMD_S3M_RETRIG,                     // Q: retrigger and volume slide
+    CMD_S3M_TREMOLO,                    // R: tremolo
+    CMD_EXTENDED,                       // S: special
+    CMD_SET_BPM,                        // T: set tempo
+    CMD_FINE_VIBRATO,                   // U: fine vibrato
+    CMD_GLOBAL_VOLUME,                  // V: set global volume
+    0,                                  // W: global volume slide, not played
+    CMD_S3M_PANNING,                    // X: set pan
+    0,                                  // Y: panbrello, not played
+    0,                                  // Z: filter, not played
 };
 
 // S specials become ProTracker extended commands (0x0E, high nibble = kind).
@@ -99,13 +99,13 @@ static void convert_s3m_special(int *command, int *parameter)
 {
     int low = *parameter & 0x0F;
     switch (*parameter >> 4) {
-    case 0x1: *parameter = 0x30 + low; break;   // glissando
-    case 0x2: *parameter = 0x50 + low; break;   // finetune
-    case 0x3: *parameter = 0x40 + low; break;   // vibrato waveform
-    case 0x4: *parameter = 0x70 + low; break;   // tremolo waveform
+    case 0x1: *parameter = jgmod_ext_parameter(EXT_GLISSANDO, low); break;
+    case 0x2: *parameter = jgmod_ext_parameter(EXT_FINETUNE, low); break;
+    case 0x3: *parameter = jgmod_ext_parameter(EXT_VIBRATO_WAVE, low); break;
+    case 0x4: *parameter = jgmod_ext_parameter(EXT_TREMOLO_WAVE, low); break;
     case 0x8: break;                            // pan, already 0x80 + y
-    case 0xA: *parameter = 0x100 + low; break;  // stereo control
-    case 0xB: *parameter = 0x60 + low; break;   // pattern loop
+    case 0xA: *parameter = jgmod_ext_parameter(EXT_SWAPPED_PAN, low); break;
+    case 0xB: *parameter = jgmod_ext_parameter(EXT_PATTERN_LOOP, low); break;
     case 0xC:                                   // note cut
     case 0xD:                                   // note delay
     case 0xE: break;                            // pattern delay
@@ -386,7 +386,7 @@ static int read_s3m_sample(S3M_LOAD *load, JGMOD *module, int index)
         // send the mixer into a block that does not exist.
         info->length = info->loop_start = info->loop_end = 0;
     }
-    import_init_sample(sample, has_data ? 8 : 0, info->length);
+    jgmod_init_sample(sample, has_data ? 8 : 0, info->length);
     sample->freq = info->tuning;
     sample->loop_start = info->loop_start;
     sample->loop_end = info->loop_end;

@@ -68,36 +68,36 @@ int get_xm_info(const char *filename, int offset, MODULE_INFO *info)
 // The player's command for each XM effect 0..35 (0-9, then A-Z); 0 where
 // the player has no such effect. 0 and E are refined below.
 static const int xm_commands[36] = {
-    0x00,  // 0: arpeggio
-    0x1E,  // 1: portamento up
-    0x1F,  // 2: portamento down
-    0x03,  // 3: tone portamento
-    0x04,  // 4: vibrato
-    0x20,  // 5: tone portamento and volume slide
-    0x21,  // 6: vibrato and volume slide
-    0x07,  // 7: tremolo
-    0x08,  // 8: set pan
-    0x09,  // 9: sample offset
-    0x22,  // A: volume slide
-    0x0B,  // B: position jump
-    0x0C,  // C: set volume
-    0x0D,  // D: pattern break
-    0x0E,  // E: extended
-    0x0F,  // F: set speed or BPM
-    0x1C,  // G: set global volume
-    0x23,  // H: global volume slide
-    0, 0,  // I, J: none
-    0x24,  // K: key off
-    0x25,  // L: set envelope position
-    0, 0, 0,  // M, N, O: none
-    0x26,  // P: pan slide
-    0,     // Q: none
-    0x18,  // R: multi retrigger
-    0,     // S: none
-    0x14,  // T: tremor
-    0, 0, 0,  // U, V, W: none
-    0x27,  // X: extra-fine portamento
-    0, 0,  // Y, Z: none
+    CMD_ARPEGGIO,                       // 0: arpeggio
+    CMD_XM_PITCH_SLIDE_UP,              // 1: portamento up
+    CMD_XM_PITCH_SLIDE_DOWN,            // 2: portamento down
+    CMD_TONE_PORTAMENTO,                // 3: tone portamento
+    CMD_VIBRATO,                        // 4: vibrato
+    CMD_PORTAMENTO_XM_VOLUME_SLIDE,     // 5: tone portamento and volume slide
+    CMD_VIBRATO_XM_VOLUME_SLIDE,        // 6: vibrato and volume slide
+    CMD_TREMOLO,                        // 7: tremolo
+    CMD_SET_PAN,                        // 8: set pan
+    CMD_SAMPLE_OFFSET,                  // 9: sample offset
+    CMD_XM_VOLUME_SLIDE,                // A: volume slide
+    CMD_POSITION_JUMP,                  // B: position jump
+    CMD_SET_VOLUME,                     // C: set volume
+    CMD_PATTERN_BREAK,                  // D: pattern break
+    CMD_EXTENDED,                       // E: extended
+    CMD_SPEED_BPM,                      // F: set speed or BPM
+    CMD_GLOBAL_VOLUME,                  // G: set global volume
+    CMD_GLOBAL_VOLUME_SLIDE,            // H: global volume slide
+    0, 0,                               // I, J: none
+    CMD_KEY_OFF,                        // K: key off
+    CMD_SET_ENVELOPE_POSITION,          // L: set envelope position
+    0, 0, 0,                            // M, N, O: none
+    CMD_XM_PAN_SLIDE,                   // P: pan slide
+    0,                                  // Q: none
+    CMD_S3M_RETRIG,                     // R: multi retrigger
+    0,                                  // S: none
+    CMD_TREMOR,                         // T: tremor
+    0, 0, 0,                            // U, V, W: none
+    CMD_XM_EXTRA_FINE_PORTAMENTO,       // X: extra-fine portamento
+    0, 0,                               // Y, Z: none
 };
 
 // E x y: the fine slides get codes of their own above 0xFF; effects the
@@ -106,10 +106,10 @@ static void convert_xm_extended(int *command, int *parameter)
 {
     int low = *parameter & 0x0F;
     switch (*parameter >> 4) {
-    case 0x1: *parameter = 0x110 + low; break;  // fine portamento up
-    case 0x2: *parameter = 0x120 + low; break;  // fine portamento down
-    case 0xA: *parameter = 0x130 + low; break;  // fine volume slide up
-    case 0xB: *parameter = 0x140 + low; break;  // fine volume slide down
+    case 0x1: *parameter = jgmod_ext_parameter(EXT_XM_FINE_SLIDE_UP, low); break;
+    case 0x2: *parameter = jgmod_ext_parameter(EXT_XM_FINE_SLIDE_DOWN, low); break;
+    case 0xA: *parameter = jgmod_ext_parameter(EXT_XM_FINE_VOLUME_UP, low); break;
+    case 0xB: *parameter = jgmod_ext_parameter(EXT_XM_FINE_VOLUME_DOWN, low); break;
     case 0x0:                                   // filter
     case 0x5:                                   // finetune
     case 0x8:                                   // (unused)
@@ -554,7 +554,7 @@ static int read_xm_sample(XM_LOAD *load, JGMOD *module, int index)
     long long loop_start = import_clamp(wav->loop_start, 0, 0x7FFFFFFF);
     long long loop_end = import_clamp(wav->loop_start + wav->loop_length, 0, 0x7FFFFFFF);
 
-    import_init_sample(sample, 8, points);
+    jgmod_init_sample(sample, 8, points);
     sample->loop_start = (unsigned long)(sixteen_bit ? loop_start / 2 : loop_start);
     sample->loop_end = (unsigned long)(sixteen_bit ? loop_end / 2 : loop_end);
     sample->data = jgmod_calloc(points);
@@ -619,8 +619,7 @@ static void resolve_sample_maps(JGMOD *module)
 static int add_blank_sample(JGMOD *module)
 {
     SAMPLE *blank = &module->samples[module->sample_count];
-    import_init_sample(blank, 8, 0);
-    blank->loop_start = blank->loop_end = 0;
+    jgmod_init_sample(blank, 8, 0);
     blank->data = jgmod_calloc(1);
     module->sample_count++;
     if (blank->data == NULL) {
