@@ -67,32 +67,10 @@ int jgmod_getc(PACKFILE *f)
     return pack_getc(f);
 }
 
-int jgmod_igetw(PACKFILE *f)
+// Reads `count` bytes in file order; false as soon as one is missing.
+static bool get_bytes(PACKFILE *f, unsigned int *b, int count)
 {
-    int b0 = jgmod_getc(f);
-    if (b0 == EOF)
-        return EOF;
-    int b1 = jgmod_getc(f);
-    if (b1 == EOF)
-        return EOF;
-    return b0 | (b1 << 8);
-}
-
-int jgmod_mgetw(PACKFILE *f)
-{
-    int b0 = jgmod_getc(f);
-    if (b0 == EOF)
-        return EOF;
-    int b1 = jgmod_getc(f);
-    if (b1 == EOF)
-        return EOF;
-    return (b0 << 8) | b1;
-}
-
-// Reads four bytes in file order; false as soon as one is missing.
-static bool get_four(PACKFILE *f, unsigned int b[4])
-{
-    for (int index = 0; index < 4; index++) {
+    for (int index = 0; index < count; index++) {
         int c = jgmod_getc(f);
         if (c == EOF)
             return false;
@@ -101,10 +79,26 @@ static bool get_four(PACKFILE *f, unsigned int b[4])
     return true;
 }
 
+int jgmod_igetw(PACKFILE *f)
+{
+    unsigned int b[2];
+    if (!get_bytes(f, b, 2))
+        return EOF;
+    return (int)(b[0] | (b[1] << 8));
+}
+
+int jgmod_mgetw(PACKFILE *f)
+{
+    unsigned int b[2];
+    if (!get_bytes(f, b, 2))
+        return EOF;
+    return (int)((b[0] << 8) | b[1]);
+}
+
 int jgmod_igetl(PACKFILE *f)
 {
     unsigned int b[4];
-    if (!get_four(f, b))
+    if (!get_bytes(f, b, 4))
         return EOF;
     // Assembled unsigned: the top byte may set the sign bit.
     return (int)(b[0] | (b[1] << 8) | (b[2] << 16) | (b[3] << 24));
@@ -113,7 +107,7 @@ int jgmod_igetl(PACKFILE *f)
 int jgmod_mgetl(PACKFILE *f)
 {
     unsigned int b[4];
-    if (!get_four(f, b))
+    if (!get_bytes(f, b, 4))
         return EOF;
     return (int)((b[0] << 24) | (b[1] << 16) | (b[2] << 8) | b[3]);
 }

@@ -67,11 +67,7 @@ void Draw_Screen(void)
 {
     show_mouse(NULL);
     clear(screen);
-    drawing_mode(DRAW_MODE_COPY_PATTERN, Datafile_Bitmap(DAT_PATTERN_SCREENS), 0, 0);
-    rectfill(screen, 0, 0, SCREEN_W, SCREEN_H, 1);
-    solid_mode();
-    text_mode(-1);
-    rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, COL_OUTLINE);
+    Draw_Menu_Screen(DAT_PATTERN_SCREENS);
     FONT *large = Datafile_Font(DAT_FONT_LARGE);
     FONT *small = Datafile_Font(DAT_FONT_SMALL);
     textout_centre(screen, large, "O P T I O N S", SCREEN_W / 2, 20, COL_GOLD);

@@ -4,6 +4,9 @@
 
 void StartGameMenu(void);
 void DrawStartGameMenu(void);
+// The whole screen in datafile pattern `pattern`, outlined, text drawn
+// without background: the start of the start-game menu and options screens.
+void Draw_Menu_Screen(int pattern);
 void Options(void);
 void Help(void);
 void ViewCredits(void);

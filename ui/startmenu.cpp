@@ -91,14 +91,19 @@ void StartGameMenu(void)
     Delete_Buttons();
 }
 
-void DrawStartGameMenu(void)
+void Draw_Menu_Screen(int pattern)
 {
-    show_mouse(NULL);
-    drawing_mode(DRAW_MODE_COPY_PATTERN, Datafile_Bitmap(DAT_PATTERN_MENU), 0, 0);
+    drawing_mode(DRAW_MODE_COPY_PATTERN, Datafile_Bitmap(pattern), 0, 0);
     rectfill(screen, 0, 0, SCREEN_W, SCREEN_H, 1);
     solid_mode();
     text_mode(-1);
     rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, COL_OUTLINE);
+}
+
+void DrawStartGameMenu(void)
+{
+    show_mouse(NULL);
+    Draw_Menu_Screen(DAT_PATTERN_MENU);
     textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, COL_TEXT);
     draw_sprite(screen, Datafile_Bitmap(DAT_LOGO), 135, 25);
     rect(screen, 135, 25, 524, 94, COL_LOGO_OUTLINE);

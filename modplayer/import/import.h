@@ -120,6 +120,11 @@ JGMOD *import_load_file(const char *filename, int offset, JGMOD *(*load)(JGMOD_R
 // Writes a message into jgmod_error, cut to fit.
 void import_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// pattern_count patterns of `rows` empty rows each, for readers whose
+// patterns all have the same length; -1 with the error set when memory runs
+// out (the caller's destroy_mod frees what was had).
+int import_alloc_patterns(JGMOD *module, int rows);
+
 // Keeps the library record's loop inside the sample data; a loop that is
 // then empty or reversed is switched off (returns 0), otherwise 1.
 int import_fit_loop(SAMPLE *sample);

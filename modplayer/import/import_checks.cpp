@@ -52,6 +52,25 @@ void import_error(const char *format, ...)
     va_end(arguments);
 }
 
+int import_alloc_patterns(JGMOD *module, int rows)
+{
+    module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * module->pattern_count);
+    if (module->pattern_info == NULL) {
+        import_error("Unable to allocate enough memory for PATTERN_INFO");
+        return -1;
+    }
+    for (int index = 0; index < module->pattern_count; index++) {
+        PATTERN_INFO *pattern = &module->pattern_info[index];
+        pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * rows * module->channel_count);
+        if (pattern->notes == NULL) {
+            import_error("Unable to allocate enough memory for NOTE_INFO");
+            return -1;
+        }
+        pattern->row_count = rows;
+    }
+    return 0;
+}
+
 int import_fit_loop(SAMPLE *sample)
 {
     if (sample->loop_end > sample->len)

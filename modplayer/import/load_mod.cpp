@@ -141,25 +141,6 @@ static void read_mod_orders(JGMOD_READER *r, JGMOD *module)
     module->pattern_count = get_mod_no_pat(module->order_table, MOD_ORDER_BYTES);
 }
 
-static int alloc_mod_patterns(JGMOD *module)
-{
-    module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * module->pattern_count);
-    if (module->pattern_info == NULL) {
-        import_error("Unable to allocate enough memory for PATTERN_INFO");
-        return -1;
-    }
-    for (int index = 0; index < module->pattern_count; index++) {
-        PATTERN_INFO *pattern = &module->pattern_info[index];
-        pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * MOD_ROWS * module->channel_count);
-        if (pattern->notes == NULL) {
-            import_error("Unable to allocate enough memory for NOTE_INFO");
-            return -1;
-        }
-        pattern->row_count = MOD_ROWS;
-    }
-    return 0;
-}
-
 // One cell: sssspppp pppppppp sssscccc parameter (s sample, p period, c command).
 static void read_mod_cell(JGMOD_READER *r, const JGMOD *module, NOTE_INFO *cell)
 {
@@ -238,7 +219,7 @@ JGMOD *load_m_from(JGMOD_READER *r, int sample_count)
         reader_read(r, signature, 4);
         module->channel_count = modtypes[find_modtype(signature)].channels;
     }
-    if (alloc_mod_patterns(module) != 0)
+    if (import_alloc_patterns(module, MOD_ROWS) != 0)
         return mod_fail(module, NULL);
     read_mod_patterns(r, module);
     for (int index = 0; index < sample_count; index++) {

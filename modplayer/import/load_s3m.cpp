@@ -496,21 +496,7 @@ static void set_s3m_pans(const S3M_LOAD *load, JGMOD *module)
 static int alloc_s3m_patterns(JGMOD *module)
 {
     module->pattern_count = get_mod_no_pat(module->order_table, module->order_count);
-    module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * module->pattern_count);
-    if (module->pattern_info == NULL) {
-        import_error("Unable to allocate enough memory for PATTERN_INFO");
-        return -1;
-    }
-    for (int index = 0; index < module->pattern_count; index++) {
-        PATTERN_INFO *pattern = &module->pattern_info[index];
-        pattern->row_count = S3M_ROWS;
-        pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * S3M_ROWS * module->channel_count);
-        if (pattern->notes == NULL) {
-            import_error("Unable to allocate enough memory for NOTE_INFO");
-            return -1;
-        }
-    }
-    return 0;
+    return import_alloc_patterns(module, S3M_ROWS);
 }
 
 // Patterns the orders reach but the file lacks stay empty; patterns of the
