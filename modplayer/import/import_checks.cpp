@@ -52,6 +52,11 @@ void import_error(const char *format, ...)
     va_end(arguments);
 }
 
+int import_read_word(JGMOD_READER *r)
+{
+    return (int)import_clamp(reader_igetw(r), 0, 0xFFFF);
+}
+
 int import_alloc_patterns(JGMOD *module, int rows)
 {
     module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * module->pattern_count);

@@ -254,12 +254,6 @@ static JGMOD *s3m_fail(S3M_LOAD *load, JGMOD *module, const char *message)
     return NULL;
 }
 
-// A file that ends early reads as -1; counts from it become 0.
-static int read_count(JGMOD_READER *r)
-{
-    return (int)import_clamp(reader_igetw(r), 0, 0xFFFF);
-}
-
 // Goes to a position within the S3M data.
 static void s3m_seek(S3M_LOAD *load, long long position)
 {
@@ -272,9 +266,9 @@ static void read_s3m_header(S3M_LOAD *load, JGMOD *module, int *order_bytes)
     reader_seek(r, load->start);
     reader_read(r, module->name, 28);
     reader_skip(r, 4);
-    *order_bytes = read_count(r);
-    module->sample_count = read_count(r);
-    load->file_patterns = read_count(r);
+    *order_bytes = import_read_word(r);
+    module->sample_count = import_read_word(r);
+    load->file_patterns = import_read_word(r);
     // Each sample and pattern has a 2-byte parapointer after the header and
     // the orders; entries the file has no room for are not there.
     long long room = (reader_left(r) - (S3M_HEADER_BYTES - S3M_COUNTS_END) - *order_bytes) / 2;
@@ -325,7 +319,7 @@ static int read_s3m_parapointers(S3M_LOAD *load, JGMOD *module)
         return -1;
     }
     for (int index = 0; index < count; index++)
-        load->parapointers[index] = read_count(load->r) * 16;
+        load->parapointers[index] = import_read_word(load->r) * 16;
     if (load->default_pan == S3M_DEFAULT_PAN_MARK)
         reader_read(load->r, load->pan_table, S3M_CHANNELS);
     return 0;
@@ -337,7 +331,7 @@ static void read_s3m_points(S3M_LOAD *load, unsigned char *data, int length, int
 {
     if (sixteen_bit) {
         for (int point = 0; point < length; point++)
-            data[point] = (unsigned char)(read_count(load->r) >> 8);
+            data[point] = (unsigned char)(import_read_word(load->r) >> 8);
     } else {
         reader_read(load->r, data, length);
     }
@@ -432,7 +426,7 @@ static int pattern_parapointer(const S3M_LOAD *load, const JGMOD *module, int pa
 static JGMOD_READER s3m_pattern_data(S3M_LOAD *load, int parapointer)
 {
     s3m_seek(load, parapointer);
-    int packed_length = read_count(load->r);
+    int packed_length = import_read_word(load->r);
     return reader_part(load->r, load->start + parapointer + 2, packed_length);
 }
 

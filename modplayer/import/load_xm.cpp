@@ -221,12 +221,6 @@ static JGMOD *xm_fail(XM_LOAD *load, JGMOD *module, const char *message)
     return NULL;
 }
 
-// A file that ends early reads as -1; counts from it become 0.
-static int read_word(JGMOD_READER *r)
-{
-    return (int)import_clamp(reader_igetw(r), 0, 0xFFFF);
-}
-
 static long long read_dword(JGMOD_READER *r)
 {
     return (long long)(unsigned int)reader_igetl(r);
@@ -246,13 +240,13 @@ static int read_xm_header(XM_LOAD *load, JGMOD *module, int offset)
     module->global_volume = 64;
     // The order table has 256 entries; a longer song cannot be kept.
     module->order_count = (int)import_clamp(reader_igetw(r), 0, MAX_ORDER);
-    module->restart_order = read_word(r);
-    load->file_channels = read_word(r);
-    load->file_patterns = read_word(r);
-    load->file_instruments = read_word(r);
-    int flags = read_word(r);
-    module->tempo = read_word(r);
-    module->bpm = read_word(r);
+    module->restart_order = import_read_word(r);
+    load->file_channels = import_read_word(r);
+    load->file_patterns = import_read_word(r);
+    load->file_instruments = import_read_word(r);
+    int flags = import_read_word(r);
+    module->tempo = import_read_word(r);
+    module->bpm = import_read_word(r);
     for (int index = 0; index < MAX_ORDER; index++)
         module->order_table[index] = (int)import_clamp(reader_getc(r), 0, 255);
 
@@ -311,8 +305,8 @@ static int read_xm_pattern(XM_LOAD *load, JGMOD *module, PATTERN_INFO *pattern)
     long long header_length = read_dword(r);
     load->position += header_length;
     reader_getc(r);  // packing type
-    int rows = load->version == XM_OLDEST_VERSION ? reader_getc(r) + 1 : read_word(r);
-    int packed_size = read_word(r);
+    int rows = load->version == XM_OLDEST_VERSION ? reader_getc(r) + 1 : import_read_word(r);
+    int packed_size = import_read_word(r);
     JGMOD_READER packed = reader_part(r, load->position, packed_size);
     load->position += packed_size;
     if (pattern == NULL)  // beyond what orders can reach: passed over
@@ -351,9 +345,9 @@ static int read_xm_patterns(XM_LOAD *load, JGMOD *module, int patterns)
 static void read_envelope_points(JGMOD_READER *r, int *tick, int *value)
 {
     for (int point = 0; point < ENVELOPE_POINTS; point++) {
-        tick[point] = read_word(r);
+        tick[point] = import_read_word(r);
         // Points outside 0..64 would drive a volume or pan out of its range.
-        value[point] = (int)import_clamp(read_word(r), 0, 64);
+        value[point] = (int)import_clamp(import_read_word(r), 0, 64);
     }
     tick[0] = 0;
 }
@@ -411,7 +405,7 @@ static void read_xm_instrument_fields(JGMOD_READER *r, INSTRUMENT_INFO *instrume
     instrument->pan_env_flags = (int)import_clamp(reader_getc(r), 0, 255);
     for (int index = 0; index < 4; index++)
         vibrato[index] = (int)import_clamp(reader_getc(r), 0, 255);
-    instrument->fadeout = read_word(r);
+    instrument->fadeout = import_read_word(r);
     fix_envelopes(instrument);
 }
 
@@ -485,7 +479,7 @@ static int read_xm_instrument(XM_LOAD *load, JGMOD *module, INSTRUMENT_INFO *ins
     reader_seek(r, load->position);
     long long header_size = read_dword(r);
     reader_skip(r, 22 + 1);  // name, type
-    int samples = read_word(r);
+    int samples = import_read_word(r);
     load->position += header_size;
     if (header_size <= 29)
         return 0;
@@ -528,7 +522,7 @@ static void read_xm_points(JGMOD_READER *r, unsigned char *data, long length, in
     if (sixteen_bit) {
         unsigned int sum = 0;
         for (long point = 0; point < length; point++) {
-            sum = (sum + (unsigned int)read_word(r)) & 0xFFFF;
+            sum = (sum + (unsigned int)import_read_word(r)) & 0xFFFF;
             data[point] = (unsigned char)((sum >> 8) ^ 0x80);
         }
         return;
