@@ -8,11 +8,7 @@
 
 static int sky(int level)
 {
-    if (level < 0)
-        level = 0;
-    if (level >= RAMP_SKY_COUNT)
-        level = RAMP_SKY_COUNT - 1;
-    return RAMP_SKY + level;
+    return ramp_shade(RAMP_SKY, RAMP_SKY_COUNT, level);
 }
 
 // Outlines of large cells drifting in the dark, a shade above the sky

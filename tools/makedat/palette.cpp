@@ -79,6 +79,15 @@ int cell_colour(int cell, int shade)
     return RAMP_CELLS + cell * CELL_SHADES + shade;
 }
 
+int ramp_shade(int first, int count, int level)
+{
+    if (level < 0)
+        level = 0;
+    if (level >= count)
+        level = count - 1;
+    return first + level;
+}
+
 int ramp_colour(int first, int count, int level, int levels)
 {
     if (levels <= 1)

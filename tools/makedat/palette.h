@@ -25,6 +25,7 @@ enum CellShade { SHADE_OUTLINE, SHADE_DARK, SHADE_FACE, SHADE_LIGHT, SHADE_HIGHL
 
 int cell_colour(int cell, int shade);   // cell 0..7
 int ramp_colour(int first, int count, int level, int levels);  // level 0..levels-1 spread over a ramp
+int ramp_shade(int first, int count, int level);  // shade `level` of a ramp, held to its ends
 
 void build_palette(PALETTE pal);
 

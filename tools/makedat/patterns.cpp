@@ -7,11 +7,7 @@
 
 static int night(int level)
 {
-    if (level < 0)
-        level = 0;
-    if (level >= RAMP_NIGHT_COUNT)
-        level = RAMP_NIGHT_COUNT - 1;
-    return RAMP_NIGHT + level;
+    return ramp_shade(RAMP_NIGHT, RAMP_NIGHT_COUNT, level);
 }
 
 // Woven diagonal bands: two sets of 16-pixel stripes crossing, the one "on

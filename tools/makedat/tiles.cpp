@@ -64,11 +64,7 @@ static const int bar_profile[TILE_SIZE] = {0, 2, 5, 8, 10, 12, 13, 12, 11, 10,
 
 static int metal(int level)
 {
-    if (level < 0)
-        level = 0;
-    if (level >= RAMP_METAL_COUNT)
-        level = RAMP_METAL_COUNT - 1;
-    return RAMP_METAL + level;
+    return ramp_shade(RAMP_METAL, RAMP_METAL_COUNT, level);
 }
 
 BITMAP *make_frame_horizontal(void)
