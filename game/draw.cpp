@@ -115,9 +115,9 @@ void InitGameGraphics(void)
     rectfill(screen, 0, 0, 640, 480, 0);
     Draw_Frame();
     drawing_mode(DRAW_MODE_SOLID, NULL, 0, 0);
-    rectfill(screen, 360, 40, 580, 135, 0);
-    rectfill(screen, 360, 280, 580, 440, 0);
-    rectfill(screen, 480, 185, 580, 225, 0);
+    rectfill(screen, 360, 40, 580, 135, COL_BLACK);
+    rectfill(screen, 360, 280, 580, 440, COL_BLACK);
+    rectfill(screen, 480, 185, 580, 225, COL_BLACK);
     textout(screen, Datafile_Font(DAT_FONT_LARGE), "Zorvane", 505, 190, COL_GOLD);
     textout(screen, Datafile_Font(DAT_FONT_LARGE), "Quibbleon", 500, 205, COL_GOLD);
     Draw_Legend();

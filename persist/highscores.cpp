@@ -16,7 +16,6 @@ HIGH_SCORE HighScores[HIGH_SCORE_COUNT];
 
 namespace {
 
-const int WHITE = 15;
 const int FIELD_X = 155; // name text and cursor
 const int FIELD_Y = 212;
 
@@ -32,16 +31,16 @@ void Draw_Name_Box(void)
     solid_mode();
     text_mode(-1);
     rect(screen, 100, 150, 340, 280, COL_OUTLINE);
-    textout_centre(screen, Datafile_Font(DAT_FONT_LARGE), "You got high score", 210, 160, WHITE);
-    rectfill(screen, 150, 200, 290, 240, 0);
+    textout_centre(screen, Datafile_Font(DAT_FONT_LARGE), "You got high score", 210, 160, COL_TEXT);
+    rectfill(screen, 150, 200, 290, 240, COL_BLACK);
     rect(screen, 150, 200, 290, 240, COL_OUTLINE);
 }
 
 void Draw_Typed_Name(void)
 {
     FONT *large = Datafile_Font(DAT_FONT_LARGE);
-    textout(screen, large, text, FIELD_X, FIELD_Y, WHITE);
-    textout(screen, large, "_", FIELD_X + text_length(large, text), FIELD_Y, WHITE);
+    textout(screen, large, text, FIELD_X, FIELD_Y, COL_TEXT);
+    textout(screen, large, "_", FIELD_X + text_length(large, text), FIELD_Y, COL_TEXT);
 }
 
 void Draw_Entry(int rank, const HIGH_SCORE *entry)
@@ -51,15 +50,15 @@ void Draw_Entry(int rank, const HIGH_SCORE *entry)
     char name[HIGH_SCORE_NAME_SIZE + 1];
     HighScoreName(entry, name);
     snprintf(text, sizeof text, "%2d      %s", rank + 1, name);
-    textout(screen, numbers, text, 55, y, WHITE);
+    textout(screen, numbers, text, 55, y, COL_TEXT);
     snprintf(text, sizeof text, "%06d", entry->score);
-    textout(screen, numbers, text, 380, y, WHITE);
+    textout(screen, numbers, text, 380, y, COL_TEXT);
     snprintf(text, sizeof text, "%03d", entry->level);
-    textout(screen, numbers, text, 460, y, WHITE);
+    textout(screen, numbers, text, 460, y, COL_TEXT);
     snprintf(text, sizeof text, "%05d", entry->lines);
-    textout(screen, numbers, text, 530, y, WHITE);
+    textout(screen, numbers, text, 530, y, COL_TEXT);
     snprintf(text, sizeof text, "%04d", entry->pieces);
-    textout(screen, numbers, text, 600, y, WHITE);
+    textout(screen, numbers, text, 600, y, COL_TEXT);
 }
 
 } // namespace
@@ -104,7 +103,7 @@ void GetHighScore(void)
     clear_keybuf();
     // Opaque text, so that a shorter name erases the cursor behind it.
     text_mode(0);
-    textout(screen, Datafile_Font(DAT_FONT_LARGE), "_", FIELD_X, FIELD_Y, WHITE);
+    textout(screen, Datafile_Font(DAT_FONT_LARGE), "_", FIELD_X, FIELD_Y, COL_TEXT);
     for (;;) {
         while (!keypressed() && !CloseRequested()) {
             RestUntilTick();
@@ -123,7 +122,7 @@ void GetHighScore(void)
             PlaySoundA(DAT_SAMPLE_KEY_CLICK);
         } else if (result == NAME_KEY_ERASED) {
             PlaySoundA(DAT_SAMPLE_KEY_CLICK);
-            rectfill(screen, 151, 201, 289, 239, 0);
+            rectfill(screen, 151, 201, 289, 239, COL_BLACK);
         }
         Draw_Typed_Name();
     }
@@ -135,17 +134,17 @@ void DrawHighScores(void)
     show_mouse(NULL);
     clear(screen);
     Fill_With_Pattern(0, 0, SCREEN_W, SCREEN_H);
-    textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, WHITE);
+    textout(screen, font, "Zorvane Quibbleon v2.0 -- Made by the Quibbleon team", 150, 468, COL_TEXT);
     solid_mode();
     text_mode(-1);
     rect(screen, 0, 0, SCREEN_W - 1, SCREEN_H - 1, COL_OUTLINE);
-    textout_centre(screen, Datafile_Font(DAT_FONT_LARGE), "H I G H   S C O R E S", SCREEN_W / 2, 20, WHITE);
+    textout_centre(screen, Datafile_Font(DAT_FONT_LARGE), "H I G H   S C O R E S", SCREEN_W / 2, 20, COL_TEXT);
     FONT *numbers = Datafile_Font(DAT_FONT_NUMBERS);
-    textout(screen, numbers, "Name", 150, 60, WHITE);
-    textout(screen, numbers, "Score", 380, 60, WHITE);
-    textout(screen, numbers, "Level", 450, 60, WHITE);
-    textout(screen, numbers, "Lines", 520, 60, WHITE);
-    textout(screen, numbers, "Pieces", 590, 60, WHITE);
+    textout(screen, numbers, "Name", 150, 60, COL_TEXT);
+    textout(screen, numbers, "Score", 380, 60, COL_TEXT);
+    textout(screen, numbers, "Level", 450, 60, COL_TEXT);
+    textout(screen, numbers, "Lines", 520, 60, COL_TEXT);
+    textout(screen, numbers, "Pieces", 590, 60, COL_TEXT);
     for (int i = 0; i < HIGH_SCORE_COUNT; i++) {
         Draw_Entry(i, &HighScores[i]);
     }
