@@ -24,6 +24,17 @@ static double held_envelope(int frame, int attack, double sustain, double time_c
     return level;
 }
 
+// A held note: scaled to the common peak, its sustain looping from `hold`
+// to the end.
+static Instrument held(Instrument ins, int volume, int hold)
+{
+    normalise(&ins.signal, 0.95);
+    ins.volume = volume;
+    ins.loop_start = hold;
+    ins.looped = true;
+    return ins;
+}
+
 // A pulse of 25% duty from its first twelve harmonics: hollow and bright.
 static Instrument make_lead(void)
 {
@@ -37,11 +48,7 @@ static Instrument make_lead(void)
             v += sin(M_PI * k * 0.25) / k * cos(2.0 * M_PI * k * phase);
         ins.signal.frames[i] = v * held_envelope(i, 24, 0.55, 1200.0, hold);
     }
-    normalise(&ins.signal, 0.95);
-    ins.volume = 40;
-    ins.loop_start = hold;
-    ins.looped = true;
-    return ins;
+    return held(ins, 40, hold);
 }
 
 // A round saw with a sine an octave below it, plucked.
@@ -58,11 +65,7 @@ static Instrument make_bass(void)
         v += 0.8 * sin(2.0 * M_PI * phase);
         ins.signal.frames[i] = v * held_envelope(i, 8, 0.45, 900.0, hold);
     }
-    normalise(&ins.signal, 0.95);
-    ins.volume = 52;
-    ins.loop_start = hold;
-    ins.looped = true;
-    return ins;
+    return held(ins, 52, hold);
 }
 
 // A soft triad in just intonation: the root makes `root_cycles` turns while
@@ -81,11 +84,7 @@ static Instrument make_chord(int period, int root_cycles, int third_cycles, int 
                  0.12 * sin(6.0 * M_PI * c * phase);
         ins.signal.frames[i] = v * held_envelope(i, 240, 0.6, 2500.0, hold);
     }
-    normalise(&ins.signal, 0.95);
-    ins.volume = 26;
-    ins.loop_start = hold;
-    ins.looped = true;
-    return ins;
+    return held(ins, 26, hold);
 }
 
 // One-shot sounds end at silence, so a drum cut off by its own end makes
@@ -95,6 +94,15 @@ static void fade_tail(Signal *signal, int frames)
     int length = (int)signal->frames.size();
     for (int i = 0; i < frames && i < length; i++)
         signal->frames[length - 1 - i] *= (double)i / frames;
+}
+
+// A drum: scaled to the common peak and faded out over its last frames.
+static Instrument one_shot(Instrument ins, int volume, int fade_frames)
+{
+    normalise(&ins.signal, 0.95);
+    fade_tail(&ins.signal, fade_frames);
+    ins.volume = volume;
+    return ins;
 }
 
 static Instrument make_kick(void)
@@ -108,10 +116,7 @@ static Instrument make_kick(void)
         phase += frequency / INSTRUMENT_RATE;
         ins.signal.frames[i] = sine_at(phase) * decay(t, 0.09) + 0.3 * sine_at(phase * 7.0) * decay(t, 0.004);
     }
-    normalise(&ins.signal, 0.95);
-    fade_tail(&ins.signal, INSTRUMENT_RATE / 50);
-    ins.volume = 64;
-    return ins;
+    return one_shot(ins, 64, INSTRUMENT_RATE / 50);
 }
 
 static Instrument make_snare(void)
@@ -123,10 +128,7 @@ static Instrument make_snare(void)
         double t = (double)i / INSTRUMENT_RATE;
         ins.signal.frames[i] = 0.8 * noise.next() * decay(t, 0.06) + 0.6 * sine_at(190.0 * t) * decay(t, 0.035);
     }
-    normalise(&ins.signal, 0.95);
-    fade_tail(&ins.signal, INSTRUMENT_RATE / 50);
-    ins.volume = 44;
-    return ins;
+    return one_shot(ins, 44, INSTRUMENT_RATE / 50);
 }
 
 static Instrument make_hat(double seconds, double time_constant, unsigned seed, int volume)
@@ -141,10 +143,7 @@ static Instrument make_hat(double seconds, double time_constant, unsigned seed, 
         ins.signal.frames[i] = (n - previous) * decay(t, time_constant);   // only the hiss
         previous = n;
     }
-    normalise(&ins.signal, 0.95);
-    fade_tail(&ins.signal, INSTRUMENT_RATE / 100);
-    ins.volume = volume;
-    return ins;
+    return one_shot(ins, volume, INSTRUMENT_RATE / 100);
 }
 
 Instrument make_instrument(int number)
