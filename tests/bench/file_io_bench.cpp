@@ -7,7 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "jgmod.h"
+#include "jgmod_internal.h"
 
 namespace {
 
