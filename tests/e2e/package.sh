@@ -44,14 +44,7 @@ launcher="$usr/games/zorvane"
 # The launcher replaces itself with the game, so its process is the game's.
 (cd "$ZQ_RUN" && exec env -u XDG_DATA_HOME HOME="$ZQ_WORK/home" "$launcher" >>"$ZQ_WORK/game.log" 2>&1) &
 ZQ_GAME_PID=$!
-window_up() {
-    kill -0 "$ZQ_GAME_PID" 2>/dev/null || zq_fail "the game ended at start-up"
-    ZQ_WINDOW=$(xdotool search --onlyvisible --name '^zorvane$' 2>/dev/null | head -n1 || true)
-    [[ -n "$ZQ_WINDOW" ]]
-}
-zq_poll 600 "the game window" window_up
-xdotool mousemove --window "$ZQ_WINDOW" 630 5
-zq_wait_stable title
+zq_wait_title
 [[ "$(zq_pixel title 245 320)" != "$(zq_pixel title 385 345)" ]] || zq_fail "no title buttons"
 zq_key Escape
 zq_wait_exit

@@ -82,6 +82,11 @@ zq_start_game() {
     preload=$(zq_preload)
     (cd "$ZQ_RUN" && HOME="$ZQ_WORK/home" LD_PRELOAD="$preload" exec "$ZQ_GAME" >>"$ZQ_WORK/game.log" 2>&1) &
     ZQ_GAME_PID=$!
+    zq_wait_title
+}
+
+# Waits for the window of the game started as ZQ_GAME_PID and its title.
+zq_wait_title() {
     find_window() {
         kill -0 "$ZQ_GAME_PID" 2>/dev/null || zq_fail "the game ended at start-up"
         ZQ_WINDOW=$(xdotool search --onlyvisible --name '^zorvane$' 2>/dev/null | head -n1 || true)
