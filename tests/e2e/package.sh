@@ -5,9 +5,7 @@
 # the title shows, Escape ends it, and the high scores land in the player's
 # own folder, not in the one the game was started from.
 source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli file convert; do
-    command -v "$tool" >/dev/null || zq_skip "$tool is not installed"
-done
+zq_need cpack dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli file convert
 
 root="$ZQ_BINARY_DIR/package-root" log="$ZQ_BINARY_DIR/package.log"
 deb=$("$ZQ_SOURCE_DIR/scripts/package.sh" "$ZQ_BINARY_DIR/package-build" 2>&1 | tee "$log" | tail -n1) ||
@@ -42,9 +40,7 @@ launcher="$usr/games/zorvane"
     grep -q "cannot use $ZQ_WORK/a-file/data/zorvane" "$ZQ_WORK/refused.txt" || zq_fail "no refusal: $(cat "$ZQ_WORK/refused.txt")"
 
 # The launcher replaces itself with the game, so its process is the game's.
-(cd "$ZQ_RUN" && exec env -u XDG_DATA_HOME HOME="$ZQ_WORK/home" "$launcher" >>"$ZQ_WORK/game.log" 2>&1) &
-ZQ_GAME_PID=$!
-zq_wait_title
+zq_start_game "$launcher"
 [[ "$(zq_pixel title 245 320)" != "$(zq_pixel title 385 345)" ]] || zq_fail "no title buttons"
 zq_key Escape
 zq_wait_exit

@@ -7,7 +7,8 @@
 source "$ZQ_SOURCE_DIR/tests/support/e2e_game.bash"
 zq_setup
 hsc="$ZQ_RUN/zorvane.hsc"
-deal_of() { zq_py box "$ZQ_SHOTS/$1.png" | cut -d' ' -f1,2,5; }
+box() { zq_py box "$ZQ_SHOTS/$1.png"; }
+deal_of() { box "$1" | cut -d' ' -f1,2,5; }
 
 # 1: the default sound device is a card that does not exist; the game starts
 # and plays silently.
@@ -15,8 +16,8 @@ cp "$ZQ_WORK/home/.asoundrc" "$ZQ_WORK/recording.asoundrc"
 zq_sound_to "type hw card 31"
 zq_start_game
 light=$(zq_pixel title 245 320) # the title's buttons: col2 above and left, col1 below and right
-[[ "$light" != "$(zq_pixel title 385 345)" && "$(zq_pixel title 245 350)" == "$light" ]] || zq_fail "no title buttons"
-is_title() { [[ "$(zq_pixel "$1" 245 320)" == "$light" ]]; }
+[[ "$light" != "$(zq_pixel title 385 345)" ]] && zq_colour_at title "$light" 245 350 || zq_fail "no title buttons"
+is_title() { zq_colour_at "$1" "$light" 245 320; }
 zq_open_menu
 zq_click 320 315 # Previous Menu
 zq_settles title is_title || zq_fail "Previous Menu did not bring the title back"
@@ -24,14 +25,12 @@ zq_settles title is_title || zq_fail "Previous Menu did not bring the title back
 # next the menu for the title, and none is left over to end the next game.
 zq_goto play
 zq_wait_until deal zq_well_is deal 4
-zq_key Escape
-zq_settles menu zq_is_menu || zq_fail "Escape in play did not stop at the start-game menu"
+zq_to_menu zq_key Escape
 zq_key Escape
 zq_settles title is_title || zq_fail "Escape did not bring the title back"
 zq_goto play
 zq_wait_until again zq_well_is again 4
-zq_key F2
-zq_wait_until menu zq_is_menu menu
+zq_to_menu zq_key F2
 zq_key Escape
 zq_wait_stable title
 zq_click 315 362 # EXIT
@@ -45,20 +44,18 @@ mv "$ZQ_WORK/recording.asoundrc" "$ZQ_WORK/home/.asoundrc"
 zq_start_game
 zq_goto play
 zq_wait_until play zq_well_is play 4
-[[ "$(deal_of play)" == "$(deal_of deal)" && $(zq_crop_differ deal play 80x40+360+185) == 0 ]] ||
+[[ "$(deal_of play)" == "$(deal_of deal)" && $(zq_differ deal play 80x40+360+185) == 0 ]] ||
     zq_fail "another deal than in the first run"
-read -r x0 x1 y0 y1 _ <<<"$(zq_py box "$ZQ_SHOTS/play.png")"
+read -r x0 x1 y0 y1 _ <<<"$(box play)"
 ((x0 == 3)) || zq_fail "the element entered at column $x0"
-left_edge_is() { [[ "$(zq_py box "$ZQ_SHOTS/$1.png" | cut -d' ' -f1,5)" == "$2 4" ]]; }
-zq_key Left
-zq_wait_until moved left_edge_is moved 2
-zq_key Right Right
-zq_wait_until moved left_edge_is moved 4
-zq_key Left Left Left Left Left # the fifth is refused by the wall
-zq_wait_until moved left_edge_is moved 0
+left_edge_is() { [[ "$(box "$1" | cut -d' ' -f1,5)" == "$2 4" ]]; }
+for step in "Left 2" "Right Right 4" "Left Left Left Left Left 0"; do # the fifth Left meets the wall
+    zq_key ${step% *}
+    zq_wait_until moved left_edge_is moved "${step##* }"
+done
 # A quarter turn about the top-left corner swaps width and height.
 turned() {
-    read -r tx0 tx1 ty0 ty1 _ <<<"$(zq_py box "$ZQ_SHOTS/$1.png")"
+    read -r tx0 tx1 ty0 ty1 _ <<<"$(box "$1")"
     ((tx0 == 0 && tx1 - tx0 == y1 - y0 && ty1 - ty0 == x1 - x0))
 }
 zq_key Up
@@ -67,7 +64,7 @@ zq_key space # to the floor; the next gravity step places it and the next enters
 zq_wait_until dropped zq_well_is dropped 8 19
 
 # P pauses until C: the well stands still for longer than a fall step.
-well_moved() { [[ $(zq_crop_differ "$2" "$1" 200x400+40+40) != 0 ]]; }
+well_moved() { [[ $(zq_differ "$2" "$1" 200x400+40+40) != 0 ]]; }
 still_for_a_while() { sleep 0.8 && zq_shot still-paused && ! well_moved still-paused "$1"; }
 zq_key p
 zq_wait_until paused still_for_a_while paused
@@ -94,16 +91,17 @@ zq_wait_stable still
 zq_key F1
 zq_settles help zq_is_help
 xdotool keydown Escape && sleep 0.4 && zq_shot held && xdotool keyup Escape
-[[ $(zq_differ help held) == 0 ]] || zq_fail "the help left while Escape was held"
+same() { [[ $(zq_differ "$1" "$2") == 0 ]] || zq_fail "$3"; }
+same help held "the help left while Escape was held"
 not_help() { [[ $(zq_differ help "$1") != 0 ]]; }
 zq_settles back not_help
-[[ $(zq_differ still back) == 0 ]] || zq_fail "the play screen came back changed"
+same still back "the play screen came back changed"
 sleep 1 && zq_shot later
-[[ $(zq_differ still later) == 0 ]] || zq_fail "the game did not go on after the help"
+same still later "the game did not go on after the help"
 
 # F6 with an empty name finds the typed one: the game as saved.
 zq_file_dialog F6 mygame.svg
-[[ $(zq_crop_differ at-save play 220x70+360+62) == 0 ]] || zq_fail "the counters are not those saved"
+[[ $(zq_differ at-save play 220x70+360+62) == 0 ]] || zq_fail "the counters are not those saved"
 zq_file_dialog F5 again.svg 10 # over the proposed "mygame.svg"
 zq_wait_file "$ZQ_RUN/again.svg"
 zq_py same_game "$ZQ_RUN/mygame.svg" "$ZQ_RUN/again.svg"
@@ -112,32 +110,27 @@ zq_py same_game "$ZQ_RUN/mygame.svg" "$ZQ_RUN/again.svg"
 # frozen screen, and Enter leads to the name entry of a qualifying score.
 zq_drop_until_over
 sleep 1.2 && zq_shot ending-later
-[[ $(zq_differ ending ending-later) == 0 ]] || zq_fail "the screen still changes after game over"
+same ending ending-later "the screen still changes after game over"
 zq_enter_name tester7
-zq_click 200 435
-zq_wait_until menu zq_is_menu menu
+zq_to_menu zq_click 200 435
 zq_quit_from_menu
 zq_py hsc "$hsc" tester7
 
 # 3: the table read back; Reset reaches the screen and, on EXIT, the file.
 zq_start_game
 zq_goto scores
-zq_wait_stable scores
-[[ $(zq_differ table scores) == 0 ]] || zq_fail "the table read back differs from the one entered"
+same table scores "the table read back differs from the one entered"
 zq_click 440 435 # Reset
 zq_wait_stable reset
 [[ $(zq_differ scores reset) != 0 ]] || zq_fail "Reset changed nothing on the screen"
-zq_key Escape
-zq_settles menu zq_is_menu || zq_fail "Escape on the table did not stop at the start-game menu"
+zq_to_menu zq_key Escape
 
 # Options: starting level 3 (the arrow does nothing past it) and four
 # starting rows, used by the next game.
 zq_click 320 195
 zq_wait_stable options
-for click in 1 2 3 4; do zq_click 275 365; done
-for click in 1 2 3 4; do zq_click 545 365; done
-zq_click 320 415 # E x i t
-zq_wait_until menu zq_is_menu menu
+for x in 275 275 275 275 545 545 545 545; do zq_click $x 365; done
+zq_to_menu zq_click 320 415 # E x i t
 zq_start_play
 colours() { convert "$ZQ_SHOTS/$1.png" -crop "$2" +repage -format %k info:; }
 bottom_rows() { (($(colours "$1" 200x80+40+360) > 1)); }
@@ -146,8 +139,7 @@ zq_wait_until first bottom_rows first # the panels are filled before the well is
 zq_file_dialog F5 ""
 zq_wait_file "$ZQ_RUN/untitled.svg"
 zq_py options_game "$ZQ_RUN/untitled.svg"
-zq_key F2
-zq_wait_until menu zq_is_menu menu
+zq_to_menu zq_key F2
 zq_quit_from_menu
 zq_py hsc "$hsc"
 
@@ -156,12 +148,11 @@ zq_py hsc "$hsc"
 # writes nothing. (The sanitizer's preloaded modules keep the box's program
 # from starting; the library then prints the message instead.)
 mkdir "$ZQ_WORK/lonely" "$ZQ_WORK/empty" && cp "$ZQ_GAME" "$ZQ_WORK/lonely/"
-(cd "$ZQ_WORK/empty" && HOME="$ZQ_WORK/home" LD_PRELOAD="$(zq_preload)" exec "$ZQ_WORK/lonely/zorvane" \
-    >"$ZQ_WORK/game.log" 2>&1) &
-ZQ_GAME_PID=$!
+: >"$ZQ_WORK/game.log"
+zq_launch "$ZQ_WORK/empty" "$ZQ_WORK/lonely/zorvane"
 box_or_end() {
     box=$(xdotool search --onlyvisible --name '^xmessage$' 2>/dev/null | head -n1 || true)
-    [[ -n "$box" ]] || ! kill -0 "$ZQ_GAME_PID" 2>/dev/null
+    [[ -n "$box" ]] || zq_ended
 }
 zq_poll 600 "the message box" box_or_end
 message="Error loading $ZQ_WORK/lonely/zorvane.dat"

@@ -30,8 +30,7 @@ watch_credits() {
     to=$(zq_recorded)
     zq_shot credits-3
     [[ $(zq_differ credits-2 credits-3) != 0 ]] || zq_fail "the credits do not scroll"
-    zq_key "$1"
-    zq_settles menu zq_is_menu || zq_fail "$1 on the credits did not stop at the start-game menu"
+    zq_to_menu zq_key "$1"
 }
 
 zq_start_game
@@ -74,14 +73,12 @@ wait_recorded $((ZQ_OVER_AT + 2 * per_second)) 1200
 over_to=$(zq_recorded)
 
 zq_enter_name music
-zq_click 200 435
-zq_wait_until menu zq_is_menu menu
+zq_to_menu zq_click 200 435
 zq_click 320 195 # options: sound off, music off
 zq_wait_stable options
 zq_click 185 115
 zq_click 455 115
-zq_click 320 415
-zq_settles menu zq_is_menu
+zq_to_menu zq_click 320 415
 watch_credits x
 [[ $(zq_py heard "$ZQ_SOUND" "$from" "$to") == silence ]] || zq_fail "something played with music and sound off"
 zq_quit_from_menu

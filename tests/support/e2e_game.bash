@@ -6,8 +6,10 @@ trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
 zq_skip() { echo "skipped: $*"; exit 77; }
 zq_fail() { echo "FAIL: $*" >&2; exit 1; }
+zq_need() { local tool; for tool; do command -v "$tool" >/dev/null || zq_skip "$tool is not installed"; done; }
 zq_py() { python3 "$ZQ_SOURCE_DIR/tests/support/zq_e2e.py" "$@"; }
 zq_recorded() { stat -c %s "$ZQ_SOUND" 2>/dev/null || echo 0; }
+zq_ended() { ! kill -0 "$ZQ_GAME_PID" 2>/dev/null; }
 
 # zq_poll TRIES WHAT COMMAND...: COMMAND every 0.05 s until it succeeds.
 zq_poll() {
@@ -22,10 +24,7 @@ zq_poll() {
 zq_setup() {
     ZQ_GAME="${ZQ_BIN:-}/zorvane"
     [[ -n "${ZQ_BIN:-}" && -x "$ZQ_GAME" && -f "$ZQ_BIN/zorvane.dat" ]] || zq_skip "the game is not built"
-    local tool
-    for tool in Xvfb xdotool import compare convert python3; do
-        command -v "$tool" >/dev/null || zq_skip "$tool is not installed"
-    done
+    zq_need Xvfb xdotool import compare convert python3 dat
     ZQ_WORK=$(mktemp -d /tmp/zq-e2e-XXXXXX)
     ZQ_RUN="$ZQ_WORK/run" ZQ_SHOTS="$ZQ_WORK/shots" ZQ_SOUND="$ZQ_WORK/sound.wav"
     ZQ_GAME_PID="" ZQ_XVFB_PID=""
@@ -35,7 +34,7 @@ zq_setup() {
     # A copy beside its own allegro.cfg (the library writes settings back
     # into the one beside the executable) with the patch set only.
     cp "$ZQ_GAME" "$ZQ_BIN/zorvane.dat" "$ZQ_WORK/game/"
-    { echo "[sound]"; grep -E '^[[:space:]]*patches[[:space:]]*=' "$ZQ_BIN/allegro.cfg" || true; } >"$ZQ_WORK/game/allegro.cfg"
+    { echo "[sound]"; grep -E '^\s*patches\s*=' "$ZQ_BIN/allegro.cfg" || true; } >"$ZQ_WORK/game/allegro.cfg"
     ZQ_GAME="$ZQ_WORK/game/zorvane"
     : >"$ZQ_WORK/display"
     # -noreset: the server would otherwise reset as its last client leaves,
@@ -67,28 +66,25 @@ zq_cleanup() {
     exit $status
 }
 
-# With the sanitizer the library's sound modules are loaded from the start,
-# so that what they allocate is not reported from an unloaded module.
-zq_preload() {
+# zq_launch FOLDER PROGRAM: PROGRAM (the game, or its launcher, which
+# replaces itself with it) started in FOLDER as ZQ_GAME_PID. With the
+# sanitizer the library's sound modules are loaded from the start, so that
+# what they allocate is not reported from an unloaded module.
+zq_launch() {
     local preload module
     preload=$(ldd "$ZQ_GAME" | awk '/libasan/ { print $3 }')
     [[ -z "$preload" ]] || for module in /usr/lib/*/allegro/*/alleg-alsa*.so; do preload+=":$module"; done
-    echo "$preload"
-}
-
-# Starts the game in ZQ_RUN and waits for its title (ZQ_WINDOW).
-zq_start_game() {
-    local preload
-    preload=$(zq_preload)
-    (cd "$ZQ_RUN" && HOME="$ZQ_WORK/home" LD_PRELOAD="$preload" exec "$ZQ_GAME" >>"$ZQ_WORK/game.log" 2>&1) &
+    (cd "$1" && exec env -u XDG_DATA_HOME HOME="$ZQ_WORK/home" LD_PRELOAD="$preload" "$2" \
+        >>"$ZQ_WORK/game.log" 2>&1) &
     ZQ_GAME_PID=$!
-    zq_wait_title
 }
 
-# Waits for the window of the game started as ZQ_GAME_PID and its title.
-zq_wait_title() {
+# zq_start_game [PROGRAM]: the game (or PROGRAM) started in ZQ_RUN, until
+# its window (ZQ_WINDOW) shows the title.
+zq_start_game() {
+    zq_launch "$ZQ_RUN" "${1:-$ZQ_GAME}"
     find_window() {
-        kill -0 "$ZQ_GAME_PID" 2>/dev/null || zq_fail "the game ended at start-up"
+        ! zq_ended || zq_fail "the game ended at start-up"
         ZQ_WINDOW=$(xdotool search --onlyvisible --name '^zorvane$' 2>/dev/null | head -n1 || true)
         [[ -n "$ZQ_WINDOW" ]]
     }
@@ -99,8 +95,7 @@ zq_wait_title() {
 
 # zq_wait_exit [STATUS]: until the game ends by itself with STATUS (0).
 zq_wait_exit() {
-    ended() { ! kill -0 "$ZQ_GAME_PID" 2>/dev/null; }
-    zq_poll 600 "the game to end" ended
+    zq_poll 600 "the game to end" zq_ended
     local status=0
     wait "$ZQ_GAME_PID" || status=$?
     ZQ_GAME_PID=""
@@ -113,18 +108,17 @@ zq_shot() {
     zq_poll 40 "a picture ($1)" shot_now "$1"
 }
 zq_pixel() { convert "$ZQ_SHOTS/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
-zq_differ() { compare -metric AE "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true; }
-# zq_crop_differ A B GEOMETRY: pixels that differ inside WxH+X+Y.
-zq_crop_differ() { compare -metric AE -extract "$3" "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true; }
+# zq_differ A B [GEOMETRY]: pixels that differ (inside WxH+X+Y).
+zq_differ() {
+    compare -metric AE ${3:+-extract "$3"} "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true
+}
 
 # zq_wait_until NAME COMMAND...: pictures into NAME until COMMAND succeeds.
 zq_wait_until() {
-    local name=$1 tries=300
+    local name=$1
     shift
-    until zq_shot "$name" && "$@"; do
-        ((--tries > 0)) || zq_fail "timed out waiting for: $*"
-        sleep 0.1
-    done
+    shot_and() { zq_shot "$name" && "$@"; }
+    zq_poll 600 "$*" shot_and "$@"
 }
 
 # zq_wait_stable NAME: until two pictures in a row agree and are not all
@@ -187,8 +181,7 @@ zq_is_name_entry() { zq_colour_at "$1" "$ZQ_OUTLINE" 100 150 340 280 150 200 290
 zq_is_play() {
     local black
     black=$(zq_pixel "$1" 575 130)
-    [[ "$black" == "$(zq_pixel "$1" 575 435)" && "$black" == "$(zq_pixel "$1" 482 222)" &&
-        "$black" != "$(zq_pixel "$1" 300 20)" ]]
+    zq_colour_at "$1" "$black" 575 435 482 222 && ! zq_colour_at "$1" "$black" 300 20
 }
 # The library's dialogs are light grey (a little bluish in our palette);
 # the file selector also covers (180, 320), the alert box does not.
@@ -222,6 +215,8 @@ zq_quit_from_menu() {
 # zq_settles NAME PREDICATE: the screen comes to rest on what PREDICATE
 # recognises (a key that acted twice would have gone on to another screen).
 zq_settles() { zq_wait_until "$1" "$2" "$1" && zq_wait_stable "$1" && "$2" "$1"; }
+# zq_to_menu ACTION...: ACTION leads to the start-game menu and stays there.
+zq_to_menu() { "$@" && zq_settles menu zq_is_menu || zq_fail "$* did not stop at the start-game menu"; }
 
 # Space until the game-over text shows in colour 15 of zorvane.pcx; sets
 # ZQ_OVER_AT, the recording's size before the picture with the text.
@@ -247,7 +242,7 @@ zq_goto() {
     title) ;;
     menu) zq_open_menu ;;
     options) zq_open_menu && zq_click 320 195 && zq_wait_stable options ;;
-    scores) zq_open_menu && zq_click 320 235 && zq_wait_until scores zq_is_high_scores scores ;;
+    scores) zq_open_menu && zq_click 320 235 && zq_settles scores zq_is_high_scores ;;
     credits) zq_open_menu && zq_click 320 275 && zq_wait_until credits zq_is_credits credits ;;
     play) zq_open_menu && zq_start_play ;;
     pause) zq_goto play && zq_key p ;;
@@ -270,9 +265,9 @@ zq_enter_name() {
 zq_file_dialog() {
     zq_key "$1"
     zq_wait_until dialog zq_is_selector dialog
-    local i
-    for ((i = 0; i < ${3:-0}; i++)); do zq_key BackSpace; done
-    [[ -z "$2" ]] || zq_type "$2"
-    zq_key Return
+    local keys=() i
+    for ((i = 0; i < ${3:-0}; i++)); do keys+=(BackSpace); done
+    mapfile -t -O "${#keys[@]}" keys < <(grep -o . <<<"$2" | sed 's/^\.$/period/')
+    zq_key "${keys[@]}" Return
     zq_wait_until play zq_no_dialog_left play
 }
