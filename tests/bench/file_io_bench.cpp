@@ -24,8 +24,7 @@ const bool written = [] {
     return fclose(out) == 0;
 }();
 
-template <int (*read_byte)(PACKFILE *)>
-void read_whole_file(benchmark::State &state)
+template <int (*read_byte)(PACKFILE *)> void read_whole_file(benchmark::State &state)
 {
     for (auto _ : state) {
         PACKFILE *f = pack_fopen(path, F_READ);
@@ -41,4 +40,3 @@ BENCHMARK_TEMPLATE(read_whole_file, jgmod_getc)->Name("BM_JgmodGetc");
 BENCHMARK_TEMPLATE(read_whole_file, pack_getc)->Name("BM_LibraryPackGetc");
 
 }  // namespace
-

@@ -12,43 +12,36 @@
 
 namespace {
 
-const std::vector<std::string> &files()
+const std::vector<std::string> files = [] {
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    return shared_module_files(ZQ_SOURCE_DIR, true);
+}();
+
+template <typename Load> void load_all(benchmark::State &state, Load load)
 {
-    static const std::vector<std::string> list = [] {
-        install_allegro(SYSTEM_NONE, &errno, atexit);
-        return shared_module_files(ZQ_SOURCE_DIR, true);
-    }();
-    return list;
+    if (files.empty())
+        state.SkipWithError("no shared module folder beside the source tree");
+    for (auto _ : state) {
+        for (const std::string &path : files)
+            load(path.c_str());
+    }
+    state.counters["files"] = (double)files.size();
 }
 
 void BM_LoadOurs(benchmark::State &state)
 {
-    if (files().empty())
-        state.SkipWithError("no shared module folder beside the source tree");
-    for (auto _ : state) {
-        for (const std::string &path : files()) {
-            JGMOD *j = load_mod(path.c_str());
-            benchmark::DoNotOptimize(j);
-            destroy_mod(j);
-        }
-    }
-    state.counters["files"] = (double)files().size();
+    load_all(state, [](const char *path) { destroy_mod(load_mod(path)); });
 }
 BENCHMARK(BM_LoadOurs)->Unit(benchmark::kMillisecond);
 
 void BM_LoadPeer(benchmark::State &state)
 {
-    if (files().empty())
-        state.SkipWithError("no shared module folder beside the source tree");
     xmp_context context = xmp_create_context();
-    for (auto _ : state) {
-        for (const std::string &path : files()) {
-            if (xmp_load_module(context, const_cast<char *>(path.c_str())) == 0)
-                xmp_release_module(context);
-        }
-    }
+    load_all(state, [context](const char *path) {
+        if (xmp_load_module(context, const_cast<char *>(path)) == 0)
+            xmp_release_module(context);
+    });
     xmp_free_context(context);
-    state.counters["files"] = (double)files().size();
 }
 BENCHMARK(BM_LoadPeer)->Unit(benchmark::kMillisecond);
 

@@ -3,10 +3,12 @@
 // calling the tick handler. For instructions per 10000 ticks:
 //   valgrind --tool=callgrind --toggle-collect=mod_interrupt
 //       tick_bench --benchmark_filter=iterations
+#include <stdlib.h>
+
 #include <benchmark/benchmark.h>
 
-#include "jgmod_internal.h"
 #include "jgmod_timer.h"
+#include "support/module_builder.h"
 
 namespace {
 
@@ -20,7 +22,8 @@ const JGMOD_VOICE_DRIVER silent_voices = {
     [](const SAMPLE *) { return next_voice++; }, [](int, const SAMPLE *) {}, no_voice, no_voice,
     no_voice, no_set, no_set, no_set, no_set, no_set, [](int) { return 0; },
 };
-const JGMOD_TIMER_DRIVER idle_timer = {[](void (*)(void), long) { return 0; }, [](void (*)(void)) {}};
+const JGMOD_TIMER_DRIVER idle_timer = {[](void (*)(void), long) { return 0; },
+                                       [](void (*)(void)) {}};
 
 // Effects that keep working on the ticks after the first: command << 8 | parameter.
 const int kEffects[kChannels] = {
@@ -29,28 +32,17 @@ const int kEffects[kChannels] = {
     0x2001, 0x2110, 0x2201, 0x2301, 0x2601, 0x0E11, 0x0E21, 0x2711, 0x2504, 0x0EC5,
 };
 
-#define ZEROED(type, count) ((type *)jgmod_calloc((long)sizeof(type) * (count)))
-
 JGMOD *build_busy_module()
 {
-    JGMOD *j = ZEROED(JGMOD, 1);
-    j->flags = XM_MODE | LINEAR_MODE;
-    j->channel_count = kChannels;
-    j->tempo = 6;
-    j->bpm = 125;
-    j->global_volume = 64;
-    j->order_count = j->pattern_count = j->sample_count = j->instrument_count = 1;
-    for (int channel = 0; channel < MAX_ALLEG_VOICE; channel++)
-        j->channel_pan[channel] = 128;
-    j->sample_info = ZEROED(SAMPLE_INFO, 1);
+    JGMOD *j = build_module(kChannels, 1, kRows, 1, XM_MODE | LINEAR_MODE, 1);
     j->sample_info[0] = {1024, 128, 0, 64, 128, 0, 1024, LOOP_FORWARD, 0, 0, 0, 0};
-    j->samples = ZEROED(SAMPLE, 1);
+    free(j->samples[0].data);
     j->samples[0] = SAMPLE{8, 0, 1000, 0, 1024, 0, 1024, 0, jgmod_calloc(1024)};
     // Looping volume and pan envelopes, and a fade-out.
-    INSTRUMENT_INFO *ii = j->instrument_info = ZEROED(INSTRUMENT_INFO, 1);
-    const int ticks[] = {0, 8, 16, 24}, values[] = {64, 40, 56, 20};
+    INSTRUMENT_INFO *ii = j->instrument_info;
+    const int values[] = {64, 40, 56, 20};
     for (int point = 0; point < 4; point++) {
-        ii->volume_env_tick[point] = ii->pan_env_tick[point] = ticks[point];
+        ii->volume_env_tick[point] = ii->pan_env_tick[point] = 8 * point;
         ii->volume_env_value[point] = values[point];
         ii->pan_env_value[point] = 64 - values[point] / 2;
     }
@@ -59,16 +51,12 @@ JGMOD *build_busy_module()
     ii->volume_env_loop_start = ii->pan_env_loop_start = 1;
     ii->volume_env_loop_end = ii->pan_env_loop_end = 3;
     ii->fadeout = 256;
-    j->pattern_info = ZEROED(PATTERN_INFO, 1);
-    j->pattern_info[0].row_count = kRows;
-    j->pattern_info[0].notes = ZEROED(NOTE_INFO, kRows * kChannels);
+    // A fresh note now and then keeps slides in range.
     for (int row = 0; row < kRows; row++) {
         for (int channel = 0; channel < kChannels; channel++) {
-            NOTE_INFO *cell = get_note(j, 0, row, channel);
-            cell->sample = row % 8 ? 0 : 1;  // a fresh note now and then keeps slides in range
-            cell->note = row % 8 ? 0 : 37 + channel % 24;
-            cell->command = kEffects[channel] >> 8;
-            cell->parameter = kEffects[channel] & 0xFF;
+            bool fresh = row % 8 == 0;
+            set_cell(j, 0, row, channel, fresh, fresh ? 37 + channel % 24 : 0, 0,
+                     kEffects[channel] >> 8, kEffects[channel] & 0xFF);
         }
     }
     return j;

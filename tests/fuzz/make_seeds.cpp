@@ -28,7 +28,8 @@ int main(int argc, char **argv)
     m15.sample_count = 15;
     m15.samples.resize(15);
     XmFile v0102 = generated_xm(1), v0103 = generated_xm(0);
-    v0102.version = 0x0102, v0103.version = 0x0103;
+    v0102.version = 0x0102;
+    v0103.version = 0x0103;
     const Bytes mod = build_mod(generated_mod("M.K.", 4)), s3m = build_s3m(generated_s3m());
     const Bytes xm = build_xm(generated_xm(1));
     const std::pair<const char *, Bytes> seeds[] = {
