@@ -34,7 +34,8 @@ watch_credits() {
 }
 
 zq_start_game
-header() { per_second=$(zq_py layout "$ZQ_SOUND" 2>/dev/null); }
+# The fmt chunk's bytes per second, once the header is written.
+header() { per_second=$(od -An -tu4 -j28 -N4 "$ZQ_SOUND" 2>/dev/null | tr -d ' ') && ((per_second > 0)); }
 zq_poll 200 "a WAV header" header
 title_from=$(zq_recorded)
 wait_recorded $((title_from + per_second))

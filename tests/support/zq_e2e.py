@@ -216,11 +216,6 @@ def best_match(wav, start, end, sample_rate, sample):
                default=0.0)
 
 
-def cmd_layout(wav):
-    rate, channels, _ = recording(wav, 0, 0)
-    print(rate * channels * 2)
-
-
 def cmd_effects(dat, wav, *spans):
     """The click between the first two offsets (and not before them), the
     row sample after a removing drop and not after a placing one."""
