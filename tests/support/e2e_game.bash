@@ -267,7 +267,7 @@ zq_file_dialog() {
     zq_wait_until dialog zq_is_selector dialog
     local keys=() i
     for ((i = 0; i < ${3:-0}; i++)); do keys+=(BackSpace); done
-    mapfile -t -O "${#keys[@]}" keys < <(grep -o . <<<"$2" | sed 's/^\.$/period/')
+    [[ -z "$2" ]] || mapfile -t -O "${#keys[@]}" keys < <(grep -o . <<<"$2" | sed 's/^\.$/period/')
     zq_key "${keys[@]}" Return
     zq_wait_until play zq_no_dialog_left play
 }
