@@ -49,7 +49,8 @@ zq_wait_until play zq_well_is play 4
 read -r x0 x1 y0 y1 _ <<<"$(box play)"
 ((x0 == 3)) || zq_fail "the element entered at column $x0"
 left_edge_is() { [[ "$(box "$1" | cut -d' ' -f1,5)" == "$2 4" ]]; }
-for step in "Left 2" "Right Right 4" "Left Left Left Left Left 0"; do # the fifth Left meets the wall
+# The fifth Left meets the wall.
+for step in "Left 2" "Right Right 4" "Left Left Left Left Left 0"; do
     zq_key ${step% *}
     zq_wait_until moved left_edge_is moved "${step##* }"
 done

@@ -35,7 +35,9 @@ watch_credits() {
 
 zq_start_game
 # The fmt chunk's bytes per second, once the header is written.
-header() { per_second=$(od -An -tu4 -j28 -N4 "$ZQ_SOUND" 2>/dev/null | tr -d ' ') && ((per_second > 0)); }
+header() {
+    per_second=$(od -An -tu4 -j28 -N4 "$ZQ_SOUND" 2>/dev/null | tr -d ' ') && ((per_second > 0))
+}
 zq_poll 200 "a WAV header" header
 title_from=$(zq_recorded)
 wait_recorded $((title_from + per_second))

@@ -6,7 +6,12 @@ trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
 zq_skip() { echo "skipped: $*"; exit 77; }
 zq_fail() { echo "FAIL: $*" >&2; exit 1; }
-zq_need() { local tool; for tool; do command -v "$tool" >/dev/null || zq_skip "$tool is not installed"; done; }
+zq_need() {
+    local tool
+    for tool; do
+        command -v "$tool" >/dev/null || zq_skip "$tool is not installed"
+    done
+}
 zq_py() { python3 "$ZQ_SOURCE_DIR/tests/support/zq_e2e.py" "$@"; }
 zq_recorded() { stat -c %s "$ZQ_SOUND" 2>/dev/null || echo 0; }
 zq_ended() { ! kill -0 "$ZQ_GAME_PID" 2>/dev/null; }
@@ -110,7 +115,8 @@ zq_shot() {
 zq_pixel() { convert "$ZQ_SHOTS/$1.png" -format "%[hex:p{$2,$3}]" info: | cut -c1-6; }
 # zq_differ A B [GEOMETRY]: pixels that differ (inside WxH+X+Y).
 zq_differ() {
-    compare -metric AE ${3:+-extract "$3"} "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 | cut -d' ' -f1 || true
+    compare -metric AE ${3:+-extract "$3"} "$ZQ_SHOTS/$1.png" "$ZQ_SHOTS/$2.png" null: 2>&1 |
+        cut -d' ' -f1 || true
 }
 
 # zq_wait_until NAME COMMAND...: pictures into NAME until COMMAND succeeds.
@@ -216,7 +222,7 @@ zq_quit_from_menu() {
 # recognises (a key that acted twice would have gone on to another screen).
 zq_settles() { zq_wait_until "$1" "$2" "$1" && zq_wait_stable "$1" && "$2" "$1"; }
 # zq_to_menu ACTION...: ACTION leads to the start-game menu and stays there.
-zq_to_menu() { "$@" && zq_settles menu zq_is_menu || zq_fail "$* did not stop at the start-game menu"; }
+zq_to_menu() { "$@" && zq_settles menu zq_is_menu || zq_fail "$* did not stop at the menu"; }
 
 # Space until the game-over text shows in colour 15 of zorvane.pcx; sets
 # ZQ_OVER_AT, the recording's size before the picture with the text.
