@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Counts non-blank, non-comment lines of C++, Python and shell in the tracked
-# tree and prints code lines, test lines (everything under tests/) and their
-# ratio. Golden data and generated files are not source and are not counted.
+# tree and prints code lines, test lines (everything under tests/ but the
+# benchmarks) and their ratio. Benchmarks measure and assert nothing, so they
+# are neither: their lines are printed on their own. Golden data and generated
+# files are not source and are not counted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,13 +26,18 @@ count() {
 }
 
 mapfile -t files < <(git ls-files -- '*.cpp' '*.h' '*.hpp' '*.cc' '*.py' '*.sh' '*.bash' | grep -v '/golden/')
-tests=() code=()
+tests=() code=() bench=()
 for f in "${files[@]}"; do
   [[ -f "$f" ]] || continue
-  if [[ "$f" == tests/* ]]; then tests+=("$f"); else code+=("$f"); fi
+  case "$f" in
+    tests/bench/*) bench+=("$f") ;;
+    tests/*) tests+=("$f") ;;
+    *) code+=("$f") ;;
+  esac
 done
 code_lines=$(count "${code[@]}")
 test_lines=$(count "${tests[@]}")
 echo "code lines: $code_lines"
 echo "test lines: $test_lines"
+echo "benchmark lines: $(count "${bench[@]}")"
 awk -v t="$test_lines" -v c="$code_lines" 'BEGIN { printf "ratio: %.2f\n", (c ? t / c : 0) }'
