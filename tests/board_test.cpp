@@ -1,7 +1,7 @@
-// The rules of the well through the operations the play loop calls, the
-// preview of the next element and the button, on 8-bit memory bitmaps; the
-// library runs without a display, with a datafile built in code. Where the
-// play screen's pieces lie is left to the end-to-end sessions.
+// The rules of the well through the operations the play loop calls, and the
+// preview of the next element on an 8-bit memory bitmap; the library runs
+// without a display, with a datafile built in code. The start of a game, the
+// play screen and the buttons are the end-to-end sessions' to see.
 #include <errno.h>
 #include <stdint.h>
 #include <string.h>
@@ -14,12 +14,11 @@
 
 #include "app/app.h"
 #include "game/game.h"
-#include "ui/button.h"
 
 namespace {
 
 // Object `index` is a bitmap of colour 110 + index but for a transparent
-// top-left pixel, so masked and opaque copies differ; the patterns are 16x16.
+// top-left pixel, so masked and opaque copies differ.
 int Object_Colour(int index) { return 110 + index; }
 
 // Sets up once per process, then clears the screen, the record and the settings.
@@ -31,8 +30,7 @@ void Use_Game_World(void)
             abort();
         set_color_depth(8);
         for (int index = 0; index < DAT_OBJECT_COUNT; index++) {
-            int size = index >= DAT_PATTERN_SCREENS && index <= DAT_PATTERN_PLAY ? 16 : 20;
-            BITMAP *bmp = create_bitmap(size, size);
+            BITMAP *bmp = create_bitmap(20, 20);
             clear_to_color(bmp, Object_Colour(index));
             putpixel(bmp, 0, 0, 0);
             objects[index] = {bmp, DAT_BITMAP, 0, NULL};
@@ -42,7 +40,6 @@ void Use_Game_World(void)
         objects[DAT_OBJECT_COUNT].type = DAT_END;
         data = objects;
         screen = create_bitmap(640, 480);
-        buffer = create_bitmap(200, 400);
         return true;
     }();
     clear_to_color(screen, 0);
@@ -205,7 +202,7 @@ TEST_F(Board, ScoringAndTheFallInterval)
     EXPECT_EQ(Game.stage_lines, INT32_MAX);
 }
 
-TEST_F(Board, NewElementsThePreviewAndTheStartOfAGame)
+TEST_F(Board, NewElementsAndThePreview)
 {
     srand(7);
     Game.next_element = 5;
@@ -232,13 +229,6 @@ TEST_F(Board, NewElementsThePreviewAndTheStartOfAGame)
         EXPECT_EQ(end_game, x == 4 ? -1 : 0) << x;
         EXPECT_EQ(Filled_Cells(), 1) << "a blocked element is not placed";
     }
-    // A game's start: the starting rows and speed are the end-to-end sessions'.
-    Use_Game_World();
-    Game.score = 999;
-    start_level = 3;
-    Begin_Game();
-    EXPECT_EQ(Game.score, 0);
-    EXPECT_EQ(Game.stage, 0) << "the first element enters while stage_lines is still 1";
 }
 
 TEST_F(Board, ClearingTheWellBuysCellsRowByRowAtFiveTimesStageLines)
@@ -254,22 +244,6 @@ TEST_F(Board, ClearingTheWellBuysCellsRowByRowAtFiveTimesStageLines)
     Game.stage_lines = 0;
     Clear_Well();
     EXPECT_EQ(Filled_Cells(), 0) << "free at stage_lines 0";
-}
-
-// A click counts strictly inside the box; what Clicked draws while the mouse
-// is held is seen in every end-to-end session.
-TEST_F(Board, ButtonEdgesAndLabels)
-{
-    const struct { int x, y, inside; } mice[] = {{10, 30, 0}, {11, 30, -1}, {60, 30, 0},
-                                                 {59, 30, -1}, {30, 20, 0}, {30, 21, -1},
-                                                 {30, 50, 0}, {30, 49, -1}};
-    for (auto m : mice) {
-        mouse_x = m.x;
-        mouse_y = m.y;
-        EXPECT_EQ(mouseinbox(10, 20, 60, 50), m.inside) << m.x << "," << m.y;
-    }
-    Button overlong("0123456789012345678901234567890123", 0, 0, 10, 10, 1, 2, NULL);
-    EXPECT_EQ(strlen(overlong.name), 27u) << "labels are cut, not overflowed";
 }
 
 } // namespace

@@ -74,17 +74,6 @@ int peak(const Bytes &wav, long first, long last)
     return largest;
 }
 
-std::string shell_output(const std::string &command)
-{
-    std::string text;
-    FILE *pipe = popen(command.c_str(), "r");
-    for (int c; pipe != NULL && (c = fgetc(pipe)) != EOF;)
-        text += (char)c;
-    if (pipe != NULL)
-        pclose(pipe);
-    return text;
-}
-
 class ModtoolTest : public testing::Test {
 protected:
     void SetUp() override
@@ -92,13 +81,15 @@ protected:
         install_allegro_for_files();
         ASSERT_EQ(access(kModtool.c_str(), X_OK), 0) << "modtool is not built";
     }
-    ToolRun modtool(const std::string &arguments)
+    ToolRun shell(const std::string &command)
     {
-        std::string command = "env -u DISPLAY '" + kModtool + "' " + arguments + " >" +
-                              quoted(out_) + " 2>" + quoted(err_);
-        int status = system(command.c_str());
+        int status = system((command + " >" + quoted(out_) + " 2>" + quoted(err_)).c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text_of(out_.read()),
                 text_of(err_.read())};
+    }
+    ToolRun modtool(const std::string &arguments)
+    {
+        return shell("env -u DISPLAY '" + kModtool + "' " + arguments);
     }
     ScratchFile out_, err_;
 };
@@ -159,12 +150,10 @@ TEST_F(ModtoolTest, ErrorsGoToStandardErrorWithStatusOne)
         {"convert " + quoted(good) + " " + no_dir, "Unable to create " + no_dir + missing},
         {"convert " + quoted(cut) + " " + quoted(out),
          "JGM cannot hold order table entry -1 (allowed 0 to 255)"},
-        {"render a b --loop", "render: --loop needs --seconds"},
         {"render a b --interpolation sinc", "render: bad value for --interpolation"},
         {"render " + quoted(text) + " b.wav", "render: " + unreadable},
         {"play --device zq-none " + quoted(good), "cannot open sound device zq-none" + missing},
         {"trace x --voices 65", "trace: bad value for --voices"},
-        {"trace x y", "trace: more than one module file given (y)"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.arguments);
@@ -207,8 +196,8 @@ TEST_F(ModtoolTest, PlayWithoutATerminalEndsByItselfAndTheManualReads)
     EXPECT_EQ(run.out + run.err, "");
     run = modtool("--version");
     EXPECT_EQ(run.out.rfind("modtool ", 0), 0u) << run.out;
-    std::string manual = " -l " ZQ_SOURCE_DIR "/docs/man/modtool.1 2>&1 >/dev/null";
-    EXPECT_EQ(shell_output("man --warnings" + manual), "");
+    run = shell("man --warnings -l " ZQ_SOURCE_DIR "/docs/man/modtool.1 >/dev/null");
+    EXPECT_EQ(run.err, "");
 }
 
 // Keys in a terminal of its own: the status line shows each change, and the
@@ -222,7 +211,7 @@ TEST_F(ModtoolTest, PlayOnATerminalActsOnKeysAndRestoresIt)
                          quoted(after) + "; echo ended; sleep 600";
     ASSERT_EQ(system((tmux + "new-session -d -x 220 -y 10 \"" + script + "\"").c_str()), 0);
     auto shows = [&](const std::string &text) { // the pane shows `text` within 60 s
-        auto shown = [&] { return shell_output(tmux + "capture-pane -p").find(text) != text.npos; };
+        auto shown = [&] { return shell(tmux + "capture-pane -p").out.find(text) != text.npos; };
         return wait_until(shown, std::chrono::seconds(60));
     };
     EXPECT_TRUE(shows("| order 1/3 pattern 0 row "));

@@ -26,22 +26,8 @@
 #include "persist/savegame_file.h"
 #include "support/packfile_helpers.h"
 #include "support/player_fixture.h"
-#include "ui/option_steps.h"
 
 namespace {
-
-// A fresh directory under /tmp, removed with everything in it at the end.
-struct ScratchDir {
-    char pattern[32] = "/tmp/zq-persist-XXXXXX";
-    const std::string root = mkdtemp(pattern);
-    ~ScratchDir() { std::filesystem::remove_all(root); }
-    std::string Path(const std::string &name) const { return root + "/" + name; }
-    long Count() const // entries
-    {
-        auto entries = std::filesystem::directory_iterator(root);
-        return std::distance(begin(entries), end(entries));
-    }
-};
 
 Bytes Encoded(const HIGH_SCORE table[HIGH_SCORE_COUNT], int from = 0, int to = 480)
 {
@@ -95,24 +81,33 @@ int Replace(const std::string &path)
     return ReplaceFileContents(path.c_str(), NEW_BYTES.data(), NEW_BYTES.size());
 }
 
-// Files in a scratch directory, which is also the current one.
+// Files in a fresh directory under /tmp, which is also the current one and
+// goes with everything in it at the end.
 class Files : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { install_allegro_for_files(); }
     void SetUp() override
     {
         ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-        ASSERT_EQ(chdir(dir.root.c_str()), 0);
+        ASSERT_EQ(chdir(root.c_str()), 0);
     }
-    void TearDown() override { ASSERT_EQ(chdir(previous_), 0); }
+    void TearDown() override
+    {
+        ASSERT_EQ(chdir(previous_), 0);
+        std::filesystem::remove_all(root);
+    }
+    long Count() // entries in the directory
+    {
+        auto entries = std::filesystem::directory_iterator(root);
+        return std::distance(begin(entries), end(entries));
+    }
     SavedGameLoad Load(const Bytes &bytes, GAME &game)
     {
-        write_file_bytes(path.c_str(), bytes);
-        return ReadSavedGame(path.c_str(), &game);
+        write_file_bytes("game.svg", bytes);
+        return ReadSavedGame("game.svg", &game);
     }
-    ScratchDir dir;
-    std::string path = dir.Path("game.svg");
-    char previous_[4096];
+    char pattern[32] = "/tmp/zq-persist-XXXXXX", previous_[4096];
+    const std::string root = mkdtemp(pattern);
 };
 
 } // namespace
@@ -139,7 +134,7 @@ TEST_F(Files, HighScoresReadAtStartUpAndWrittenAtExit)
     HIGH_SCORE table[HIGH_SCORE_COUNT];
     memset(HighScores, 0, sizeof HighScores);
     ReadHighScores();
-    EXPECT_EQ(dir.Count(), 0) << "nothing is written at start-up";
+    EXPECT_EQ(Count(), 0) << "nothing is written at start-up";
     EXPECT_EQ(NameOf(HighScores[14]), "Zorvane Champion");
     // A short file keeps zeros after its end; a long one is read as far as the table.
     ResetHighScores(table);
@@ -182,15 +177,14 @@ TEST(HighScoreInsertion, TiesTheFifteenthTheCountersAndTheNameEntryKeys)
     char name[HIGH_SCORE_NAME_MAX + 1] = "";
     // Backspace on empty, Enter on empty, printable ends, control and high
     // codes, function keys, Escape, codes without their key held, Backspace.
-    const struct { int ascii, backspace, enter; NameEntryResult result; const char *name; } keys[] = {
-        {8, -1, 0, NAME_KEY_IGNORED, ""}, {13, 0, -1, NAME_KEY_DONE, ""},
-        {' ', 0, 0, NAME_KEY_ADDED, " "}, {'~', 0, 0, NAME_KEY_ADDED, " ~"},
-        {31, 0, 0, NAME_KEY_IGNORED, " ~"}, {127, 0, 0, NAME_KEY_IGNORED, " ~"},
-        {0, 0, 0, NAME_KEY_IGNORED, " ~"}, {27, 0, 0, NAME_KEY_IGNORED, " ~"},
-        {13, 0, 0, NAME_KEY_IGNORED, " ~"}, {8, 0, 0, NAME_KEY_IGNORED, " ~"},
-        {8, -1, 0, NAME_KEY_ERASED, " "}};
+    const NameEntryResult I = NAME_KEY_IGNORED, A = NAME_KEY_ADDED;
+    const struct { int ascii, back, enter; NameEntryResult result; const char *name; } keys[] = {
+        {8, -1, 0, I, ""}, {13, 0, -1, NAME_KEY_DONE, ""}, {' ', 0, 0, A, " "},
+        {'~', 0, 0, A, " ~"},
+        {31, 0, 0, I, " ~"}, {127, 0, 0, I, " ~"}, {0, 0, 0, I, " ~"}, {27, 0, 0, I, " ~"},
+        {13, 0, 0, I, " ~"}, {8, 0, 0, I, " ~"}, {8, -1, 0, NAME_KEY_ERASED, " "}};
     for (const auto &k : keys) {
-        EXPECT_EQ(NameEntryKey(name, k.ascii, k.backspace, k.enter), k.result) << k.ascii;
+        EXPECT_EQ(NameEntryKey(name, k.ascii, k.back, k.enter), k.result) << k.ascii;
         EXPECT_STREQ(name, k.name) << k.ascii;
     }
     for (int c = 1; c < HIGH_SCORE_NAME_MAX; c++)
@@ -203,10 +197,10 @@ TEST_F(Files, SaveWrites958BytesAndLoadTakesTheBytesAFileHas)
 {
     GAME saved = Playable_Game(), game;
     saved.delay = -2;
-    ASSERT_EQ(WriteSavedGame(path.c_str(), &saved), -1);
-    EXPECT_EQ(read_file_bytes(path.c_str()).size(), 958u) << "the layout: the end-to-end sessions";
+    ASSERT_EQ(WriteSavedGame("game.svg", &saved), -1);
+    EXPECT_EQ(read_file_bytes("game.svg").size(), 958u) << "the layout: the end-to-end sessions";
     memset(&game, 0x33, sizeof game);
-    ASSERT_EQ(ReadSavedGame(path.c_str(), &game), SAVED_GAME_LOADED);
+    ASSERT_EQ(ReadSavedGame("game.svg", &game), SAVED_GAME_LOADED);
     EXPECT_TRUE(Same(game, saved));
     // Foreign and short files load the bytes they have.
     saved = Playable_Game();
@@ -233,13 +227,14 @@ TEST(SavedGameRecord, OnlyRecordsThatPlayCouldLeaveAreTaken)
         int known = Element_Block(code, game.block);
         EXPECT_EQ(GameRecordPlayable(&game), known ? -1 : 0) << code;
     }
-    const size_t map = offsetof(GAME, map), x = offsetof(GAME, x), y = offsetof(GAME, y);
+    const size_t map = offsetof(GAME, map), x = offsetof(GAME, x), y = offsetof(GAME, y),
+                 next = offsetof(GAME, next_element);
     const struct { const char *what; size_t offset; int32_t value; int playable; } cases[] = {
         {"a block cell emptied", 4 * 2, 0, 0}, {"block 100", 4 * 15, 100, 0},
         {"another element's cells", offsetof(GAME, element), 18, 0},
-        {"next 0", offsetof(GAME, next_element), 0, 0}, {"next 9", offsetof(GAME, next_element), 9, 0},
-        {"next 8", offsetof(GAME, next_element), 8, -1}, {"map 9", map + 4 * 5 * MAP_H, 9, 0},
-        {"last map cell -1", map + 4 * (MAP_W * MAP_H - 1), -1, 0}, {"row 0", map + 4 * MAP_H, 1, -1},
+        {"next 0", next, 0, 0}, {"next 9", next, 9, 0}, {"next 8", next, 8, -1},
+        {"map 9", map + 4 * 5 * MAP_H, 9, 0}, {"last map cell -1", map + 4 * 199, -1, 0},
+        {"row 0", map + 4 * MAP_H, 1, -1},
         {"at the right wall", x, 9, -1}, {"right", x, 10, 0}, {"left", x, -1, 0},
         {"on the floor", y, 16, -1}, {"below the floor", y, 17, 0}, {"above the top", y, -1, 0},
         {"far right", x, INT32_MAX, 0}, {"far down", y, INT32_MAX, 0}};
@@ -265,9 +260,9 @@ TEST_F(Files, UnplayableOrUnreadableFilesLeaveTheGameUnchanged)
     EXPECT_EQ(Load(Image(Playable_Game(), 72), game), SAVED_GAME_UNPLAYABLE);
     EXPECT_EQ(game.y, 18);
     game.y = before.y;
-    EXPECT_EQ(ReadSavedGame(dir.Path("none.svg").c_str(), &game), SAVED_GAME_UNREADABLE);
-    ASSERT_EQ(mkdir(dir.Path("d.svg").c_str(), 0755), 0);
-    EXPECT_EQ(ReadSavedGame(dir.Path("d.svg").c_str(), &game), SAVED_GAME_UNREADABLE);
+    EXPECT_EQ(ReadSavedGame("none.svg", &game), SAVED_GAME_UNREADABLE);
+    ASSERT_EQ(mkdir("d.svg", 0755), 0);
+    EXPECT_EQ(ReadSavedGame("d.svg", &game), SAVED_GAME_UNREADABLE);
     EXPECT_TRUE(Same(game, before));
 }
 
@@ -276,21 +271,20 @@ TEST_F(Files, ReplacingKeepsPermissionsLinksAndOtherFilesAndAFailureTheOldFile)
     namespace fs = std::filesystem;
     std::string leftover = "new.bin.tmp" + std::to_string(getpid()) + "-0";
     write_file_bytes(leftover.c_str(), OLD_BYTES);
-    ASSERT_EQ(Replace(dir.Path("new.bin")), -1);
+    ASSERT_EQ(Replace("new.bin"), -1);
     EXPECT_EQ(read_file_bytes("new.bin"), NEW_BYTES);
     EXPECT_EQ(read_file_bytes(leftover.c_str()), OLD_BYTES) << "a leftover name is not reused";
     write_file_bytes("real.bin", OLD_BYTES); // a plain file behind a link
     fs::permissions("real.bin", fs::perms(0640));
-    fs::create_symlink(dir.Path("real.bin"), "link.bin");
-    ASSERT_EQ(Replace(dir.Path("link.bin")), -1);
+    fs::create_symlink(root + "/real.bin", "link.bin");
+    ASSERT_EQ(Replace("link.bin"), -1);
     EXPECT_TRUE(fs::is_symlink("link.bin")) << "the link is not replaced by a file";
     EXPECT_EQ(fs::status("real.bin").permissions(), fs::perms(0640));
     EXPECT_EQ(read_file_bytes("real.bin"), NEW_BYTES);
-    for (std::string refused : {dir.root, std::string(), std::string("/dev/null"),
-                                dir.Path("missing/f.bin")})
+    for (std::string refused : {root, std::string(), std::string("/dev/null"), root + "/no/f"})
         EXPECT_EQ(Replace(refused), 0) << refused;
     GAME game = Playable_Game();
-    ASSERT_EQ(WriteSavedGame(path.c_str(), &game), -1);
+    ASSERT_EQ(WriteSavedGame("game.svg", &game), -1);
     game.score = 1;
     // A file-size limit below 958 bytes fails the write the way a full disk does.
     struct rlimit saved, tight;
@@ -299,12 +293,12 @@ TEST_F(Files, ReplacingKeepsPermissionsLinksAndOtherFilesAndAFailureTheOldFile)
     tight.rlim_cur = 500;
     void (*previous)(int) = signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-    int result = WriteSavedGame(path.c_str(), &game);
+    int result = WriteSavedGame("game.svg", &game);
     setrlimit(RLIMIT_FSIZE, &saved);
     signal(SIGXFSZ, previous);
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(read_file_bytes(path.c_str()), Image(Playable_Game()));
-    EXPECT_EQ(dir.Count(), 5) << "no temporary is left";
+    EXPECT_EQ(read_file_bytes("game.svg"), Image(Playable_Game()));
+    EXPECT_EQ(Count(), 5) << "no temporary is left";
 }
 
 TEST(SavedGameName, KeepsOnlyAFileNamePartThatFits)
@@ -313,22 +307,12 @@ TEST(SavedGameName, KeepsOnlyAFileNamePartThatFits)
     const struct { const char *path; int kept; const char *name; } cases[] = {
         {"/home/player/games/b.svg", -1, "b.svg"}, {"plain.svg", -1, "plain.svg"},
         {"/tmp/nineteen-char-x.svg", -1, "nineteen-char-x.svg"},
-        {"/tmp/twenty-characte.svgx", 0, "nineteen-char-x.svg"}, {"/tmp/dir/", 0, "nineteen-char-x.svg"}};
+        {"/tmp/twenty-characte.svgx", 0, "nineteen-char-x.svg"},
+        {"/tmp/dir/", 0, "nineteen-char-x.svg"}};
     for (const auto &c : cases) {
         EXPECT_EQ(RememberGameName(name, sizeof name, c.path), c.kept) << c.path;
         EXPECT_STREQ(name, c.name) << c.path;
     }
-}
-
-TEST(Options, StepsStopAtTheEndsOfTheirRanges)
-{
-    // Values off the grid of tens show where each volume step stops.
-    const struct { int (*step)(int); int from, to; } steps[] = {
-        {VolumeUp, 240, 250}, {VolumeUp, 250, 250}, {VolumeUp, 249, 259}, {VolumeDown, 10, 0},
-        {VolumeDown, 0, 0}, {VolumeDown, 5, -5}, {LevelUp, 2, 3}, {LevelUp, 3, 3},
-        {LevelDown, 0, 0}, {BlocksUp, 9, 10}, {BlocksUp, 10, 10}, {BlocksDown, 0, 0}};
-    for (const auto &c : steps)
-        EXPECT_EQ(c.step(c.from), c.to) << c.from;
 }
 
 // Keys typed into the library's own alert box once it is up, as (character,
@@ -342,7 +326,8 @@ static int Answer(int (*question)(void), std::vector<std::pair<int, int>> keys)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         using namespace std::chrono;
-        for (auto end = steady_clock::now() + seconds(30); active_dialog && steady_clock::now() < end;) {
+        const auto end = steady_clock::now() + seconds(30);
+        while (active_dialog && steady_clock::now() < end) {
             simulate_ukeypress(27, KEY_ESC);
             std::this_thread::sleep_for(milliseconds(200));
         }
