@@ -1,24 +1,27 @@
-// The rules of the well through the operations the play loop calls, and the
-// preview of the next element on an 8-bit memory bitmap; the library runs
-// without a display, with a datafile built in code. The start of a game, the
-// play screen and the buttons are the end-to-end sessions' to see.
+// The rules of the well through the operations the play loop calls, the
+// preview of the next element and the button's clicks, on 8-bit memory
+// bitmaps; the library runs without a display, with a datafile built in code.
+// Where the play screen's pieces lie is the end-to-end sessions' to see.
 #include <errno.h>
 #include <stdint.h>
 #include <string.h>
 
 #include <algorithm>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/app.h"
 #include "game/game.h"
+#include "support/player_fixture.h"
+#include "ui/button.h"
 
 namespace {
 
 // Object `index` is a bitmap of colour 110 + index but for a transparent
-// top-left pixel, so masked and opaque copies differ.
+// top-left pixel, so masked and opaque copies differ; the patterns are 16x16.
 int Object_Colour(int index) { return 110 + index; }
 
 // Sets up once per process, then clears the screen, the record and the settings.
@@ -30,7 +33,8 @@ void Use_Game_World(void)
             abort();
         set_color_depth(8);
         for (int index = 0; index < DAT_OBJECT_COUNT; index++) {
-            BITMAP *bmp = create_bitmap(20, 20);
+            int size = index >= DAT_PATTERN_SCREENS && index <= DAT_PATTERN_PLAY ? 16 : 20;
+            BITMAP *bmp = create_bitmap(size, size);
             clear_to_color(bmp, Object_Colour(index));
             putpixel(bmp, 0, 0, 0);
             objects[index] = {bmp, DAT_BITMAP, 0, NULL};
@@ -40,6 +44,7 @@ void Use_Game_World(void)
         objects[DAT_OBJECT_COUNT].type = DAT_END;
         data = objects;
         screen = create_bitmap(640, 480);
+        buffer = create_bitmap(200, 400);
         return true;
     }();
     clear_to_color(screen, 0);
@@ -83,17 +88,10 @@ int Filled_Cells(void)
 
 int Pixel(int x, int y) { return getpixel(screen, x, y); }
 
-// Each element enters as listed; its other codes are quarter turns clockwise
-// against the block's top-left corner.
-TEST_F(Board, ShapesEntryFormsAndQuarterTurns)
+// Every code is a quarter turn clockwise of the one before, against the
+// block's top-left corner, and Rotate_Block goes round the four.
+TEST_F(Board, ShapesAndQuarterTurns)
 {
-    const Shape entry[ELEMENT_COUNT] = {
-        {{1, 0}, {2, 0}, {0, 1}, {1, 1}}, {{0, 0}, {1, 0}, {1, 1}, {2, 1}},
-        {{0, 0}, {1, 0}, {0, 1}, {1, 1}}, {{1, 0}, {0, 1}, {1, 1}, {2, 1}},
-        {{2, 0}, {0, 1}, {1, 1}, {2, 1}}, {{0, 0}, {0, 1}, {1, 1}, {2, 1}},
-        {{0, 0}, {1, 0}, {2, 0}, {3, 0}}, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}};
-    for (int element = 1; element <= ELEMENT_COUNT; element++)
-        EXPECT_EQ(Shape_Of(element), entry[element - 1]) << element;
     Game.x = 6;
     for (int code = 1; code <= 38; code += code % 10 == 8 ? 3 : 1) {
         SCOPED_TRACE(code);
@@ -202,7 +200,7 @@ TEST_F(Board, ScoringAndTheFallInterval)
     EXPECT_EQ(Game.stage_lines, INT32_MAX);
 }
 
-TEST_F(Board, NewElementsAndThePreview)
+TEST_F(Board, NewElementsThePreviewAndTheFirstOfAGame)
 {
     srand(7);
     Game.next_element = 5;
@@ -229,6 +227,10 @@ TEST_F(Board, NewElementsAndThePreview)
         EXPECT_EQ(end_game, x == 4 ? -1 : 0) << x;
         EXPECT_EQ(Filled_Cells(), 1) << "a blocked element is not placed";
     }
+    Use_Game_World(); // the starting rows and speed: the end-to-end sessions
+    start_level = 3;
+    Begin_Game();
+    EXPECT_EQ(Game.stage, 0) << "the first element enters while stage_lines is still 1";
 }
 
 TEST_F(Board, ClearingTheWellBuysCellsRowByRowAtFiveTimesStageLines)
@@ -244,6 +246,35 @@ TEST_F(Board, ClearingTheWellBuysCellsRowByRowAtFiveTimesStageLines)
     Game.stage_lines = 0;
     Clear_Well();
     EXPECT_EQ(Filled_Cells(), 0) << "free at stage_lines 0";
+}
+
+// A click counts strictly inside the box, and only if the mouse is let go
+// there: Clicked owns it until then. The other thread waits for each drawing.
+TEST_F(Board, ButtonEdgesAndClicks)
+{
+    const struct { int x, y, inside; } mice[] = {{10, 30, 0}, {11, 30, -1}, {60, 30, 0},
+                                                 {59, 30, -1}, {30, 20, 0}, {30, 21, -1},
+                                                 {30, 50, 0}, {30, 49, -1}};
+    for (auto m : mice) {
+        mouse_x = m.x;
+        mouse_y = m.y;
+        EXPECT_EQ(mouseinbox(10, 20, 60, 50), m.inside) << m.x << "," << m.y;
+    }
+    Button button("0123456789012345678901234567890123", 200, 260, 440, 290, 15, 25, NULL);
+    EXPECT_EQ(strlen(button.name), 27u) << "labels are cut, not overflowed";
+    for (int release_x : {310, 500}) {
+        mouse_x = 300;
+        mouse_y = 275;
+        mouse_b = 1;
+        std::thread release([release_x] {
+            wait_until([] { return Pixel(200, 260) == 15; }); // drawn pressed
+            mouse_x = release_x;
+            wait_until([release_x] { return release_x == 310 || Pixel(200, 260) == 25; });
+            mouse_b = 0;
+        });
+        EXPECT_EQ(button.Clicked(), release_x == 310 ? -1 : 0) << release_x;
+        release.join();
+    }
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 // The built zorvane.dat as the game reads it: what a player would see or hear
 // wrong, not makedat's tables again; and the same bytes from every build.
-#include <math.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/datafile.h"
+#include "tools/makedat/palette.cpp"
 #include "support/module_checks.h"
 #include "support/player_fixture.h"
 
@@ -85,24 +85,13 @@ TEST(Datafile, EveryObjectHasTheKindAndSizeTheGameExpects)
         }
 }
 
-double contrast(int a, int b)
-{
-    auto luminance = [](const RGB &c) {
-        auto lin = [](int v) {
-            double f = v / 63.0;
-            return f <= 0.03928 ? f / 12.92 : pow((f + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * lin(c.r) + 0.7152 * lin(c.g) + 0.0722 * lin(c.b);
-    };
-    double la = luminance(palette()[a]), lb = luminance(palette()[b]);
-    return (fmax(la, lb) + 0.05) / (fmin(la, lb) + 0.05);
-}
-
 // 0 is black (transparent), the mouse pointer wants black at 16 and white at
 // 255. Text on plain fills: makedat refuses a palette that leaves it illegible.
 TEST(Datafile, PaletteHasItsBlacksAndTextIsLegibleOnEveryPixelOfPictures)
 {
-    auto rgb = [](int i) { return std::vector<int>{palette()[i].r, palette()[i].g, palette()[i].b}; };
+    auto rgb = [](int i) {
+        return std::vector<int>{palette()[i].r, palette()[i].g, palette()[i].b};
+    };
     EXPECT_EQ(rgb(0), (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(rgb(16), (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(rgb(255), (std::vector<int>{63, 63, 63}));
@@ -118,7 +107,7 @@ TEST(Datafile, PaletteHasItsBlacksAndTextIsLegibleOnEveryPixelOfPictures)
         std::set<int> under = colours(bitmap(a.object), a.x1, a.y1, a.x2, a.y2);
         for (int text : a.texts)
             for (int colour : under)
-                EXPECT_GE(contrast(text, colour), 4.5)
+                EXPECT_GE(palette_contrast(palette(), text, colour), 4.5)
                     << text << " on object " << a.object << " colour " << colour;
     }
 }
@@ -174,22 +163,15 @@ TEST(Datafile, SamplesAreAudibleDistinctMonoEffects)
     EXPECT_LE(click->len, (unsigned long)click->freq / 10) << "a click should be short";
 }
 
-// Music, not a beep: melody and bass move, four channels play, and a player
-// hears at least ninety seconds before the song comes back to its restart.
+// Music, not a beep: four channels play, and a player hears at least ninety
+// seconds before the song comes back to its restart. (Its notes: the tune's
+// own tests.)
 typedef PlayerFixture DatafileMusic;
 TEST_F(DatafileMusic, ModuleIsATuneOnFourChannelsThatPlaysNinetySecondsBeforeItLoops)
 {
     JGMOD *j = (JGMOD *)data[DAT_MODULE].dat;
     expect_module_sane(j, "zorvane.dat module");
     ASSERT_GE(j->channel_count, 4);
-    std::set<int> pitches[2];
-    for (int p = 0; p < j->pattern_count; p++)
-        for (int r = 0; r < j->pattern_info[p].row_count; r++)
-            for (int c = 0; c < 2; c++)
-                if (int note = get_note(j, p, r, c)->note)
-                    pitches[c].insert(note);
-    EXPECT_GE(pitches[0].size(), 8u) << "melody";
-    EXPECT_GE(pitches[1].size(), 4u) << "bass";
     play_mod(j, -1);
     int ticks = 0;
     for (int last = 0; mi.order >= last && ticks < 1000000; ticks++) {

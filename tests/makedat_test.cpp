@@ -53,30 +53,6 @@ TEST(Tune, CellsBecomeNotesSamplesVolumesAndEffects)
     EXPECT_EQ(parse_cell(L, "B6").error, "");
 }
 
-std::string rows(int count, const char *token)
-{
-    std::string text;
-    for (int i = 0; i < count; i++)
-        text += std::string(token) + (i % 16 == 15 ? " | " : " ");
-    return text;
-}
-
-TEST(Tune, AChannelIsExactlySixtyFourRowsAndErrorsNameTheToken)
-{
-    std::vector<NOTE_INFO> notes(TUNE_ROWS * TUNE_CHANNELS);
-    std::string error;
-    auto parse = [&](const std::string &text, int channel) {
-        return parse_channel(text.c_str(), channel, notes.data(), &error);
-    };
-    EXPECT_TRUE(parse(rows(63, ".") + "|K", CH_DRUMS)) << error;
-    EXPECT_EQ(notes[63 * TUNE_CHANNELS + CH_DRUMS].sample, INS_KICK) << "a bar line glued on";
-    EXPECT_EQ(notes[63 * TUNE_CHANNELS + CH_LEAD].sample, 0) << "another channel was written";
-    EXPECT_FALSE(parse(rows(63, "K"), CH_DRUMS));
-    EXPECT_FALSE(parse(rows(65, "K"), CH_DRUMS));
-    EXPECT_FALSE(parse(rows(10, ".") + "Q7 " + rows(53, "."), CH_LEAD));
-    EXPECT_NE(error.find("Q7"), std::string::npos) << error;
-}
-
 // A held loop is seamless only over whole waveform repetitions; drums die away.
 TEST(Instruments, HeldNotesLoopWithoutAClickAndDrumsEndInSilence)
 {
