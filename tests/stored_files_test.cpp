@@ -34,9 +34,9 @@ Bytes Encoded(const HIGH_SCORE table[HIGH_SCORE_COUNT], int from = 0, int to = 4
     return Bytes(image.begin() + from, image.begin() + to);
 }
 
-HIGH_SCORE Entry(int32_t score, const std::string &name, int level = 0, int lines = 0)
+HIGH_SCORE Entry(int32_t score, const std::string &name, int level = 0, int pieces = 0)
 {
-    HIGH_SCORE entry = {score, level, lines, 0, {}};
+    HIGH_SCORE entry = {score, level, 0, pieces, {}};
     SetHighScoreName(&entry, name.c_str());
     return entry;
 }
@@ -114,9 +114,8 @@ TEST(HighScoreFile, EntriesByteForByte)
 {
     HIGH_SCORE table[HIGH_SCORE_COUNT];
     ResetHighScores(table);
-    table[3] = Entry(1234, "ABC", 2, 25);
-    table[3].pieces = -2;
-    Bytes entry = {0xD2, 4, 0, 0, 2, 0, 0, 0, 0x19, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 'A', 'B', 'C'};
+    table[3] = Entry(1234, "ABC", 2, -2);
+    Bytes entry = {0xD2, 4, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 'A', 'B', 'C'};
     entry.resize(32, 0);
     EXPECT_EQ(Encoded(table, 96, 128), entry);
     memcpy(table[0].name, "Al\0xxxxxxxxxxxxx", 16); // stale letters after the NUL: zeros
@@ -175,10 +174,9 @@ TEST(HighScoreInsertion, TiesTheFifteenthTheCountersAndTheNameEntryKeys)
     char name[HIGH_SCORE_NAME_MAX + 1] = "";
     // Backspace on empty, Enter on empty, printable ends, control and high
     // codes, function keys, Escape, codes without their key held, Backspace.
-    const NameEntryResult I = NAME_KEY_IGNORED, A = NAME_KEY_ADDED;
+    const NameEntryResult I = NAME_KEY_IGNORED, A = NAME_KEY_ADDED, D = NAME_KEY_DONE;
     const struct { int ascii, back, enter; NameEntryResult result; const char *name; } keys[] = {
-        {8, -1, 0, I, ""}, {13, 0, -1, NAME_KEY_DONE, ""}, {' ', 0, 0, A, " "},
-        {'~', 0, 0, A, " ~"},
+        {8, -1, 0, I, ""}, {13, 0, -1, D, ""}, {' ', 0, 0, A, " "}, {'~', 0, 0, A, " ~"},
         {31, 0, 0, I, " ~"}, {127, 0, 0, I, " ~"}, {0, 0, 0, I, " ~"}, {27, 0, 0, I, " ~"},
         {13, 0, 0, I, " ~"}, {8, 0, 0, I, " ~"}, {8, -1, 0, NAME_KEY_ERASED, " "}};
     for (const auto &k : keys) {
