@@ -211,7 +211,10 @@ TEST_F(ModtoolTest, PlayOnATerminalActsOnKeysAndRestoresIt)
                          quoted(after) + "; echo ended; sleep 600";
     ASSERT_EQ(system((tmux + "new-session -d -x 220 -y 10 \"" + script + "\"").c_str()), 0);
     auto shows = [&](const std::string &text) { // the pane shows `text` within 60 s
-        auto shown = [&] { return shell(tmux + "capture-pane -p").out.find(text) != text.npos; };
+        auto shown = [&] {
+            usleep(50000); // a look at the pane costs a process
+            return shell(tmux + "capture-pane -p").out.find(text) != text.npos;
+        };
         return wait_until(shown, std::chrono::seconds(60));
     };
     EXPECT_TRUE(shows("| order 1/3 pattern 0 row "));
