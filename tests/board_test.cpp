@@ -274,6 +274,7 @@ TEST_F(Board, ButtonEdgesAndClicks)
         });
         EXPECT_EQ(button.Clicked(), release_x == 310 ? -1 : 0) << release_x;
         release.join();
+        EXPECT_EQ(Pixel(200, 260), 25) << "redrawn raised: col2 above and left";
     }
 }
 
