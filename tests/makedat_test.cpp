@@ -137,4 +137,29 @@ TEST(Midi, VariableLengthDeltasAndEventOrder)
                                 0x00, 0xFF, 0x2F, 0x00}));
 }
 
+// The credits song lasts a minute at least: the quarters its longest track
+// spans at the conductor's tempo. An event is a status and two data bytes
+// (one for a program or pressure change), or a meta event with its length.
+TEST(Midi, CreditsSongLastsAMinute)
+{
+    MidiSong song = make_credits_song();
+    const Bytes meta = {0xFF, 0x51, 0x03}, &conductor = song.tracks[0];
+    auto tempo = std::search(conductor.begin(), conductor.end(), meta.begin(), meta.end());
+    ASSERT_NE(tempo, conductor.end());
+    long quarter = tempo[3] << 16 | tempo[4] << 8 | tempo[5], longest = 0;
+    for (const Bytes &track : song.tracks) {
+        long now = 0, delta = 0;
+        for (size_t at = 0; at < track.size(); delta = 0) {
+            do
+                delta = delta * 128 + (track[at] & 0x7F);
+            while (track[at++] & 0x80);
+            now += delta;
+            int kind = track[at] & 0xF0;
+            at += track[at] == 0xFF ? 3 + track[at + 2] : (kind == 0xC0 || kind == 0xD0 ? 2 : 3);
+        }
+        longest = std::max(longest, now);
+    }
+    EXPECT_GE((double)longest / song.divisions * quarter / 1e6, 60.0);
+}
+
 }  // namespace
