@@ -95,7 +95,7 @@ protected:
 };
 
 // The whole dump document: key order, escapes, FNV-1a hashes (811c9dc5: no
-// bytes), cell layout; convert writes the stream it read.
+// bytes), cell layout, then an instrument's; convert writes the stream it read.
 TEST_F(ModtoolTest, InfoDumpAndConvert)
 {
     ScratchFile file(period_stream().data()), converted;
@@ -125,6 +125,17 @@ TEST_F(ModtoolTest, InfoDumpAndConvert)
         "      [2, 8363, 0, 0, 0], [0, -1, 0, 0, 0],\n      [0, 0, 0, 0, 0], [0, 0, 0, 0, 65535]\n"
         "    ]}\n  ]\n}\n";
     EXPECT_EQ(run.out, expected);
+    JGMOD *j = build_module(1, 1, 1, 1, XM_MODE, 1); // an instrument's envelopes, whole
+    for (int point = 0; point < 3; point++) {
+        j->instrument_info[0].volume_env_tick[point] = point * 7;
+        j->instrument_info[0].pan_env_tick[point] = point * 7 + 1;
+    }
+    int result = 0;
+    ScratchFile instrument(save_jgm_bytes(j, &result));
+    destroy_mod(j);
+    run = modtool("dump " + quoted(instrument));
+    for (const char *key : {"\"volume_env_tick\": [0, 7, 14,", "\"pan_env_tick\": [1, 8, 15,"})
+        EXPECT_NE(run.out.find(key), std::string::npos) << key;
     run = modtool("convert " + quoted(file) + " " + quoted(converted));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out + run.err, "");
