@@ -200,7 +200,7 @@ TEST_F(Board, ScoringAndTheFallInterval)
     EXPECT_EQ(Game.stage_lines, INT32_MAX);
 }
 
-TEST_F(Board, NewElementsThePreviewAndTheFirstOfAGame)
+TEST_F(Board, NewElementsThePreviewStartingRowsAndANewGame)
 {
     srand(7);
     Game.next_element = 5;
@@ -227,9 +227,23 @@ TEST_F(Board, NewElementsThePreviewAndTheFirstOfAGame)
         EXPECT_EQ(end_game, x == 4 ? -1 : 0) << x;
         EXPECT_EQ(Filled_Cells(), 1) << "a blocked element is not placed";
     }
-    Use_Game_World(); // the starting rows and speed: the end-to-end sessions
+    Use_Game_World();
+    srand(3);
+    Add_Starting_Rows(4);
+    srand(3); // one draw per cell, bottom row first, left to right
+    for (int y = MAP_H - 1; y >= 0; y--)
+        for (int x = 0; x < MAP_W; x++)
+            EXPECT_EQ(Map_Cell(x, y), y >= 16 && rand() % 2 != 0 ? 1 : 0) << x << "," << y;
+    Game.score = 999; // a new game after another; its speed: the end-to-end sessions
+    Game.lines = 12;
+    Game.pieces = 40;
+    end_game = -1;
     start_level = 3;
     Begin_Game();
+    EXPECT_EQ(Game.score, 0);
+    EXPECT_EQ(Game.lines, 0);
+    EXPECT_EQ(Game.pieces, 0);
+    EXPECT_EQ(end_game, 0);
     EXPECT_EQ(Game.stage, 0) << "the first element enters while stage_lines is still 1";
 }
 

@@ -306,13 +306,13 @@ TEST(SavedGameName, KeepsOnlyAFileNamePartThatFits)
     }
 }
 
-TEST(Options, VolumeStepsStopAtTheEndsOfTheirRange)
+TEST(Options, StepsStopAtTheEndsOfTheirRanges)
 {
-    // Values off the grid of tens show where each step stops; the level and
-    // block arrows are the end-to-end sessions'.
+    // Values off the grid of tens show where each volume step stops.
     const struct { int (*step)(int); int from, to; } steps[] = {
-        {VolumeUp, 240, 250}, {VolumeUp, 250, 250}, {VolumeUp, 249, 259},
-        {VolumeDown, 10, 0}, {VolumeDown, 0, 0}, {VolumeDown, 5, -5}};
+        {VolumeUp, 240, 250}, {VolumeUp, 250, 250}, {VolumeUp, 249, 259}, {VolumeDown, 10, 0},
+        {VolumeDown, 0, 0}, {VolumeDown, 5, -5}, {LevelUp, 2, 3}, {LevelUp, 3, 3},
+        {LevelDown, 0, 0}, {BlocksUp, 9, 10}, {BlocksUp, 10, 10}, {BlocksDown, 0, 0}};
     for (const auto &c : steps)
         EXPECT_EQ(c.step(c.from), c.to) << c.from;
 }
