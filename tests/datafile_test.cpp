@@ -1,5 +1,5 @@
-// The built zorvane.dat: objects, legible colours, fitting fonts, sounds, music, determinism.
-#include <math.h>
+// The built zorvane.dat as the game reads it: what a player would see or hear
+// wrong, not makedat's tables again; and the same bytes from every build.
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "app/datafile.h"
+#include "tools/makedat/palette.cpp"
 #include "support/module_checks.h"
 #include "support/player_fixture.h"
 
@@ -28,7 +29,8 @@ class DatafileEnvironment : public ::testing::Environment {
     }
     void TearDown() override { unload_datafile(data); }
 };
-::testing::Environment *const environment = ::testing::AddGlobalTestEnvironment(new DatafileEnvironment);
+::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new DatafileEnvironment);
 
 BITMAP *bitmap(int index) { return (BITMAP *)data[index].dat; }
 FONT *font_of(int index) { return (FONT *)data[index].dat; }
@@ -44,71 +46,52 @@ std::set<int> colours(BITMAP *bmp, int x1 = 0, int y1 = 0, int x2 = 9999, int y2
     return used;
 }
 
-// By index: kind and, for bitmaps, size (w -1: power-of-two sides, for the copy-pattern mode).
-const int B = DAT_BITMAP, S = DAT_SAMPLE;
-const struct { int type, w = 0, h = 0; } objects[DAT_OBJECT_COUNT] = {
-    {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20},
-    {DAT_DATA}, {B, 240, 30}, {B, 30, 30}, {B, 30, 30}, {B, 140, 25}, {S}, {B, 640, 480}, {DAT_DATA},   // 8-15
-    {S}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20}, {B, 20, 20},     // 16-23
-    {DAT_JGM}, {DAT_PALETTE}, {S}, {B, 390, 70}, {DAT_MIDI}, {B, 640, 480}, {B, -1}, {B, -1}, {B, -1},  // 24-32
-    {DAT_FONT}, {DAT_FONT}, {DAT_FONT}, {S},                                                              // 33-36
-};
-
-// 20x20 pieces are drawn masked (0 is a hole); the logo fills (135,25)-(524,94); 8 distinct tiles.
-TEST(Datafile, EveryObjectHasItsIndexKindAndSizeAndTheCellTilesDiffer)
+// The kind of every object; pictures whose size the screens rely on: cells and
+// frames on a 20-pixel grid, drawn masked (0 is a hole), two full screens, and
+// patterns with power-of-two sides.
+TEST(Datafile, EveryObjectHasTheKindAndSizeTheGameExpects)
 {
-    auto power_of_two = [](int n) { return n > 0 && (n & (n - 1)) == 0; };
-    for (int index = 0; index < DAT_OBJECT_COUNT; index++) {
-        SCOPED_TRACE("object " + std::to_string(index));
-        ASSERT_EQ(data[index].type, objects[index].type);
-        ASSERT_NE(data[index].dat, nullptr);
-        if (data[index].type != DAT_BITMAP)
+    const int B = DAT_BITMAP, S = DAT_SAMPLE, D = DAT_DATA, F = DAT_FONT;
+    const int kinds[DAT_OBJECT_COUNT] = {B, B, B, B, B, B, B, B, D, B, B, B, B, S, B, D, S, B, B,
+                                         B, B, B, B, B, DAT_JGM, DAT_PALETTE, S, B, DAT_MIDI, B, B,
+                                         B, B, F, F, F, S};
+    for (int index = 0; index <= DAT_OBJECT_COUNT; index++)
+        ASSERT_EQ(data[index].type, index < DAT_OBJECT_COUNT ? kinds[index] : DAT_END) << index;
+    for (int index = DAT_TILE_FIRST; index <= DAT_FRAME_BOTTOM_RIGHT; index++) {
+        if (index > DAT_TILE_LAST && index < DAT_PREVIEW_EMPTY)
             continue;
-        BITMAP *bmp = bitmap(index);
-        EXPECT_EQ(bitmap_color_depth(bmp), 8);
-        if (objects[index].w < 0) {
-            EXPECT_TRUE(power_of_two(bmp->w)) << bmp->w;
-            EXPECT_TRUE(power_of_two(bmp->h)) << bmp->h;
-        } else {
-            EXPECT_EQ(bmp->w, objects[index].w);
-            EXPECT_EQ(bmp->h, objects[index].h);
-        }
-        if (bmp->w == 20) {
-            EXPECT_EQ(colours(bmp).count(0), 0u) << "a hole in a masked piece";
-        }
+        EXPECT_EQ(bitmap(index)->w, 20) << index;
+        EXPECT_EQ(bitmap(index)->h, 20) << index;
+        EXPECT_EQ(colours(bitmap(index)).count(0), 0u) << "a hole in " << index;
     }
-    EXPECT_EQ(data[DAT_OBJECT_COUNT].type, DAT_END);
+    for (int index : {DAT_CREDITS_BACKGROUND, DAT_TITLE}) {
+        EXPECT_EQ(bitmap(index)->w, 640) << index;
+        EXPECT_EQ(bitmap(index)->h, 480) << index;
+    }
+    for (int index : {DAT_PATTERN_SCREENS, DAT_PATTERN_MENU, DAT_PATTERN_PLAY}) {
+        EXPECT_EQ(bitmap(index)->w & (bitmap(index)->w - 1), 0) << index;
+        EXPECT_EQ(bitmap(index)->h & (bitmap(index)->h - 1), 0) << index;
+    }
     for (int a = DAT_TILE_FIRST; a <= DAT_TILE_LAST; a++)
         for (int b = a + 1; b <= DAT_TILE_LAST; b++) {
             int differ = 0;
-            for (int i = 0; i < 400; i++)
-                differ += getpixel(bitmap(a), i % 20, i / 20) != getpixel(bitmap(b), i % 20, i / 20);
+            for (int x = 0; x < 400; x++)
+                differ += getpixel(bitmap(a), x % 20, x / 20) !=
+                          getpixel(bitmap(b), x % 20, x / 20);
             EXPECT_GT(differ, 0) << "tiles " << a << " and " << b;
         }
 }
 
-double contrast(int a, int b)
+// 0 is black (transparent), the mouse pointer wants black at 16 and white at
+// 255. Text on plain fills: makedat refuses a palette that leaves it illegible.
+TEST(Datafile, PaletteHasItsBlacksAndTextIsLegibleOnEveryPixelOfPictures)
 {
-    auto luminance = [](const RGB &c) {
-        auto lin = [](int v) { double f = v / 63.0; return f <= 0.03928 ? f / 12.92 : pow((f + 0.055) / 1.055, 2.4); };
-        return 0.2126 * lin(c.r) + 0.7152 * lin(c.g) + 0.0722 * lin(c.b);
+    auto rgb = [](int i) {
+        return std::vector<int>{palette()[i].r, palette()[i].g, palette()[i].b};
     };
-    double la = luminance(palette()[a]), lb = luminance(palette()[b]);
-    return (fmax(la, lb) + 0.05) / (fmin(la, lb) + 0.05);
-}
-
-// 0 is black (transparent), the mouse pointer wants black at 16 and white at 255.
-TEST(Datafile, PaletteHasItsBlacksAndTextIsLegibleOnFillsAndOnEveryPixelOfPictures)
-{
-    auto rgb = [](int index) { return std::vector<int>{palette()[index].r, palette()[index].g, palette()[index].b}; };
     EXPECT_EQ(rgb(0), (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(rgb(16), (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(rgb(255), (std::vector<int>{63, 63, 63}));
-    // every text colour drawn on black, then on the button face
-    for (int text : {5, 65, 86, 54, 176, 70, 15})
-        EXPECT_GE(contrast(text, 0), 4.5) << text;
-    for (int text : {25, 15, 14, 48})
-        EXPECT_GE(contrast(text, 1), 4.5) << text;
     // text over pictures: the worst pixel of the area under the text counts
     const struct { int object, x1, y1, x2, y2; std::vector<int> texts; } areas[] = {
         // headings, labels, help lines, "Press ESC To Exit", the table, "HELP"
@@ -121,15 +104,17 @@ TEST(Datafile, PaletteHasItsBlacksAndTextIsLegibleOnFillsAndOnEveryPixelOfPictur
         std::set<int> under = colours(bitmap(a.object), a.x1, a.y1, a.x2, a.y2);
         for (int text : a.texts)
             for (int colour : under)
-                EXPECT_GE(contrast(text, colour), 4.5) << text << " on object " << a.object << " colour " << colour;
+                EXPECT_GE(palette_contrast(palette(), text, colour), 4.5)
+                    << text << " on object " << a.object << " colour " << colour;
     }
 }
 
-// Only mono fonts honour the text colour; each text drawn at x must end by `limit`.
+// Only mono fonts honour the text colour; each text drawn at x must end by
+// `limit`: button labels inside their bevels, the counters, the table's
+// columns, the pause message over the well, the boxes.
 TEST(Datafile, FontsAreMonoAndTextsFitTheirPlaces)
 {
     BITMAP *page = create_bitmap_ex(8, 200, 40);
-    ASSERT_NE(page, nullptr);
     for (int index = DAT_FONT_SMALL; index <= DAT_FONT_LARGE; index++) {
         EXPECT_TRUE(is_mono_font(font_of(index))) << index;
         clear_bitmap(page);
@@ -139,21 +124,12 @@ TEST(Datafile, FontsAreMonoAndTextsFitTheirPlaces)
     destroy_bitmap(page);
     const int L = DAT_FONT_LARGE, S = DAT_FONT_SMALL, N = DAT_FONT_NUMBERS;
     const struct { int font; const char *text; int x, limit; } fits[] = {
-        // button labels inside their bevels (button width - 4)
-        {L, "PLAY GAME", 0, 136}, {L, "EXIT", 0, 136}, {L, "Start Game", 0, 236},
-        {L, "View High Scores", 0, 236}, {L, "Previous Menu", 0, 236}, {L, "Sound Off", 0, 206},
-        {L, "Music Off", 0, 206}, {L, "E x i t", 0, 196}, {L, "R e s e t", 0, 196}, {L, "250", 0, 144},
-        // play-screen title box to x 580, counters right-aligned to 550 (seven digits from 494)
-        {L, "Zorvane", 505, 581}, {L, "Quibbleon", 500, 581},
-        {S, "Pieces:", 365, 493}, {N, "8888888", 494, 580},
-        // high-score columns at 55, 380/380, 460/450, 530/520, 600/590
-        {N, "15      Zorvane Champion", 55, 379}, {N, "888888", 380, 459}, {N, "Score", 380, 449},
-        {N, "888", 460, 529}, {N, "Level", 450, 519}, {N, "88888", 530, 599}, {N, "Lines", 520, 589},
-        {N, "8888", 600, 640}, {N, "Pieces", 590, 640},
-        // the pause message over the well, credits lines, boxes
+        {L, "PLAY GAME", 0, 136}, {L, "View High Scores", 0, 236}, {L, "Sound Off", 0, 206},
+        {L, "R e s e t", 0, 196}, {L, "250", 0, 144}, {L, "Quibbleon", 500, 581},
+        {S, "Pieces:", 365, 493}, {N, "8888888", 494, 580}, {N, "888888", 380, 459},
+        {N, "15      Zorvane Champion", 55, 379}, {N, "Level", 450, 519}, {N, "Pieces", 590, 640},
         {S, "to continue...", 75, 240}, {S, "Programming, Graphics, Level Design", 0, 640},
-        {L, "You got high score", 0, 236}, {S, "Starting Blocks", 0, 210},
-    };
+        {L, "You got high score", 0, 236}, {S, "Starting Blocks", 0, 210}};
     for (const auto &f : fits)
         EXPECT_LE(f.x + text_length(font_of(f.font), f.text), f.limit) << f.text;
     // Counters redraw "%7d" over the old value: a shorter one must be as wide, or digits stay.
@@ -164,38 +140,19 @@ TEST(Datafile, FontsAreMonoAndTextsFitTheirPlaces)
     EXPECT_LE(text_height(font_of(S)), 20);
 }
 
-// "Zorvane" at y 190 and "Quibbleon" at y 205, in a box ending at y 225.
-TEST(Datafile, PlayScreenTitleWordsNeitherTouchNorLeaveTheirBox)
-{
-    BITMAP *page = create_bitmap_ex(8, 120, 240);
-    ASSERT_NE(page, nullptr);
-    std::vector<int> rows[2];
-    for (int word = 0; word < 2; word++) {
-        clear_bitmap(page);
-        textout_ex(page, font_of(DAT_FONT_LARGE), word ? "Quibbleon" : "Zorvane", 0, word ? 205 : 190, 5, -1);
-        for (int y = 0; y < page->h; y++)
-            for (int x = 0; x < page->w; x++)
-                if (getpixel(page, x, y) && (rows[word].empty() || rows[word].back() != y))
-                    rows[word].push_back(y);
-    }
-    destroy_bitmap(page);
-    ASSERT_FALSE(rows[0].empty() || rows[1].empty());
-    EXPECT_LT(rows[0].back(), rows[1].front());
-    EXPECT_LE(rows[1].back(), 225);
-}
-
 TEST(Datafile, SamplesAreAudibleDistinctMonoEffects)
 {
     std::set<unsigned long> lengths;
-    for (int index : {DAT_SAMPLE_CLICK, DAT_SAMPLE_ROW_REMOVED, DAT_SAMPLE_HIGH_SCORE, DAT_SAMPLE_KEY_CLICK}) {
+    for (int index : {DAT_SAMPLE_CLICK, DAT_SAMPLE_ROW_REMOVED, DAT_SAMPLE_HIGH_SCORE,
+                      DAT_SAMPLE_KEY_CLICK}) {
         SCOPED_TRACE("object " + std::to_string(index));
         SAMPLE *s = (SAMPLE *)data[index].dat;
         EXPECT_EQ(s->bits, 8);
         EXPECT_EQ(s->stereo, 0);
         EXPECT_GE(s->freq, 8000);
-        EXPECT_GT(s->len, 0u);
-        auto range = std::minmax_element((unsigned char *)s->data, (unsigned char *)s->data + s->len);
-        EXPECT_GT(*range.second - *range.first, 150) << index << " is too quiet";
+        unsigned char *pcm = (unsigned char *)s->data;
+        auto range = std::minmax_element(pcm, pcm + s->len);
+        EXPECT_GT(*range.second - *range.first, 150) << "too quiet";
         lengths.insert(s->len);
     }
     EXPECT_EQ(lengths.size(), 4u);
@@ -203,23 +160,15 @@ TEST(Datafile, SamplesAreAudibleDistinctMonoEffects)
     EXPECT_LE(click->len, (unsigned long)click->freq / 10) << "a click should be short";
 }
 
-// Music, not a beep: melody and bass move, four channels play, and a player
-// hears at least ninety seconds before the song comes back to its restart.
+// Music, not a beep: four channels play, and a player hears at least ninety
+// seconds before the song comes back to its restart. (Its notes: the tune's
+// own tests.)
 typedef PlayerFixture DatafileMusic;
 TEST_F(DatafileMusic, ModuleIsATuneOnFourChannelsThatPlaysNinetySecondsBeforeItLoops)
 {
     JGMOD *j = (JGMOD *)data[DAT_MODULE].dat;
     expect_module_sane(j, "zorvane.dat module");
     ASSERT_GE(j->channel_count, 4);
-    EXPECT_EQ(j->flags, 0);
-    std::set<int> pitches[2];
-    for (int p = 0; p < j->pattern_count; p++)
-        for (int r = 0; r < j->pattern_info[p].row_count; r++)
-            for (int c = 0; c < 2; c++)
-                if (int note = get_note(j, p, r, c)->note)
-                    pitches[c].insert(note);
-    EXPECT_GE(pitches[0].size(), 8u) << "melody";
-    EXPECT_GE(pitches[1].size(), 4u) << "bass";
     play_mod(j, -1);
     int ticks = 0;
     for (int last = 0; mi.order >= last && ticks < 1000000; ticks++) {
@@ -231,7 +180,6 @@ TEST_F(DatafileMusic, ModuleIsATuneOnFourChannelsThatPlaysNinetySecondsBeforeItL
     for (int c = 0; c < 4; c++)
         EXPECT_GT(recorded_voice(voice_table[c]).starts, 0) << "channel " << c;
     run_ticks(1);
-    EXPECT_NE(is_mod_playing(), 0);
     EXPECT_EQ(mi.order, j->restart_order);
     stop_mod();
 }
@@ -247,9 +195,8 @@ TEST(MakedatTest, SameSourcesGiveTheSameBytesAndFailuresLeaveNoFile)
     ASSERT_NE(mkdtemp(name), nullptr);
     std::string dir = name, fresh = dir + "/fresh.dat", unwritable = dir + "/missing/zorvane.dat";
     ASSERT_EQ(run(" " + fresh), 0);
-    Bytes bytes = read_file_bytes(fresh.c_str());
-    EXPECT_GT(bytes.size(), 1000u);
-    EXPECT_TRUE(bytes == read_file_bytes(datafile_path)) << "the build's run and a fresh one differ";
+    EXPECT_TRUE(read_file_bytes(fresh.c_str()) == read_file_bytes(datafile_path))
+        << "the build's run and a fresh one differ";
     EXPECT_NE(run(" " + unwritable), 0);
     EXPECT_NE(access(unwritable.c_str(), F_OK), 0);
     EXPECT_NE(run(""), 0) << "no output named";
