@@ -153,20 +153,20 @@ TEST_F(Engine, InstrumentMapChoosesTheSampleWithinTheModuleAndNotesRestartEnvelo
 
 TEST_F(Engine, VolumeAndPanRulesAtTheirExtremes)
 {
-    // Global, channel, fade, envelope and player volume; values from a bad file included.
-    const int volumes[][6] = {{64, 64, 32768, 64, 255, 255}, {64, 64, 32768, 64, 60, 60}, {64, 64, 16384, 64, 255, 127},
-                              {64, 64, 32768, 0, 255, 0}, {1000, 64, 32768, 64, 255, 255}, {64, -64, 32768, 64, 255, 0}};
+    const int volumes[][6] = {  // global, channel, fade, envelope, player; voice volume
+        {64, 64, 32768, 64, 255, 255}, {64, 64, 32768, 64, 60, 60}, {64, 64, 16384, 64, 255, 127},
+        {64, 64, 32768, 0, 255, 0}, {1000, 64, 32768, 64, 255, 255}, {64, -64, 32768, 64, 255, 0}};
     for (const auto &c : volumes) {
         mi.global_volume = c[0];
         ci[0].tick_volume = c[1];
         ci[0].fade_volume = c[2];
         ci[0].volume_env.output = c[3];
         mod_volume = c[4];
-        EXPECT_EQ(calc_volume(0), c[5]) << c[0] << " " << c[1] << " " << c[2] << " " << c[3];
+        EXPECT_EQ(calc_volume(0), c[5]) << "case " << &c - volumes;
     }
-    // Envelope 32 is the middle, 64 full right, 0 full left.
-    const int pans[][3] = {{32, 255, 255}, {64, 0, 0},    {64, 64, 128},  {64, 128, 255},
-                           {0, 255, 254},  {48, 100, 150}, {17, 100, 54}};
+    const int pans[][3] = {  // envelope (32 the middle, 64 full right), pan; voice pan
+        {32, 255, 255}, {64, 0, 0}, {64, 64, 128}, {64, 128, 255}, {0, 255, 254}, {48, 100, 150},
+        {17, 100, 54}};
     for (const auto &c : pans) {
         ci[0].pan_env.output = c[0];
         ci[0].tick_pan = c[1];
@@ -194,7 +194,7 @@ TEST_F(Engine, PeriodAndPitchRulesNeverDivideByZeroOrLeaveTheirTables)
     }
 }
 
-TEST_F(Engine, EmptyAndMissingPatternsAndTooManyOrdersPlaySafely)
+TEST_F(Engine, EmptyAndMissingPatternsTooManyOrdersAndEndlessSlidesPlaySafely)
 {
     JGMOD *j = keep(build_module(2, 2, 2, 1));
     resize_pattern(j, 0, 0);
@@ -219,13 +219,9 @@ TEST_F(Engine, EmptyAndMissingPatternsAndTooManyOrdersPlaySafely)
     EXPECT_EQ(mi.order, MAX_ORDER - 1);
     run_ticks(1);
     EXPECT_EQ(of, nullptr);
-}
-
-TEST_F(Engine, ProPitchSlideWithHugeStoredParameterStopsAtThePeriodLimit)
-{
     // A JGM parameter may be 0xFFFF: 4 x 65535 period units per tick would
     // overflow the period after a few minutes of one long slide.
-    JGMOD *j = keep(build_module(1, 1, 256, 1));
+    j = keep(build_module(1, 1, 256, 1));
     for (int row = 0; row < 256; row++)
         set_cell(j, 0, row, 0, row == 0, row == 0 ? 8363 : 0, 0, 0x02, 0xFFFF);
     j->tempo = 31;  // 256 rows x 30 sliding ticks x 262140 passes 2^31
@@ -234,8 +230,6 @@ TEST_F(Engine, ProPitchSlideWithHugeStoredParameterStopsAtThePeriodLimit)
     EXPECT_EQ(ci[0].period, JGMOD_PERIOD_LIMIT);
     EXPECT_GE(on(0).frequency, 0);
 }
-
-/* ---- Constant tables ---- */
 
 TEST(PeriodTables, FollowTheirRules)
 {
