@@ -9,7 +9,7 @@ typedef std::array<int, 3> Heard;  // frequency, volume, pan last set on a voice
 
 class Engine : public PlayerFixture {
 protected:
-    Heard heard(int channel) { return {on(channel).frequency, on(channel).volume, on(channel).pan}; }
+    Heard heard(int c) { return {on(c).frequency, on(c).volume, on(c).pan}; }
 };
 
 TEST_F(Engine, FirstTickStartsRowZeroAndSetsTheVoiceInOrder)
@@ -25,7 +25,8 @@ TEST_F(Engine, FirstTickStartsRowZeroAndSetsTheVoiceInOrder)
     for (const VoiceCall &call : recorded_calls())
         names.push_back(call.name);
     EXPECT_EQ(names, (std::vector<std::string>{"reallocate_voice", "voice_set_frequency",
-                                               "voice_set_volume", "voice_set_pan", "voice_start"}));
+                                               "voice_set_volume", "voice_set_pan",
+                                               "voice_start"}));
     for (int pitch : {200, 1000}) {  // 1000 is taken as 400
         set_mod_pitch(pitch);
         run_ticks(1);
@@ -137,7 +138,8 @@ TEST_F(Engine, InstrumentMapChoosesTheSampleWithinTheModuleAndNotesRestartEnvelo
     run_ticks(1);
     EXPECT_EQ(ci[0].volume_env.position, 1) << "a new note starts the envelope over";
     // An instrument, note or map entry out of range gives the last sample.
-    const int cases[][3] = {{1, 48, 2}, {1, 47, 1}, {1, 96, 2}, {1, -1, 2}, {2, 0, 2}, {-1, 0, 2}, {0, 5, 2}};
+    const int cases[][3] = {  // instrument, note; sample
+        {1, 48, 2}, {1, 47, 1}, {1, 96, 2}, {1, -1, 2}, {2, 0, 2}, {-1, 0, 2}, {0, 5, 2}};
     for (const auto &c : cases)
         EXPECT_EQ(get_jgmod_sample_no(c[0], c[1]), c[2]) << c[0] << ", " << c[1];
     play_mod(keep(build_module(1, 1, 4, 3)), 1);
@@ -177,17 +179,18 @@ TEST_F(Engine, VolumeAndPanRulesAtTheirExtremes)
 TEST_F(Engine, PeriodAndPitchRulesNeverDivideByZeroOrLeaveTheirTables)
 {
     const int amiga = XM_MODE | PERIOD_MODE, linear = XM_MODE | LINEAR_MODE;
-    const int periods[][4] = {  // flags, note, tuning, period
-        {0, 8363, 8363, 1712}, {0, 8363, 0, 3375}, {0, 16726, 8363, 856}, {0, 1, 8000, 14318184},
-        {0, 3579546, 65535, 0}, {linear, 0, 128, 7680}, {linear, 48, 128, 4608}, {linear, -5, 128, 7680},
-        {linear, 500, 128, 128}, {linear, 48, 0, 4672}, {amiga, 48, 128, 1705}, {amiga, 0, 0, 29024},
-        {amiga, 11, 255, 13696}, {amiga, 11, 4000, 12192}};  // B, finetune past the table's end
+    const int periods[][4] = {  // flags, note, tuning, period; ordinary notes play in the traces
+        {0, 8363, 0, 3375}, {0, 1, 8000, 14318184}, {0, 3579546, 65535, 0},
+        {linear, -5, 128, 7680}, {linear, 500, 128, 128}, {linear, 48, 0, 4672},
+        {amiga, 48, 128, 1705}, {amiga, 0, 0, 29024}, {amiga, 11, 255, 13696},
+        {amiga, 11, 4000, 12192}};  // B, finetune past the table's end
     for (const auto &c : periods) {
         mi.flags = c[0];
         EXPECT_EQ(note2period(c[1], c[2]), c[3]) << c[0] << ": " << c[1] << ", " << c[2];
     }
-    const int pitches[][3] = {{0, 1712, 8363}, {0, 0, 14318184}, {linear, 4608, 8363}, {linear, 3840, 16726},
-                              {linear, 384, 378466}, {linear, -10, 535232}, {linear, 30720, 0}, {amiga, 1712, 8363}};
+    const int pitches[][3] = {  // flags, period, pitch
+        {0, 0, 14318184}, {linear, 3840, 16726}, {linear, 384, 378466}, {linear, -10, 535232},
+        {linear, 30720, 0}, {amiga, 1712, 8363}};
     for (const auto &c : pitches) {
         mi.flags = c[0];
         EXPECT_EQ(period2pitch(c[1]), c[2]) << c[0] << ": " << c[1];
@@ -249,7 +252,7 @@ TEST(PeriodTables, FollowTheirRules)
     for (int n = 0; n < 12; n++)
         EXPECT_NEAR(noteperiod[n] / (6848 * pow(2.0, -n / 12.0)), 1.0, 0.003) << "note " << n;
     for (int step = 1; step < 16; step++)
-        EXPECT_EQ(vib_table[step], vib_table[32 - step]) << "the sine half is symmetric at " << step;
+        EXPECT_EQ(vib_table[step], vib_table[32 - step]) << "the sine half is symmetric";
 }
 
 TEST_F(Engine, VoicesGetOnlyWhatTheLibrarysMixerCanPlay)
@@ -267,12 +270,13 @@ TEST_F(Engine, VoicesGetOnlyWhatTheLibrarysMixerCanPlay)
     play_mod(j, 0);
     run_ticks(1);
     for (int channel = 0; channel < 3; channel++)
-        EXPECT_EQ(on(channel).playmode, 0) << "loop " << loops[channel][0] << ".." << loops[channel][1];
+        EXPECT_EQ(on(channel).playmode, 0) << "loop " << loops[channel][0];
     EXPECT_EQ(on(3).playmode, PLAYMODE_LOOP);
     // Asked for 3579546 Hz, a voice stays below 2^19 Hz, and below a loop's
     // length per output frame (loops of 4 and 8 frames); a sample without
     // frames is not even handed over.
-    const int loop_starts[] = {60, 56, 64, 0}, frequencies[] = {4 * RECORDER_MIXER_HZ - 1, 8 * RECORDER_MIXER_HZ - 1, (1 << 19) - 1};
+    const int loop_starts[] = {60, 56, 64, 0};
+    const int frequencies[] = {4 * RECORDER_MIXER_HZ - 1, 8 * RECORDER_MIXER_HZ - 1, (1 << 19) - 1};
     for (int channel = 0; channel < 4; channel++) {
         j->samples[channel + 4].loop_start = loop_starts[channel];
         j->samples[channel + 4].loop_end = 64;
