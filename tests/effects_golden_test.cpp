@@ -181,8 +181,9 @@ void expect_golden_trace(JGMOD *j, const std::string &golden)
     destroy_mod(j);
     ASSERT_EQ(saved, 1) << jgmod_error;
     ScratchFile module(bytes), traced;
-    std::string command = std::string(ZQ_BINARY_DIR "/bin/modtool trace --no-loop ") + module.path();
-    ASSERT_EQ(system((command + " > " + traced.path()).c_str()), 0) << "modtool trace failed; is it built?";
+    std::string command = std::string(ZQ_BINARY_DIR "/bin/modtool trace --no-loop ") +
+                          module.path() + " > " + traced.path();
+    ASSERT_EQ(system(command.c_str()), 0) << "modtool trace failed; is it built?";
     Bytes trace = traced.read();
     const char *update = getenv("ZQ_UPDATE_GOLDEN");
     if (update != nullptr && update[0] == '1') {
