@@ -6,8 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include <algorithm>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -154,6 +154,82 @@ JGMOD *build_period_module()
     return j;
 }
 
+// The row walk on one tick a row, played with the song's loop on: loops per
+// channel, nested and forgotten on the next order, a jump and a break in one
+// row, breaks read as decimal, past a pattern's end by one and by far, 32
+// ticks a row, a jump to the last order and one past the end that wraps.
+const Patterns kWalkPatterns = {
+    {{1, 0, 0, 0, 0, 0x0E, 0x60}, {2, 0, 0, 0, 0, 0x0E, 0x62}},
+    {{1, 0, 0, 0, 0, 0x0E, 0x61}, {3, 0, 0, 0, 0, 0x0E, 0x61}},
+    {{0, 0, 0, 0, 0, 0x0E, 0x60}, {1, 1, 0, 0, 0, 0x0E, 0x60}, {2, 1, 0, 0, 0, 0x0E, 0x61},
+     {3, 0, 0, 0, 0, 0x0E, 0x61}},
+    {{1, 0, 0, 0, 0, 0x0E, 0x61}},
+    {{2, 0, 0, 0, 0, 0x0E, 0x61}, {3, 0, 0, 0, 0, 0x0D, 0x12}},
+    {{12, 0, 0, 0, 0, 0x0D, 0x16}, {12, 1, 0, 0, 0, 0x0B, 7}},
+    {},
+    {{17, 0, 0, 0, 0, 0x0D, 0x32}},
+    {{31, 1, 0, 0, 0, 0x0D, 0x99}},
+    {{1, 0, 0, 0, 0, 0x0F, 0x20}, {2, 0, 0, 0, 0, 0x0F, 0x01}, {2, 1, 0, 0, 0, 0x0B, 10}},
+    {{1, 1, 0, 0, 0, 0x0B, 11}},
+};
+
+JGMOD *build_walk_module()
+{
+    const int rows[] = {5, 6, 6, 3, 20, 20, 20, 20, 32, 4, 2};
+    JGMOD *j = build_module(2, 11, 20, 1);
+    for (int pattern = 0; pattern < 11; pattern++)
+        resize_pattern(j, pattern, rows[pattern]);
+    j->tempo = 1;
+    set_cells(j, kWalkPatterns);
+    return j;
+}
+
+// The clamps and floors of an XM module: a volume slid below 0 and a pan past
+// both ends, fine volume past 64, the period floor and the frequency ceiling,
+// a key-off without envelope, the column portamento's transposed target, the
+// pan slide's memory apart from the column's, the XM slide's tick floor, the
+// global volume's memory and clamps, S3M retriggers and fine forms.
+const Patterns kEdgePatterns = {{
+    {0, 0, 1, 49, 0x6F, 0, 0}, {1, 0, 0, 0, 0x50, 0, 0}, {2, 0, 0, 0, 0x9F, 0, 0},
+    {3, 0, 0, 0, 0x8F, 0, 0},
+    {0, 1, 0, 0, 0, 0x26, 0xF0}, {1, 1, 0, 0, 0, 0x26, 0x0F}, {2, 1, 0, 0, 0xE4, 0, 0},
+    {3, 1, 0, 0, 0, 0x26, 0x00},
+    {0, 2, 2, 119, 0, 0, 0}, {2, 2, 2, 37, 0, 0, 0}, {3, 2, 0, 49, 0xF4, 0, 0},
+    {1, 3, 1, 49, 0, 0, 0}, {2, 3, 0, kOff, 0, 0, 0},
+    {0, 4, 1, 117, 0xAF, 0, 0}, {1, 4, 0, 0, 0xBF, 0x1E, 0x10},
+    {0, 5, 0, 0, 0, 0x23, 0x01}, {1, 5, 0, 0, 0, 0x23, 0x00}, {2, 5, 0, 0, 0, 0x23, 0xF0},
+    {3, 5, 0, 0, 0, 0x23, 0x00},
+    {0, 6, 1, 49, 0x30, 0x18, 0xE3}, {1, 6, 0, 0, 0, 0x18, 0x90}, {2, 6, 1, 49, 0x30, 0x18, 0x63},
+    {0, 7, 1, 49, 0, 0x13, 0xE0}, {1, 7, 0, 0, 0x30, 0x11, 0xF0}, {2, 7, 0, 0, 0, 0x11, 0x0F},
+    {3, 7, 0, 0, 0, 0x11, 0xF1},
+}};
+
+JGMOD *build_edge_module()
+{
+    JGMOD *j = build_module(8, 1, 4, 3, XM_MODE | LINEAR_MODE, 3);
+    j->channel_pan[1] = 240;
+    j->sample_info[1].transpose = 12;
+    j->sample_info[2].tuning = 380;  // the last sample: what notes past the map play
+    set_cells(j, kEdgePatterns);
+    return j;
+}
+
+// Every command that repeats its last parameter, given 0 on a fresh channel
+// before it ever had one: the note plays on as it started.
+JGMOD *build_zero_memory_module()
+{
+    const int commands[] = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x0A, 0x11, 0x12,
+                            0x13, 0x15, 0x16, 0x17, 0x18, 0x19, 0x1B, 0x1E, 0x1F, 0x20, 0x21,
+                            0x22, 0x23, 0x26, 0x27};
+    const int channels = (int)(sizeof commands / sizeof commands[0]);
+    JGMOD *j = build_module(channels, 1, 2, 1, XM_MODE | LINEAR_MODE, 1);
+    for (int channel = 0; channel < channels; channel++) {
+        set_cell(j, 0, 0, channel, 1, 49, 0, 0, 0);
+        set_cell(j, 0, 1, channel, 0, 0, 0, commands[channel], 0);
+    }
+    return j;
+}
+
 TEST(EffectsGolden, ModuleUsesEveryCommandAndVolumeColumnRange)
 {
     std::set<int> commands, ranges, notes;  // volume-column ranges by their high nibble
@@ -171,9 +247,37 @@ TEST(EffectsGolden, ModuleUsesEveryCommandAndVolumeColumnRange)
     EXPECT_EQ(notes.count(NOTE_KEY_OFF), 1u);
 }
 
+// Names the first line where the trace differs from the expected one: its
+// tick and channel and the fields that differ, by the header's names.
+std::string first_difference(const Bytes &trace, const Bytes &expected)
+{
+    std::istringstream got(std::string(trace.begin(), trace.end()));
+    std::istringstream want(std::string(expected.begin(), expected.end()));
+    std::string header, a, b;
+    std::getline(want, header);
+    std::getline(got, a);
+    for (int line = 2; std::getline(want, b); line++) {
+        if (!std::getline(got, a))
+            return "line " + std::to_string(line) + ": the trace ends early";
+        if (a == b)
+            continue;
+        std::istringstream names(header), x(a), y(b);
+        std::string name, u, v, at, fields;
+        while (std::getline(names, name, '\t') && std::getline(y, v, '\t')) {
+            std::getline(x, u, '\t');
+            if (name == "tick" || name == "channel")
+                at += " " + name + " " + v;
+            if (u != v)
+                fields += " " + name + " " + u + " (expected " + v + ")";
+        }
+        return "line " + std::to_string(line) + "," + at + ":" + fields;
+    }
+    return std::getline(got, a) ? "the trace runs on past the expected end" : "";
+}
+
 // Saves the module, traces it with modtool and compares the trace with the
 // golden file (or rewrites that when ZQ_UPDATE_GOLDEN=1).
-void expect_golden_trace(JGMOD *j, const std::string &golden)
+void expect_golden_trace(JGMOD *j, const std::string &golden, const char *options)
 {
     install_allegro_for_files();
     int saved = 0;
@@ -181,8 +285,8 @@ void expect_golden_trace(JGMOD *j, const std::string &golden)
     destroy_mod(j);
     ASSERT_EQ(saved, 1) << jgmod_error;
     ScratchFile module(bytes), traced;
-    std::string command = std::string(ZQ_BINARY_DIR "/bin/modtool trace --no-loop ") +
-                          module.path() + " > " + traced.path();
+    std::string command = std::string(ZQ_BINARY_DIR "/bin/modtool trace ") + options +
+                          " " + module.path() + " > " + traced.path();
     ASSERT_EQ(system(command.c_str()), 0) << "modtool trace failed; is it built?";
     Bytes trace = traced.read();
     const char *update = getenv("ZQ_UPDATE_GOLDEN");
@@ -192,16 +296,18 @@ void expect_golden_trace(JGMOD *j, const std::string &golden)
     }
     Bytes expected = read_file_bytes(golden.c_str());
     ASSERT_FALSE(expected.empty()) << golden << " is missing or empty";
-    auto diff = std::mismatch(trace.begin(), trace.end(), expected.begin(), expected.end());
-    EXPECT_TRUE(trace == expected)
-        << golden << ": first difference, line " << std::count(trace.begin(), diff.first, '\n') + 1;
+    EXPECT_EQ(first_difference(trace, expected), "") << golden;
 }
 
 TEST(EffectsGolden, TracesMatchTheCheckedInOnes)
 {
     const std::string dir = ZQ_SOURCE_DIR "/tests/golden/";
-    expect_golden_trace(build_golden_module(), dir + "effects_trace.tsv");
-    expect_golden_trace(build_period_module(), dir + "effects_trace_period.tsv");
+    expect_golden_trace(build_golden_module(), dir + "effects_trace.tsv", "--no-loop");
+    expect_golden_trace(build_period_module(), dir + "effects_trace_period.tsv", "--no-loop");
+    expect_golden_trace(build_walk_module(), dir + "effects_trace_walk.tsv", "--ticks 90");
+    expect_golden_trace(build_edge_module(), dir + "effects_trace_edges.tsv", "--no-loop");
+    expect_golden_trace(build_zero_memory_module(), dir + "effects_trace_zero_memory.tsv",
+                        "--no-loop");
 }
 
 }  // namespace
