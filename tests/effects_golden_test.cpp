@@ -195,13 +195,14 @@ const Patterns kEdgePatterns = {{
     {0, 1, 0, 0, 0, 0x26, 0xF0}, {1, 1, 0, 0, 0, 0x26, 0x0F}, {2, 1, 0, 0, 0xE4, 0, 0},
     {3, 1, 0, 0, 0, 0x26, 0x00},
     {0, 2, 2, 119, 0, 0, 0}, {2, 2, 2, 37, 0, 0, 0}, {3, 2, 0, 49, 0xF4, 0, 0},
-    {1, 3, 1, 49, 0, 0, 0}, {2, 3, 0, kOff, 0, 0, 0},
-    {0, 4, 1, 117, 0xAF, 0, 0}, {1, 4, 0, 0, 0xBF, 0x1E, 0x10},
+    {0, 3, 1, 49, 0x30, 0x07, 0xF8}, {1, 3, 1, 49, 0, 0, 0}, {2, 3, 0, kOff, 0, 0, 0},
+    {0, 4, 1, 117, 0xAF, 0, 0}, {1, 4, 0, 0, 0xBF, 0x1E, 0x10}, {2, 4, 1, 96, 0xAF, 0x1E, 0xFF},
+    {3, 4, 0, 0, 0xBF, 0x1E, 0x01},
     {0, 5, 0, 0, 0, 0x23, 0x01}, {1, 5, 0, 0, 0, 0x23, 0x00}, {2, 5, 0, 0, 0, 0x23, 0xF0},
-    {3, 5, 0, 0, 0, 0x23, 0x00},
+    {3, 5, 0, 0, 0, 0x23, 0x00}, {3, 6, 3, 49, 0, 0, 0},
     {0, 6, 1, 49, 0x30, 0x18, 0xE3}, {1, 6, 0, 0, 0, 0x18, 0x90}, {2, 6, 1, 49, 0x30, 0x18, 0x63},
     {0, 7, 1, 49, 0, 0x13, 0xE0}, {1, 7, 0, 0, 0x30, 0x11, 0xF0}, {2, 7, 0, 0, 0, 0x11, 0x0F},
-    {3, 7, 0, 0, 0, 0x11, 0xF1},
+    {3, 7, 3, 49, 0, 0x25, 0x0A},
 }};
 
 JGMOD *build_edge_module()
@@ -210,6 +211,11 @@ JGMOD *build_edge_module()
     j->channel_pan[1] = 240;
     j->sample_info[1].transpose = 12;
     j->sample_info[2].tuning = 380;  // the last sample: what notes past the map play
+    INSTRUMENT_INFO &ii = j->instrument_info[2];  // falls, sustained on its first point
+    ii.volume_env_value[0] = 64;
+    ii.volume_env_tick[1] = 10;
+    ii.volume_env_points = 2;
+    ii.volume_env_flags = 1 | 2;
     set_cells(j, kEdgePatterns);
     return j;
 }
