@@ -188,11 +188,13 @@ JGMOD *build_walk_module()
     return j;
 }
 
-// The clamps and floors of an XM module: a volume slid below 0 and a pan past
-// both ends, fine volume past 64, the period floor and the frequency ceiling,
-// a key-off without envelope, the column portamento's transposed target, the
-// pan slide's memory apart from the column's, the XM slide's tick floor, the
-// global volume's memory and clamps, S3M retriggers and fine forms.
+// The clamps and floors of an XM module, a channel a column: a volume slid
+// below 0 and fine past 64; a pan past both ends, and the pan slide's memory
+// apart from the column's; the frequency ceiling, then the column
+// portamento's transposed target; a tremolo below its volume, a key-off
+// without envelope; the XM slide's floor under a vibrato; the global volume's
+// memory and clamps; S3M retriggers (interval 0 too), an envelope sustained on
+// its first point; S3M fine forms and a set position at the envelope's end.
 const Patterns kEdgePatterns = {{
     {0, 0, 1, 49, 0x6F, 0, 0}, {1, 0, 0, 0, 0x50, 0, 0}, {2, 0, 0, 0, 0x9F, 0, 0},
     {3, 0, 0, 0, 0x8F, 0, 0},
