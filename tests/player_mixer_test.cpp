@@ -14,7 +14,8 @@
 static void *frames_before_unreadable_page(int frames)
 {
     long page = sysconf(_SC_PAGESIZE);
-    char *pages = (char *)mmap(NULL, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    int flags = MAP_PRIVATE | MAP_ANONYMOUS;
+    char *pages = (char *)mmap(NULL, 2 * page, PROT_READ | PROT_WRITE, flags, -1, 0);
     if (pages == MAP_FAILED || mprotect(pages + page, page, PROT_NONE) != 0)
         abort();
     return memset(pages + page - frames, 0x80, frames);

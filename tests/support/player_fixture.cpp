@@ -7,22 +7,23 @@ static RecordedVoice voices[RECORDER_VOICES + 1];  // the last one takes calls o
 static std::vector<VoiceCall> calls;
 static int voices_available;
 
+// Records the call; fails the test when the voice now holds what the library cannot play.
 static RecordedVoice &logged(const char *name, int voice, int value = 0)
 {
     calls.push_back(VoiceCall{name, voice, value});
     return recorded_voice(voice);
 }
 
-// Fails the test when the voice now holds what the library cannot play.
 static void refuse_unplayable(const char *name, int voice)
 {
     const RecordedVoice &v = recorded_voice(voice);
     const SAMPLE *s = v.sample;
     long loop = s != nullptr ? (long)s->loop_end - (long)s->loop_start : 0;
-    EXPECT_LT(v.frequency, 1 << 19) << name << " on voice " << voice << ": the library wraps it";
-    EXPECT_TRUE(!v.playing || (s != nullptr && s->len > 0)) << name << " on voice " << voice << ": no frames";
-    EXPECT_TRUE(!v.playing || !(v.playmode & PLAYMODE_LOOP) || v.frequency < loop * RECORDER_MIXER_HZ)
-        << name << " on voice " << voice << ": runs off the loop";
+    SCOPED_TRACE(testing::Message() << name << " on voice " << voice);
+    EXPECT_LT(v.frequency, 1 << 19) << "the library wraps it";
+    EXPECT_TRUE(!v.playing || (s != nullptr && s->len > 0)) << "no frames";
+    bool loops = v.playing && (v.playmode & PLAYMODE_LOOP);
+    EXPECT_TRUE(!loops || v.frequency < loop * RECORDER_MIXER_HZ) << "runs off the loop";
 }
 
 static const JGMOD_VOICE_DRIVER recorder = {
@@ -63,11 +64,6 @@ static const JGMOD_VOICE_DRIVER recorder = {
     },
 };
 
-static int recorder_mixer_frequency(void)
-{
-    return RECORDER_MIXER_HZ;
-}
-
 RecordedVoice &recorded_voice(int voice)
 {
     return voice >= 0 && voice < RECORDER_VOICES ? voices[voice] : (voices[RECORDER_VOICES] = {});
@@ -83,7 +79,7 @@ int recorded_count(const std::string &name, int voice)
     return count;
 }
 
-void reset_player_globals()
+static void reset_player_globals()
 {
     memset(&mi, 0, sizeof(mi));
     memset(ci, 0, sizeof(ci));
@@ -100,7 +96,7 @@ void PlayerFixture::SetUp()
     calls.clear();
     voices_available = available_;
     jgmod_voices = &recorder;
-    jgmod_mixer_frequency = recorder_mixer_frequency;
+    jgmod_mixer_frequency = [] { return RECORDER_MIXER_HZ; };
     timer_recorder_install();
     reset_player_globals();
     if (installed_ > 0) {

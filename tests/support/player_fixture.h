@@ -37,17 +37,15 @@ struct VoiceCall { std::string name; int voice, value; };  // name: e.g. "voice_
 RecordedVoice &recorded_voice(int voice);
 std::vector<VoiceCall> &recorded_calls();                     // clear() it at will
 int recorded_count(const std::string &name, int voice = -1);  // -1: on any voice
-void reset_player_globals();
 
 // Polls `done` until it holds or `bound` has passed; what it last said.
-template <typename Done> bool wait_until(Done done, std::chrono::milliseconds bound = std::chrono::seconds(30))
+template <typename Done>
+bool wait_until(Done done, std::chrono::milliseconds bound = std::chrono::seconds(30))
 {
-    for (auto end = std::chrono::steady_clock::now() + bound; !done();)
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        else
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-    return true;
+    auto end = std::chrono::steady_clock::now() + bound;
+    while (!done() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    return done();
 }
 
 typedef std::array<int, 3> Where;  // order, row, tick
