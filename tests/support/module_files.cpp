@@ -126,7 +126,7 @@ Bytes build_s3m(const S3mFile &s3m)
     }
     for (size_t index = 0; index < headers.size(); index++) {
         out.align(16);
-        size_t paragraph = s3m.samples[index].no_data_pointer ? 0xFFFFFF : out.size() / 16;
+        size_t paragraph = out.size() / 16;
         bytes[headers[index] + 13] = (unsigned char)(paragraph >> 16);
         patch_le16(&bytes, headers[index] + 14, (int)paragraph);
         out.append(s3m.samples[index].data);
@@ -200,8 +200,6 @@ Bytes build_xm(const XmFile &xm)
         out.u8(index < (int)xm.orders.size() ? xm.orders[index] : 0);
     for (const XmPattern &pattern : xm.patterns) {
         Bytes packed = pattern.raw.empty() ? pack_xm_pattern(pattern.cells, pattern.rows, xm.channels) : pattern.raw;
-        if (pattern.empty)
-            packed.clear();
         if (xm.version == 0x0102)
             pattern_out.le32(8).u8(0).u8(pattern.rows - 1);
         else

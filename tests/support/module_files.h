@@ -47,8 +47,7 @@ struct S3mSample {  // type 1: digital; flags: bit 0 loop, bit 2 16-bit; lengths
     int type = 1, volume = 64, flags = 0;
     long length = 0, loop_start = 0, loop_end = 0, c2spd = 8363;
     std::string tag = "SCRS";
-    Bytes data;                    // exactly as stored
-    bool no_data_pointer = false;  // the data position lies past the file
+    Bytes data;  // exactly as stored
 };
 
 struct S3mCell { int row, channel, note, instrument, volume, command, info; };  // -1 leaves a group out
@@ -90,7 +89,6 @@ struct XmPattern {
     int rows = 64;
     std::vector<XmCell> cells;  // row-major; missing cells are empty
     Bytes raw;                  // when non-empty, the packed data as written
-    bool empty = false;         // packed size 0
 };
 
 struct XmFile {  // flags bit 0: linear frequencies; versions below 0x0104: the older layout
