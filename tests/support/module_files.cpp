@@ -250,6 +250,16 @@ std::vector<std::string> shared_module_files(const std::string &source_dir, bool
     return files;
 }
 
+// Points that differ from their neighbours, so that any misplaced or mistranslated
+// point shows.
+static Bytes ramp(size_t count, int step)
+{
+    Bytes bytes(count);
+    for (size_t index = 0; index < count; index++)
+        bytes[index] = (unsigned char)(index * step + index / 7);
+    return bytes;
+}
+
 ModFile generated_mod(const std::string &signature, int channels)
 {
     ModFile mod;
@@ -265,7 +275,8 @@ ModFile generated_mod(const std::string &signature, int channels)
     mod.samples.resize(31);
     for (int index = 0; index < 31; index += 2) {
         bool loop = index % 4 == 0;
-        mod.samples[index] = {10 + index * 7, 0, 64, loop ? index : 0, loop ? 5 + index : 1, {}};
+        int length = 10 + index * 7;
+        mod.samples[index] = {length, 0, index * 2, loop ? index : 0, loop ? 5 + index : 1, ramp(2 * length, index)};
     }
     return mod;
 }
@@ -278,9 +289,9 @@ S3mFile generated_s3m()
     s3m.channel_settings[12] = 10;
     for (int index = 0; index < 5; index++) {  // sample 3: 16-bit
         long length = 40 + index * 10;
-        Bytes data((size_t)length * (index == 3 ? 2 : 1), (unsigned char)(index * 40));
+        Bytes data = ramp((size_t)length * (index == 3 ? 2 : 1), 40 + index);
         int flags = (index % 2) | (index == 3 ? 4 : 0);
-        s3m.samples.push_back({1, 64, flags, length, index, length - index, 8363, "SCRS", data});
+        s3m.samples.push_back({1, 20 + index * 8, flags, length, index, length - index, 8363, "SCRS", data});
     }
     const int channels[] = {0, 1, 2, 3, 5, 12};
     s3m.patterns.resize(3);
@@ -315,7 +326,9 @@ XmFile generated_xm(int flags)
         for (int sample = 0; sample <= index; sample++) {  // sample 1: 16-bit
             long length = 60 + 20 * sample;
             int type = sample == 1 ? 0x11 : sample;
-            xm.instruments[index].samples.push_back({length, 10, 20, 64, 0, type, 128, 0, Bytes((size_t)length, 1)});
+            Bytes data = ramp((size_t)length, 1 + index);
+            XmSample s = {length, 10, 20, 30 + 10 * sample, -8 * sample, type, 100 + 50 * sample, sample - 1, data};
+            xm.instruments[index].samples.push_back(s);
         }
         xm.instruments[index].map.assign(96, index);
     }
