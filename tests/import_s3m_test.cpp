@@ -1,6 +1,5 @@
-// The S3M importer where the peer comparison cannot see: pans, global volume and
-// speed, the used-channel map, volumes and effects, sample data forms, and reads
-// bounded by the file.
+// The S3M importer where the peer comparison cannot see: pans, default speeds, the
+// used-channel map, volumes and effects, sample forms, and reads bounded by the file.
 #include <string.h>
 
 #include <array>
@@ -37,42 +36,31 @@ S3mSample sample_of(const Bytes &data, int flags = 0, long loop_start = 0, long 
     return {1, 64, flags, (long)data.size(), loop_start, loop_end, 8363, "SCRS", data};
 }
 
-std::vector<int> first(const int *values, int count)
-{
-    return std::vector<int>(values, values + count);
-}
-
-TEST_F(S3mImport, HeaderChannelMapAndPans)
+// Speeds of 0, and the pans: left and right channels, the pan table for channels
+// whose byte has bit 5, none for a channel that plays no samples.
+TEST_F(S3mImport, DefaultsAndPans)
 {
     S3mFile s3m;
-    s3m.global_volume = 48;
-    s3m.speed = s3m.tempo = 0;  // 6 and 125
-    std::fill(s3m.channel_settings, s3m.channel_settings + 32, 255);
-    int settings[][2] = {{0, 0}, {1, 8}, {8, 1}, {9, 16}, {11, 128}};  // 16: no sample channel
-    for (auto s : settings)
-        s3m.channel_settings[s[0]] = s[1];
-    ASSERT_NE(load(s3m), nullptr);
-    EXPECT_EQ(module->global_volume, 48);
-    EXPECT_EQ(module->tempo, 6);
-    EXPECT_EQ(module->bpm, 125);
-    std::vector<int> map(remap, remap + 12);
-    EXPECT_EQ(map, (std::vector<int>{0, 1, -1, -1, -1, -1, -1, -1, 2, 3, -1, -1}));
-    EXPECT_EQ(first(module->channel_pan, 4), (std::vector<int>{64, 192, 64, 0}));
-
-    s3m = S3mFile();  // the pan table overrides channels whose byte has bit 5
+    s3m.speed = s3m.tempo = 0;
+    s3m.channel_settings[2] = 16;
     s3m.default_pan = 252;
     const int pans[] = {0x23, 0x0F, 0, 0x2F};
     std::copy(pans, pans + 4, s3m.pan_table);
     ASSERT_NE(load(s3m), nullptr);
-    EXPECT_EQ(first(module->channel_pan, 4), (std::vector<int>{51, 192, 64, 255}));
+    EXPECT_EQ(module->tempo, 6);
+    EXPECT_EQ(module->bpm, 125);
+    std::vector<int> expected = {51, 192, 0, 255};
+    EXPECT_EQ(std::vector<int>(module->channel_pan, module->channel_pan + 4), expected);
 }
 
-// Without fast loading only the channels the patterns use are kept, without
-// gaps; nothing of a disabled channel lands anywhere.
-TEST_F(S3mImport, UsedChannelsWithoutFastLoading)
+// Without fast loading only the channels the patterns use are kept, without gaps;
+// nothing of a disabled channel lands anywhere; volumes stop at 64 (then + 16); the
+// effect letters are translated.
+TEST_F(S3mImport, UsedChannelsVolumesAndEffects)
 {
     S3mFile s3m;  // channels 0..3 enabled
-    s3m.patterns = {{volume_cell(0, 0, 10)}, {volume_cell(5, 2, 30), volume_cell(6, 7, 40)}};
+    S3mCell loud = {5, 2, 0x40, 0, 200, 19, 0xB2};  // S B2: pattern loop
+    s3m.patterns = {{volume_cell(0, 0, 10)}, {loud, volume_cell(6, 7, 40)}};
     s3m.orders = {0, 1};
     const struct { int fast, channels, landing; } cases[] = {{0, 2, 1}, {-1, 4, 2}};
     for (auto c : cases) {
@@ -81,7 +69,7 @@ TEST_F(S3mImport, UsedChannelsWithoutFastLoading)
         ASSERT_NE(load(s3m), nullptr);
         EXPECT_EQ(module->channel_count, c.channels);
         EXPECT_EQ(module->channel_pan[1], c.fast ? 192 : 64);
-        EXPECT_EQ(get_note(module, 1, 5, c.landing)->volume, 46);
+        EXPECT_EQ(cell_at(module, 1, 5, c.landing), Cell(0, 8363, 80, 0x0E, 0x62));
         for (int channel = 0; channel < c.channels; channel++)
             EXPECT_EQ(get_note(module, 1, 6, channel)->volume, 0) << channel;
     }
@@ -98,43 +86,6 @@ TEST_F(S3mImport, UsedChannelsWithoutFastLoading)
     EXPECT_EQ(cells[4 + 3].note, 8363);
     EXPECT_EQ(jgmod_getc(f), 0x55);
     jgmod_fclose(f);
-}
-
-TEST_F(S3mImport, MissingAndUnreachedPatterns)
-{
-    struct {
-        std::vector<int> orders;
-        int patterns, pattern_count;
-        std::vector<bool> empty_pointer;
-    } cases[] = {
-        {{0, 5}, 3, 6, {}},             // missing patterns are built empty
-        {{1}, 4, 2, {}},                // patterns no order reaches are not
-        {{0, 1}, 2, 2, {true, false}},  // parapointer 0: empty
-    };
-    for (auto &c : cases) {
-        S3mFile s3m;
-        s3m.orders = c.orders;
-        s3m.patterns.assign(c.patterns, {volume_cell(0, 0, 3)});
-        s3m.empty_pointer = c.empty_pointer;
-        ASSERT_NE(load(s3m), nullptr);
-        ASSERT_EQ(module->pattern_count, c.pattern_count);
-        for (int pattern = 0; pattern < c.pattern_count; pattern++) {
-            bool empty = pattern >= c.patterns || (pattern == 0 && !c.empty_pointer.empty());
-            EXPECT_EQ(get_note(module, pattern, 0, 0)->volume, empty ? 0 : 19) << pattern;
-        }
-    }
-}
-
-// Volumes stop at 64 (then + 16); semitone 12 is no note; an instrument past
-// the count is none.
-TEST_F(S3mImport, CellValues)
-{
-    S3mFile s3m;
-    s3m.samples.resize(3);
-    s3m.patterns = {{{0, 0, 0x4C, 2, -1, -1, 0}, {0, 1, 0x40, 4, 200, 19, 0xB2}}};
-    ASSERT_NE(load(s3m), nullptr);
-    EXPECT_EQ(cell_at(module, 0, 0, 0), Cell(2, 0, 0, 0, 0));
-    EXPECT_EQ(cell_at(module, 0, 0, 1), Cell(0, 8363, 80, 0x0E, 0x62));
 }
 
 TEST(S3mConversion, PitchesAndEffectLetters)
@@ -171,39 +122,29 @@ TEST(S3mConversion, PitchesAndEffectLetters)
     }
 }
 
+// The low 16 bits of the rate; signed points; no data without the tag or for
+// AdLib; a length the file cannot hold is cut to what it holds.
 TEST_F(S3mImport, SampleHeadersAndDataForms)
 {
     S3mSample plain = sample_of({0x00, 0x80, 0xFF, 0x10}, 1, 1, 3);
-    plain.volume = 33;
-    plain.c2spd = 0x12345678;  // only the low 16 bits are kept
-    S3mSample sixteen = sample_of({0x11, 0x22, 0x33, 0x44, 0x55, 0x66}, 4);
-    sixteen.length = 3;  // points
+    plain.c2spd = 0x12345678;
     S3mSample adlib = sample_of({1, 2, 3, 4}, 1, 0, 4), untagged = adlib;
     adlib.type = 2;
     untagged.tag = "SCRI";
     S3mSample longer = sample_of({9, 9, 9, 9}, 1, 2, 0x7FFFFFF0);  // the last block ends the file
     longer.length = 0x7FFFFFF0;
     S3mFile s3m;
-    s3m.samples = {plain, sixteen, adlib, untagged, sample_of(Bytes(16, 0x80), 1, 16, 40), longer};
+    s3m.samples = {plain, adlib, untagged, longer};
+    s3m.sample_format = 1;
     ASSERT_NE(load(s3m), nullptr);
-    EXPECT_EQ(module->sample_info[0].volume, 33);
     EXPECT_EQ(module->sample_info[0].tuning, 0x5678);
-    EXPECT_EQ(module->samples[0].freq, 0x5678);
-    EXPECT_EQ(module->sample_info[0].loop_type, LOOP_FORWARD);
-    EXPECT_EQ(data_of(module, 0), Bytes({0x00, 0x80, 0xFF, 0x10}));
-    EXPECT_EQ(data_of(module, 1), Bytes({0x22, 0x44, 0x66}));  // the high byte of each point
-    for (int index : {2, 3}) {  // nothing to play
+    EXPECT_EQ(data_of(module, 0), Bytes({0x80, 0x00, 0x7F, 0x90}));
+    for (int index : {1, 2}) {
         EXPECT_EQ(module->samples[index].len, 0ul) << index;
         EXPECT_EQ(module->sample_info[index].loop_type, 0) << index;
     }
-    EXPECT_EQ(module->sample_info[4].loop_type, 0);  // starts at the end: no loop
-    EXPECT_EQ(module->samples[5].len, 4ul);          // cut to the data the file holds
-    EXPECT_EQ(module->samples[5].loop_end, 4ul);
-
-    s3m.sample_format = 1;  // signed: the top bit flips
-    ASSERT_NE(load(s3m), nullptr);
-    EXPECT_EQ(data_of(module, 0), Bytes({0x80, 0x00, 0x7F, 0x90}));
-    EXPECT_EQ(data_of(module, 1), Bytes({0xA2, 0xC4, 0xE6}));
+    EXPECT_EQ(module->samples[3].len, 4ul);
+    EXPECT_EQ(module->samples[3].loop_end, 4ul);
 }
 
 // Where parapointer k lies: after the header and the orders, samples first.

@@ -117,8 +117,6 @@ Bytes build_s3m(const S3mFile &s3m)
         out.fill(0, 12).text("sample name", 28).text(s.tag, 4);
     }
     for (int pattern = 0; pattern < patterns; pattern++) {
-        if (pattern < (int)s3m.empty_pointer.size() && s3m.empty_pointer[pattern])
-            continue;
         Bytes packed = pack_s3m_pattern(s3m.patterns[pattern]);
         out.align(16);
         patch_le16(&bytes, pointers + 2 * (size_t)(samples + pattern), (int)(out.size() / 16));
@@ -276,7 +274,8 @@ ModFile generated_mod(const std::string &signature, int channels)
     for (int index = 0; index < 31; index += 2) {
         bool loop = index % 4 == 0;
         int length = 10 + index * 7;
-        mod.samples[index] = {length, 0, index * 2, loop ? index : 0, loop ? 5 + index : 1, ramp(2 * length, index)};
+        Bytes data = ramp(2 * (size_t)length, index);
+        mod.samples[index] = {length, 0, index * 2, loop ? index : 0, loop ? 5 + index : 1, data};
     }
     return mod;
 }
@@ -291,7 +290,8 @@ S3mFile generated_s3m()
         long length = 40 + index * 10;
         Bytes data = ramp((size_t)length * (index == 3 ? 2 : 1), 40 + index);
         int flags = (index % 2) | (index == 3 ? 4 : 0);
-        s3m.samples.push_back({1, 20 + index * 8, flags, length, index, length - index, 8363, "SCRS", data});
+        int volume = 20 + index * 8;
+        s3m.samples.push_back({1, volume, flags, length, index, length - index, 8363, "SCRS", data});
     }
     const int channels[] = {0, 1, 2, 3, 5, 12};
     s3m.patterns.resize(3);
@@ -327,7 +327,8 @@ XmFile generated_xm(int flags)
             long length = 60 + 20 * sample;
             int type = sample == 1 ? 0x11 : sample;
             Bytes data = ramp((size_t)length, 1 + index);
-            XmSample s = {length, 10, 20, 30 + 10 * sample, -8 * sample, type, 100 + 50 * sample, sample - 1, data};
+            int volume = 30 + 10 * sample, pan = 100 + 50 * sample;
+            XmSample s = {length, 10, 20, volume, -8 * sample, type, pan, sample - 1, data};
             xm.instruments[index].samples.push_back(s);
         }
         xm.instruments[index].map.assign(96, index);

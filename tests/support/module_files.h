@@ -60,7 +60,6 @@ struct S3mFile {  // sample format 1: signed; default pan 252: the pan table is 
     int pan_table[32];
     std::vector<S3mSample> samples;
     std::vector<std::vector<S3mCell>> patterns;
-    std::vector<bool> empty_pointer;  // per pattern: parapointer 0
     S3mFile();
 };
 Bytes build_s3m(const S3mFile &s3m);
