@@ -45,23 +45,6 @@ TEST_F(ModImport, RestartInsideTheSong)
     }
 }
 
-// Repeats in words become loops in bytes, cut at the data's end or dropped.
-TEST_F(ModImport, LoopsTheDataCannotHold)
-{
-    const struct { int length, offset, loop_type; unsigned long end; } cases[] = {
-        {250, 100, LOOP_FORWARD, 500},  // cut at the end
-        {250, 250, 0, 500},             // nothing left to loop
-    };
-    for (auto c : cases) {
-        SCOPED_TRACE(c.offset);
-        ModFile mod;
-        mod.samples = {{c.length, 0, 64, c.offset, 200, {}}};
-        ASSERT_NE(load(mod), nullptr);
-        EXPECT_EQ(module->sample_info[0].loop_type, c.loop_type);
-        EXPECT_EQ(module->samples[0].loop_end, c.end);
-    }
-}
-
 // What the file does not hold is silence and empty cells, not decoded missing bytes.
 TEST_F(ModImport, ShortFilesLoadSilenceAndEmptyCells)
 {

@@ -2,8 +2,6 @@
 // used-channel map, volumes and effects, sample forms, and reads bounded by the file.
 #include <string.h>
 
-#include <array>
-
 #include <gtest/gtest.h>
 
 #include "import/import.h"
@@ -73,52 +71,24 @@ TEST_F(S3mImport, UsedChannelsVolumesAndEffects)
         for (int channel = 0; channel < c.channels; channel++)
             EXPECT_EQ(get_note(module, 1, 6, channel)->volume, 0) << channel;
     }
-
-    // On an open file, the pattern steps take one pattern and leave the file after it.
-    Bytes bytes = {0x41, 20, 0x00, 0x23, 0x40, 0x00};  // row 0: channel 1; row 1: channel 3
-    bytes.resize(bytes.size() + 63, 0x00);
-    bytes.push_back(0x55);
-    ScratchFile packed(bytes);
-    PACKFILE *f = jgmod_fopen(packed.path(), "rb");
-    NOTE_INFO cells[64 * 4] = {};
-    S3M_load_pat(f, module, cells, 4);
-    EXPECT_EQ(cells[1].volume, 36);
-    EXPECT_EQ(cells[4 + 3].note, 8363);
-    EXPECT_EQ(jgmod_getc(f), 0x55);
-    jgmod_fclose(f);
 }
 
-TEST(S3mConversion, PitchesAndEffectLetters)
+// Each branch of the translation: a letter's code, none for a letter the player
+// lacks; S x y kept, given its ProTracker form, or dropped. (Pitches are in the peer
+// comparison.)
+TEST(S3mConversion, EffectLetters)
 {
-    const int pitches[][2] = {{0x40, 8363}, {0x50, 16726}, {0x41, 3579546 / (6464 >> 4)},
-                              {0x00, 3579546 / 6848}, {0x9B, 3579546 / (3628 >> 9)}, {254, -1},
-                              {255, 0}, {0x4C, 0}, {0x3F, 0}, {-1, 0}, {300, 0},
-                              {0xF0, 0}};  // octave 15: the period shifts to nothing
-    for (auto p : pitches) {
-        int note = p[0];
-        convert_s3m_pitch(&note);
-        EXPECT_EQ(note, p[1]) << p[0];
-    }
-    const int kept[][2] = {{1, 0x10}, {2, 0x0B}, {3, 0x0D}, {4, 0x11}, {5, 0x12}, {6, 0x13},
-                           {7, 0x03}, {8, 0x04}, {9, 0x14}, {10, 0x15}, {11, 0x16}, {12, 0x17},
-                           {15, 0x09}, {17, 0x18}, {18, 0x19}, {20, 0x1A}, {21, 0x1B}, {22, 0x1C},
-                           {24, 0x1D}};
-    const int special[][2] = {{0x11, 0x31}, {0x23, 0x53}, {0x32, 0x42}, {0x41, 0x71}, {0x8C, 0x8C},
-                              {0xA5, 0x105}, {0xB2, 0x62}, {0xC3, 0xC3}, {0xD2, 0xD2}, {0xE4, 0xE4},
-                              {0x91, 0}, {0x01, 0}, {0x5F, 0}, {0x61, 0}, {0x71, 0}, {0xF0, 0}};
-    std::vector<std::array<int, 4>> cases;
-    for (auto k : kept)
-        cases.push_back({k[0], 0x37, k[1], 0x37});
-    for (int letter : {13, 14, 16, 23, 25, 26, 0, 27, 255})
-        cases.push_back({letter, 0x40, 0, 0});
-    for (auto s : special)
-        cases.push_back({19, s[0], s[1] ? 0x0E : 0, s[1]});
-    for (auto c : cases) {
-        SCOPED_TRACE(testing::Message() << c[0] << "/" << c[1]);
-        int command = c[0], parameter = c[1];
+    const int effects[][4] = {  // letter, parameter; command, parameter
+        {1, 0x05, 0x10, 0x05}, {20, 0x80, 0x1A, 0x80}, {24, 0x40, 0x1D, 0x40}, {13, 0x20, 0, 0},
+        {0, 0x40, 0, 0}, {27, 0x40, 0, 0}, {19, 0x11, 0x0E, 0x31}, {19, 0xB2, 0x0E, 0x62},
+        {19, 0xA5, 0x0E, 0x105}, {19, 0xC3, 0x0E, 0xC3}, {19, 0x91, 0, 0},
+    };
+    for (auto e : effects) {
+        SCOPED_TRACE(testing::Message() << e[0] << "/" << e[1]);
+        int command = e[0], parameter = e[1];
         convert_s3m_command(&command, &parameter);
-        EXPECT_EQ(command, c[2]);
-        EXPECT_EQ(parameter, c[3]);
+        EXPECT_EQ(command, e[2]);
+        EXPECT_EQ(parameter, e[3]);
     }
 }
 

@@ -331,7 +331,8 @@ XmFile generated_xm(int flags)
             XmSample s = {length, 10, 20, volume, -8 * sample, type, pan, sample - 1, data};
             xm.instruments[index].samples.push_back(s);
         }
-        xm.instruments[index].map.assign(96, index);
+        for (int note = 0; note < 96; note++)  // past the instrument's samples: the blank one
+            xm.instruments[index].map.push_back(note % (index + 2));
     }
     return xm;
 }

@@ -5,11 +5,7 @@ static bool within(long long value, long long low, long long high)
     return value >= low && value <= high;
 }
 
-#define RULE(ok, what)            \
-    do {                          \
-        if (!(ok))                \
-            return (what);        \
-    } while (0)
+#define RULE(ok, what) do { if (!(ok)) return (what); } while (0)
 
 static std::string envelope_fault(int points, const int *indices, const int *value, const std::string &where)
 {
