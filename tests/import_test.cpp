@@ -3,6 +3,8 @@
 // envelopes, and the reads that stop at what the file holds.
 #include <string.h>
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 #include "import/import.h"
@@ -146,23 +148,36 @@ TEST_F(Import, S3mUsedChannelsVolumesAndEffects)
     }
 }
 
-// Each branch of the translation: a letter's code, none for a letter the player
-// lacks; S x y kept, given its ProTracker form, or dropped. (Pitches are in the peer
-// comparison.)
-TEST(ImportConversion, S3mEffectLetters)
+typedef void (*Conversion)(int *command, int *parameter);
+
+// Each case: the file's effect and parameter, then the player's command and parameter.
+void expect_conversions(Conversion convert, const std::vector<std::array<int, 4>> &cases)
 {
-    const int effects[][4] = {  // letter, parameter; command, parameter
+    for (auto c : cases) {
+        SCOPED_TRACE(testing::Message() << c[0] << "/" << c[1]);
+        int command = c[0], parameter = c[1];
+        convert(&command, &parameter);
+        EXPECT_EQ(command, c[2]);
+        EXPECT_EQ(parameter, c[3]);
+    }
+}
+
+// Each branch of the translations rather than their whole tables: a code of the
+// player's own, none for an effect it lacks or an empty arpeggio; S x y and E x y
+// kept, given another form, or dropped.
+TEST(ImportConversion, EffectsBecomeThePlayersCommands)
+{
+    expect_conversions(convert_s3m_command, {
         {1, 0x05, 0x10, 0x05}, {20, 0x80, 0x1A, 0x80}, {24, 0x40, 0x1D, 0x40}, {13, 0x20, 0, 0},
         {0, 0x40, 0, 0}, {27, 0x40, 0, 0}, {19, 0x11, 0x0E, 0x31}, {19, 0xB2, 0x0E, 0x62},
         {19, 0xA5, 0x0E, 0x105}, {19, 0xC3, 0x0E, 0xC3}, {19, 0x91, 0, 0},
-    };
-    for (auto e : effects) {
-        SCOPED_TRACE(testing::Message() << e[0] << "/" << e[1]);
-        int command = e[0], parameter = e[1];
-        convert_s3m_command(&command, &parameter);
-        EXPECT_EQ(command, e[2]);
-        EXPECT_EQ(parameter, e[3]);
-    }
+    });
+    expect_conversions(convert_xm_command, {
+        {1, 0x05, 0x1E, 0x05}, {10, 0x0F, 0x22, 0x0F}, {33, 0x15, 0x27, 0x15},
+        {0, 0x37, 0x00, 0x37}, {0, 0x00, 0, 0}, {18, 0x11, 0, 0},
+        {36, 0x11, 0, 0}, {-1, 0x11, 0, 0}, {14, 0x13, 0x0E, 0x113},
+        {14, 0xB2, 0x0E, 0x142}, {14, 0x54, 0, 0}, {14, 0xE8, 0x0E, 0xE8},
+    });
 }
 
 // The low 16 bits of the rate; signed points; no data without the tag or for
@@ -204,12 +219,14 @@ TEST_F(Import, S3mSharedPointersAndPackedLengthsBoundWhatIsRead)
     s3m.orders = {0, 1};
     s3m.patterns = {{volume_cell(0, 0, 10), volume_cell(1, 0, 11)}, {volume_cell(0, 1, 12)}};
     Bytes bytes = build_s3m(s3m);
+    auto word_at = [&bytes](size_t at) { return (size_t)(bytes[at] | bytes[at + 1] << 8); };
     for (int k = 1; k < 40; k++)
         memcpy(&bytes[parapointer_at(bytes, k)], &bytes[parapointer_at(bytes, 0)], 2);
     memcpy(&bytes[parapointer_at(bytes, 41)], &bytes[parapointer_at(bytes, 40)], 2);  // 1 is 0
-    size_t at = parapointer_at(bytes, 40), length_at = (bytes[at] | bytes[at + 1] << 8) * 16;
-    bytes[length_at] = 3;  // the packed data ends after row 0
-    bytes[length_at + 1] = 0;
+    size_t pattern = word_at(parapointer_at(bytes, 40)) * 16;
+    std::tie(bytes[pattern], bytes[pattern + 1]) = std::make_tuple(3, 0);  // data ends after row 0
+    size_t header = word_at(parapointer_at(bytes, 0)) * 16;
+    bytes.resize(word_at(header + 14) * 16 + 1000);  // sample 0's data ends the file
     for (int fast : {-1, 0}) {
         SCOPED_TRACE(fast);
         fast_loading = fast;
@@ -239,25 +256,6 @@ TEST_F(Import, XmDefaultsAndVersions)
     xm.version = 0x0105;
     EXPECT_EQ(load(xm), nullptr);
     EXPECT_STREQ(jgmod_error, "Unsupported XM version 0105");
-}
-
-// Each branch of the translation: a code of the player's own, none for an effect
-// it lacks or an empty arpeggio, E x y kept, dropped or given a code above 0xFF.
-TEST(ImportConversion, XmEffects)
-{
-    const int cases[][4] = {  // effect, parameter; command, parameter
-        {1, 0x05, 0x1E, 0x05}, {10, 0x0F, 0x22, 0x0F}, {33, 0x15, 0x27, 0x15},
-        {0, 0x37, 0x00, 0x37}, {0, 0x00, 0, 0}, {18, 0x11, 0, 0},
-        {36, 0x11, 0, 0}, {-1, 0x11, 0, 0}, {14, 0x13, 0x0E, 0x113},
-        {14, 0xB2, 0x0E, 0x142}, {14, 0x54, 0, 0}, {14, 0xE8, 0x0E, 0xE8},
-    };
-    for (auto c : cases) {
-        SCOPED_TRACE(testing::Message() << c[0] << "/" << c[1]);
-        int command = c[0], parameter = c[1];
-        convert_xm_command(&command, &parameter);
-        EXPECT_EQ(command, c[2]);
-        EXPECT_EQ(parameter, c[3]);
-    }
 }
 
 TEST_F(Import, XmEnvelopesAndTheirFixUps)
