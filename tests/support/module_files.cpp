@@ -289,9 +289,8 @@ S3mFile generated_s3m()
     for (int index = 0; index < 5; index++) {  // sample 3: 16-bit
         long length = 40 + index * 10;
         Bytes data = ramp((size_t)length * (index == 3 ? 2 : 1), 40 + index);
-        int flags = (index % 2) | (index == 3 ? 4 : 0);
-        int volume = 20 + index * 8;
-        s3m.samples.push_back({1, volume, flags, length, index, length - index, 8363, "SCRS", data});
+        int flags = (index % 2) | (index == 3 ? 4 : 0), gain = 20 + index * 8;
+        s3m.samples.push_back({1, gain, flags, length, index, length - index, 8363, "SCRS", data});
     }
     const int channels[] = {0, 1, 2, 3, 5, 12};
     s3m.patterns.resize(3);
