@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "jgmod.h"
+#include "support/golden.h"
 #include "support/jgm_stream.h"
+#include "support/module_checks.h"
 #include "support/module_builder.h"
 
 namespace {
@@ -155,6 +157,34 @@ TEST(Jgm, RefusesWhatTheFormatCannotHoldAndReportsWriteFailures)
         pack_fclose(f);
         EXPECT_STREQ(jgmod_error, "Unable to write the JGM stream") << limit;
         EXPECT_EQ((long)full.bytes().size(), limit);
+    }
+}
+
+// The saved streams, loaded again and dumped, against reviewed dumps of the built modules.
+TEST(Jgm, SavedModulesDumpAsReviewed)
+{
+    install_allegro_for_files();
+    Module module(build_module(8, 3, 64, 4, XM_MODE | PERIOD_MODE, 2));
+    JGMOD *m = module.get();
+    strcpy(module->name, "built");
+    module->channel_pan[7] = 255;
+    INSTRUMENT_INFO *instrument = &module->instrument_info[1];
+    instrument->volume_env_sustain_start = instrument->volume_env_sustain_end = 3;
+    instrument->pan_env_value[11] = 65535;
+    module->sample_info[2].vibrato_rate = 255;
+    module->sample_info[3].transpose = -128;
+    for (int row = 0; row < 64; row++)
+        set_cell(m, row % 3, row, row % 8, 1 + row % 2, 1 + row, row + 16, row % 40, 4 * row);
+    set_cell(m, 1, 63, 7, 255, -2, 255, 255, 65535);
+    Module runs(build_module(1, 1, 300, 0, XM_MODE));  // runs hold at most 127 cells
+    for (int row = 0; row < 130; row++)
+        get_note(runs.get(), 0, row, 0)->volume = 16 + row % 64;
+    const std::pair<const char *, JGMOD *> cases[] = {{"jgm_built.json", m}, {"jgm_runs.json", runs.get()}};
+    for (auto c : cases) {
+        int result = 0;
+        Bytes stream = save_jgm_bytes(c.second, &result);
+        EXPECT_EQ(result, 1) << jgmod_error;
+        EXPECT_TRUE(matches_golden(ZQ_SOURCE_DIR "/tests/golden/" + std::string(c.first), dump_of(stream)));
     }
 }
 
