@@ -12,12 +12,7 @@ namespace {
 // Where `end` lies in a JSON document, as keys and indices: "sample_info[1].tuning".
 std::string json_path(const std::string &text, size_t end)
 {
-    struct Level {
-        bool array;
-        long index;
-        std::string key;
-    };
-    std::vector<Level> open;
+    std::vector<std::pair<long, std::string>> open;  // an array's index, or -1 and a key
     std::string last;
     for (size_t at = 0; at < end; at++) {
         char c = text[at];
@@ -28,29 +23,25 @@ std::string json_path(const std::string &text, size_t end)
             last = text.substr(at + 1, close - at - 1);
             at = close;
         } else if (c == ':' && !open.empty()) {
-            open.back().key = last;
+            open.back().second = last;
         } else if (c == '{' || c == '[') {
-            open.push_back({c == '[', 0, ""});
+            open.push_back({c == '[' ? 0 : -1, ""});
         } else if ((c == '}' || c == ']') && !open.empty()) {
             open.pop_back();
-        } else if (c == ',' && !open.empty() && open.back().array) {
-            open.back().index++;
+        } else if (c == ',' && !open.empty() && open.back().first >= 0) {
+            open.back().first++;
         }
     }
     std::string path;
-    for (const Level &level : open) {
-        if (level.array)
-            path += "[" + std::to_string(level.index) + "]";
-        else
-            path += (path.empty() ? "" : ".") + level.key;
-    }
-    return path;
+    for (const auto &level : open)
+        path += level.first >= 0 ? "[" + std::to_string(level.first) + "]" : "." + level.second;
+    return path.empty() ? path : path.substr(1);
 }
 
+// The line around offset `at`.
 std::string line_at(const std::string &text, size_t at)
 {
-    size_t start = text.rfind('\n', at == 0 ? 0 : at - 1);
-    start = start == std::string::npos || at == 0 ? 0 : start + 1;
+    size_t start = at == 0 ? 0 : text.rfind('\n', at - 1) + 1;  // npos + 1 is 0
     return text.substr(start, text.find('\n', start) - start);
 }
 

@@ -153,10 +153,8 @@ static Bytes pack_xm_pattern(const std::vector<XmCell> &cells, int rows, int cha
 
 static void write_xm_instrument(ByteWriter &out, const XmInstrument &in, ByteWriter &data)
 {
-    int sample_count = in.sample_count >= 0 ? in.sample_count : (int)in.samples.size();
-    out.le32((uint32_t)in.header_size).text("instrument", 22).u8(0).le16(sample_count);
-    if (in.header_size <= 29)
-        return;
+    int sample_count = (int)in.samples.size();
+    out.le32(263).text("instrument", 22).u8(0).le16(sample_count);
     Bytes fields;
     ByteWriter rest(&fields);
     rest.le32(40);
@@ -172,10 +170,8 @@ static void write_xm_instrument(ByteWriter &out, const XmInstrument &in, ByteWri
     rest.u8(in.volume_sustain).u8(in.volume_loop_start).u8(in.volume_loop_end);
     rest.u8(in.pan_sustain).u8(in.pan_loop_start).u8(in.pan_loop_end);
     rest.u8(in.volume_flags).u8(in.pan_flags).fill(0, 4).le16(in.fadeout);  // no vibrato
-    fields.resize((size_t)in.header_size - 29, 0);  // the header holds exactly header_size bytes
+    fields.resize(263 - 29, 0);  // the header holds exactly its stated size
     out.append(fields);
-    if (sample_count <= 0)
-        return;
     for (const XmSample &s : in.samples) {
         out.le32((uint32_t)s.length).le32((uint32_t)s.loop_start).le32((uint32_t)s.loop_length);
         out.u8(s.volume).u8(s.finetune).u8(s.type).u8(s.pan).u8(s.relative_note).u8(0).text("sample", 22);

@@ -72,9 +72,8 @@ struct XmSample {  // lengths in bytes; type: bits 0..1 loop, bit 4 16-bit
 
 struct XmEnvelopePoint { int tick, value; };
 
-struct XmInstrument {  // header size 29 or less: the short header alone
-    long header_size = 263;
-    int sample_count = -1, pan_points = -1;  // -1: as many as given
+struct XmInstrument {
+    int pan_points = -1;  // -1: as many as given
     std::vector<int> map;                    // 96 bytes, default 0
     std::vector<XmEnvelopePoint> volume_envelope, pan_envelope;
     int volume_sustain = 0, volume_loop_start = 0, volume_loop_end = 0, volume_flags = 0;
