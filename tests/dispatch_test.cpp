@@ -179,7 +179,9 @@ TEST_F(Dispatch, DetectionOrderForFilesThatFitTwoFormats)
 {
     JgmHeader header;  // a JGM stream whose name holds an S3M tag at 44
     header.name = std::string(26, 'n') + "SC";
-    std::tie(header.unused[0], header.unused[1], header.tempo) = std::make_tuple('R', 'M', 5);
+    header.unused[0] = 'R';
+    header.unused[1] = 'M';
+    header.tempo = 5;
     Bytes jgm = JgmStream().header(header).byte(128).data();
     ASSERT_EQ(detect_s3m(ScratchFile(jgm).path()), 1);
     ASSERT_NE(load(jgm), nullptr);

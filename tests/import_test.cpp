@@ -109,7 +109,8 @@ TEST_F(Import, S3mSharedPointersAndPackedLengthsBoundWhatIsRead)
         memcpy(&bytes[parapointer_at(bytes, k)], &bytes[parapointer_at(bytes, 0)], 2);
     memcpy(&bytes[parapointer_at(bytes, 41)], &bytes[parapointer_at(bytes, 40)], 2);  // 1 is 0
     size_t pattern = word_at(parapointer_at(bytes, 40)) * 16;
-    std::tie(bytes[pattern], bytes[pattern + 1]) = std::make_tuple(3, 0);  // data ends after row 0
+    bytes[pattern] = 3;
+    bytes[pattern + 1] = 0;  // data ends after row 0
     size_t header = word_at(parapointer_at(bytes, 0)) * 16;
     bytes.resize(word_at(header + 14) * 16 + 1000);  // sample 0's data ends the file
     for (int fast : {-1, 0}) {
@@ -145,9 +146,12 @@ std::vector<std::pair<std::string, Bytes>> mod_goldens()
     ModFile mod;
     mod.samples = {{1, 0x1F, 64, 0, 1, {}}, {1, 8, 64, 0, 1, {}}};
     mod.cells = {{mod_cell(1, 428, 0x0F, 0x7D), mod_cell(0x12, 113, 0x0E, 0x93)}};
-    std::tie(mod.song_length, mod.orders, mod.restart) = std::make_tuple(2, std::vector<int>{0, 0}, 1);
+    mod.song_length = 2;
+    mod.orders = std::vector<int>{0, 0};
+    mod.restart = 1;
     ModFile short_file = mod;  // a restart at the song's end, sample data and cells cut off
-    std::tie(short_file.restart, short_file.truncate_samples) = std::make_tuple(2, true);
+    short_file.restart = 2;
+    short_file.truncate_samples = true;
     short_file.samples = {{8, 0, 64, 0, 1, {}}};
     short_file.orders = {0, 1};
     short_file.cells.assign(2, std::vector<uint32_t>(64 * 4, mod_cell(1, 428, 0, 0)));
@@ -161,7 +165,10 @@ std::vector<std::pair<std::string, Bytes>> mod_goldens()
 Bytes s3m_golden()
 {
     S3mFile s3m;
-    std::tie(s3m.speed, s3m.tempo, s3m.global_volume, s3m.default_pan) = std::make_tuple(0, 0, 80, 252);
+    s3m.speed = 0;
+    s3m.tempo = 0;
+    s3m.global_volume = 80;
+    s3m.default_pan = 252;
     s3m.channel_settings[2] = 16;
     const int pans[] = {0x23, 0x0F, 0, 0x2F};
     std::copy(pans, pans + 4, s3m.pan_table);
@@ -177,7 +184,7 @@ Bytes s3m_golden()
     S3mCell loud = {5, 2, 0x40, 0, 200, 19, 0xB2};
     s3m.patterns = {{volume_cell(0, 0, 10)}, {loud, volume_cell(6, 7, 40)}, {}};
     s3m.orders = {0, 1, 2};
-    const int effects[][2] = {{1, 0x05},  {20, 0x80}, {24, 0x40}, {13, 0x20}, {0, 0x40},  {27, 0x40},
+    const int effects[][2] = {{1, 0x05},  {20, 0x80}, {24, 0x40}, {13, 0x20}, {0, 0x40}, {27, 0x40},
                               {19, 0x11}, {19, 0xB2}, {19, 0xA5}, {19, 0xC3}, {19, 0x91}};
     for (int row = 0; row < 11; row++)
         s3m.patterns[2].push_back({row, 0, -1, 0, -1, effects[row][0], effects[row][1]});
@@ -188,17 +195,23 @@ Bytes s3m_golden()
 Bytes xm_golden()
 {
     XmFile xm;
-    std::tie(xm.song_length, xm.restart, xm.tempo, xm.bpm) = std::make_tuple(300, 280, 0, 0);
+    xm.song_length = 300;
+    xm.restart = 280;
+    xm.tempo = 0;
+    xm.bpm = 0;
     XmInstrument in = instrument_with(1);
     in.volume_envelope = {{5, 64}, {10, 32}};
     in.pan_envelope = {{3, 32}, {6, 200}};
     in.volume_sustain = 1;
-    std::tie(in.pan_points, in.pan_sustain, in.fadeout) = std::make_tuple(14, 30, 1024);
+    in.pan_points = 14;
+    in.pan_sustain = 30;
+    in.fadeout = 1024;
     XmInstrument on_without_points = instrument_with(1);
     on_without_points.volume_flags = 1;
     xm.instruments = {in, on_without_points};
-    const int effects[][2] = {{1, 0x05},  {10, 0x0F}, {33, 0x15}, {0, 0x37},  {0, 0x00},  {18, 0x11},
-                              {36, 0x11}, {-1, 0x11}, {14, 0x13}, {14, 0xB2}, {14, 0x54}, {14, 0xE8}};
+    const int effects[][2] = {{1, 0x05},  {10, 0x0F}, {33, 0x15}, {0, 0x37},
+                              {0, 0x00},  {18, 0x11}, {36, 0x11}, {-1, 0x11},
+                              {14, 0x13}, {14, 0xB2}, {14, 0x54}, {14, 0xE8}};
     for (int row = 0; row < 12; row++) {
         xm.patterns[0].cells.resize(4 * (size_t)row + 1);
         xm.patterns[0].cells[4 * row] = {-1, -1, -1, effects[row][0], effects[row][1]};
@@ -214,7 +227,8 @@ TEST_F(Import, DumpsMatchTheReviewedGoldenFiles)
     files.push_back({"import_s3m.json", s3m_golden()});
     files.push_back({"import_xm.json", xm_golden()});
     for (auto &file : files)
-        EXPECT_TRUE(matches_golden(ZQ_SOURCE_DIR "/tests/golden/" + file.first, dump_of(file.second)));
+        EXPECT_TRUE(
+            matches_golden(ZQ_SOURCE_DIR "/tests/golden/" + file.first, dump_of(file.second)));
     XmFile xm = generated_xm(1);
     std::string current = dump_of(build_xm(xm));
     for (int version : {0x0102, 0x0103}) {

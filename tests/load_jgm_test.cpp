@@ -32,7 +32,10 @@ Module reloaded(const Module &module)
 JgmStream with_header(int channels, int orders, int samples, int patterns)
 {
     JgmHeader h;
-    h.channels = channels, h.orders = orders, h.samples = samples, h.patterns = patterns;
+    h.channels = channels;
+    h.orders = orders;
+    h.samples = samples;
+    h.patterns = patterns;
     JgmStream s;
     s.header(h).repeat(128, channels > 64 ? 0 : channels);
     return s.repeat(0, orders > 256 ? 0 : orders);
@@ -124,12 +127,14 @@ TEST(Jgm, SavedModulesDumpAsReviewed)
     Module runs(build_module(1, 1, 300, 0, XM_MODE));  // runs hold at most 127 cells
     for (int row = 0; row < 130; row++)
         get_note(runs.get(), 0, row, 0)->volume = 16 + row % 64;
-    const std::pair<const char *, JGMOD *> cases[] = {{"jgm_built.json", m}, {"jgm_runs.json", runs.get()}};
+    const std::pair<const char *, JGMOD *> cases[] = {{"jgm_built.json", m},
+                                                      {"jgm_runs.json", runs.get()}};
     for (auto c : cases) {
         int result = 0;
         Bytes stream = save_jgm_bytes(c.second, &result);
         EXPECT_EQ(result, 1) << jgmod_error;
-        EXPECT_TRUE(matches_golden(ZQ_SOURCE_DIR "/tests/golden/" + std::string(c.first), dump_of(stream)));
+        EXPECT_TRUE(
+            matches_golden(ZQ_SOURCE_DIR "/tests/golden/" + std::string(c.first), dump_of(stream)));
     }
 }
 

@@ -223,7 +223,8 @@ TEST(XmpOracle, GeneratedSetAgrees)
 {
     XmFile missing = generated_xm(1), v0102 = generated_xm(1), v0103 = generated_xm(0);
     missing.orders = {0, 7, 2, 1};  // pattern 7 does not exist
-    v0102.version = 0x0102, v0103.version = 0x0103;
+    v0102.version = 0x0102;
+    v0103.version = 0x0103;
     std::vector<std::pair<std::string, Bytes>> modules = {
         {"gaps.s3m", build_s3m(generated_s3m())}, {"linear.xm", build_xm(generated_xm(1))},
         {"amiga.xm", build_xm(generated_xm(0))},  {"missing_pattern.xm", build_xm(missing)},

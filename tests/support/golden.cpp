@@ -58,7 +58,8 @@ std::string first_difference(const std::string &expected, const std::string &act
     std::string where = "line " + std::to_string(line);
     if (!expected.empty() && expected[0] == '{')
         where += " at " + json_path(expected, at);
-    return where + "\n  expected: " + line_at(expected, at) + "\n  actual:   " + line_at(actual, at);
+    return where + "\n  expected: " + line_at(expected, at) +
+           "\n  actual:   " + line_at(actual, at);
 }
 
 testing::AssertionResult matches_golden(const std::string &file, const std::string &actual)

@@ -12,21 +12,37 @@
 class ByteWriter {
 public:
     explicit ByteWriter(Bytes *bytes) : bytes_(bytes) {}
-    ByteWriter &u8(int value) { bytes_->push_back((unsigned char)value); return *this; }
+    ByteWriter &u8(int value)
+    {
+        bytes_->push_back((unsigned char)value);
+        return *this;
+    }
     ByteWriter &le16(int value) { return u8(value).u8(value >> 8); }
     ByteWriter &le32(uint32_t value) { return le16((int)value).le16((int)(value >> 16)); }
     ByteWriter &be16(int value) { return u8(value >> 8).u8(value); }
     ByteWriter &text(const std::string &text, size_t width);  // NUL-padded or cut
-    ByteWriter &fill(int value, size_t count) { bytes_->insert(bytes_->end(), count, (unsigned char)value); return *this; }
-    ByteWriter &append(const Bytes &b) { bytes_->insert(bytes_->end(), b.begin(), b.end()); return *this; }
-    ByteWriter &align(size_t boundary) { return fill(0, (boundary - size() % boundary) % boundary); }
+    ByteWriter &fill(int value, size_t count)
+    {
+        bytes_->insert(bytes_->end(), count, (unsigned char)value);
+        return *this;
+    }
+    ByteWriter &append(const Bytes &b)
+    {
+        bytes_->insert(bytes_->end(), b.begin(), b.end());
+        return *this;
+    }
+    ByteWriter &align(size_t boundary)
+    {
+        return fill(0, (boundary - size() % boundary) % boundary);
+    }
     size_t size() const { return bytes_->size(); }
 private:
     Bytes *bytes_;
 };
 
 struct ModSample {  // repeat length 1: no loop; data zero-filled to the length
-    int length_words = 0, finetune = 0, volume = 64, repeat_offset_words = 0, repeat_length_words = 1;
+    int length_words = 0, finetune = 0, volume = 64, repeat_offset_words = 0,
+        repeat_length_words = 1;
     Bytes data;
 };
 
@@ -50,7 +66,9 @@ struct S3mSample {  // type 1: digital; flags: bit 0 loop, bit 2 16-bit; lengths
     Bytes data;  // exactly as stored
 };
 
-struct S3mCell { int row, channel, note, instrument, volume, command, info; };  // -1 leaves a group out
+struct S3mCell {  // -1 leaves a group out
+    int row, channel, note, instrument, volume, command, info;
+};
 
 struct S3mFile {  // sample format 1: signed; default pan 252: the pan table is written
     std::string title = "generated s3m";
@@ -81,7 +99,9 @@ struct XmInstrument {
     std::vector<XmSample> samples;
 };
 
-struct XmCell { int note = -1, instrument = -1, volume = -1, effect = -1, parameter = -1; };  // -1: left out
+struct XmCell {  // -1: left out
+    int note = -1, instrument = -1, volume = -1, effect = -1, parameter = -1;
+};
 
 struct XmPattern {
     int rows = 64;
