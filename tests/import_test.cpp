@@ -191,7 +191,8 @@ Bytes s3m_golden()
     return build_s3m(s3m);
 }
 
-// Default speeds, a restart past the song, the envelopes' fix-ups, effect conversions.
+// Default speeds, a restart past the song, the envelopes' fix-ups, effect conversions,
+// patterns of one packed cell.
 Bytes xm_golden()
 {
     XmFile xm;
@@ -216,6 +217,9 @@ Bytes xm_golden()
         xm.patterns[0].cells.resize(4 * (size_t)row + 1);
         xm.patterns[0].cells[4 * row] = {-1, -1, -1, effects[row][0], effects[row][1]};
     }
+    xm.patterns.resize(3);  // cells stop at the packed data, not at the next pattern's header
+    xm.patterns[1].raw = {0x81, 5};
+    xm.patterns[2].raw = {0x81, 7};
     return build_xm(xm);
 }
 
