@@ -128,18 +128,6 @@ TEST_F(Import, S3mSharedPointersAndPackedLengthsBoundWhatIsRead)
     }
 }
 
-// Cells stop at the pattern's packed data, not at the next pattern's header.
-TEST_F(Import, XmCellsStopAtThePatternsPackedData)
-{
-    XmFile xm;
-    xm.patterns.assign(2, XmPattern());
-    xm.patterns[0].raw = {0x81, 5};  // one cell of 256
-    xm.patterns[1].raw = {0x81, 7};
-    ASSERT_NE(load_bytes(build_xm(xm), load_xm_plain), nullptr);
-    EXPECT_EQ(get_note(module, 0, 0, 1)->note, 0);
-    EXPECT_EQ(get_note(module, 1, 0, 0)->note, 7);
-}
-
 // Pans, finetunes, commands, restarts, a short file.
 std::vector<std::pair<std::string, Bytes>> mod_goldens()
 {
