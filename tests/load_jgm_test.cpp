@@ -116,6 +116,7 @@ TEST(Jgm, SavedModulesDumpAsReviewed)
     JGMOD *m = module.get();
     strcpy(module->name, "built");
     module->channel_pan[7] = 255;
+    module->global_volume = 100;  // read back clamped to 64
     INSTRUMENT_INFO *instrument = &module->instrument_info[1];
     instrument->volume_env_sustain_start = instrument->volume_env_sustain_end = 3;
     instrument->pan_env_value[11] = 65535;
