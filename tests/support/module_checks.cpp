@@ -18,7 +18,7 @@ std::string dump_of(const Bytes &file)
         text += (char)c;
     if (pipe != NULL)
         pclose(pipe);
-    return text;
+    return text.empty() ? "nothing printed by " + command + scratch.path() : text;
 }
 
 void expect_module_sane(const JGMOD *j, const char *what)
