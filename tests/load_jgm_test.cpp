@@ -108,7 +108,9 @@ TEST(Jgm, RefusesWhatTheFormatCannotHoldAndReportsWriteFailures)
     }
 }
 
-// The saved streams, loaded again and dumped, against reviewed dumps of the built modules.
+// The saved streams, loaded again and dumped, against reviewed dumps accepted while a
+// field-by-field comparison with the built modules passed: the writer and the reader
+// are each other's inverse.
 TEST(Jgm, SavedModulesDumpAsReviewed)
 {
     install_allegro_for_files();
