@@ -1,20 +1,19 @@
 // Our MOD, S3M and XM reading checked against libxmp, on the shared folder and a
-// generated set; then modtool convert of each corpus file must dump as the original.
+// generated set: speed, tempo, global volume, samples with their points, volumes and
+// loops, orders, patterns, and every cell's note and instrument.
 // Allowed differences, by design: names (the peer trims spaces); XM: our blank last
 // sample, the peer's extra empty pattern (ours only for missing patterns), cells naming
 // instruments past the count (we drop them), key off with an instrument (peer: fade);
 // S3M: our order list drops markers, our channels are remap[]'s gapless numbers;
-// MOD signatures we do not list are refused. Peer notes: 12*log2(6848/period)+13, XM +12.
+// MOD signatures we do not list are left out. Peer notes: 12*log2(6848/period)+13, XM +12.
+// Peer points are signed and keep 16 bits; ours are unsigned, the high byte of 16; the
+// peer writes over the points just after a loop.
 #include <math.h>
 #include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xmp.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -24,8 +23,6 @@
 #include "support/module_files.h"
 
 namespace {
-
-struct Agreement { long files = 0, cells = 0, differences = 0, by_design = 0; };
 
 std::string trimmed(const char *name, size_t size)
 {
@@ -42,27 +39,57 @@ int peer_note(const JGMOD *j, int note)
     return (int)lround(12.0 * log2(6848.0 / (3579546.0 / note))) + 13;
 }
 
-void compare(const std::string &path, const JGMOD *ours, const xmp_module *peer, Agreement *agreement)
-{
-    std::string kind = extension_of(path);
-    bool s3m = kind == "s3m", xm = kind == "xm";
-    auto same = [&](long mine, long theirs, const std::string &what) {
-        if (mine != theirs) {
-            agreement->differences++;
-            ADD_FAILURE() << path << ": " << what << ": ours " << mine << ", peer " << theirs;
-        }
-    };
-    same(trimmed(ours->name, sizeof ours->name) != trimmed(peer->name, sizeof peer->name), 0, "names differ");
-    int peer_channel[MAX_ALLEG_VOICE], highest = -1;  // the peer's channel for each of ours
-    for (int channel = 0; channel < ours->channel_count; channel++)
-        peer_channel[channel] = s3m ? -1 : channel;
-    for (int channel = 0; s3m && channel < 32; channel++) {
-        if (remap[channel] >= 0)
-            peer_channel[(int)remap[channel]] = highest = channel;
+// One file's comparison; every difference is a failure that names it.
+struct Comparison {
+    std::string path;
+    const JGMOD *ours;
+    const xmp_module *peer;
+    bool s3m, xm;
+    long cells = 0, differences = 0;
+
+    void same(long mine, long theirs, const std::string &what)
+    {
+        if (mine == theirs)
+            return;
+        differences++;
+        ADD_FAILURE() << path << ": " << what << ": ours " << mine << ", peer " << theirs;
     }
-    same(s3m ? highest + 1 : ours->channel_count, peer->chn, "channels");
-    same(ours->sample_count - (xm ? 1 : 0), peer->smp, "samples");
-    for (int index = 0; index < peer->smp && index < ours->sample_count; index++) {
+
+    void header()
+    {
+        std::string name = trimmed(peer->name, sizeof peer->name);
+        same(trimmed(ours->name, sizeof ours->name) != name, 0, "names");
+        same(ours->tempo, peer->spd, "speed");
+        same(ours->bpm, peer->bpm, "tempo");
+        same(ours->global_volume, peer->gvl, "global volume");
+        same(ours->sample_count - (xm ? 1 : 0), peer->smp, "samples");
+        for (int index = 0; index < peer->ins; index++) {
+            const xmp_instrument *instrument = &peer->xxi[index];
+            for (int note = 0; xm && note < NOTES_PER_INSTRUMENT; note++) {
+                int sub = instrument->map[note + 12].ins;  // the peer's notes are ours + 12
+                long blank = ours->sample_count - 1;
+                long sample = sub < instrument->nsm ? instrument->sub[sub].sid : blank;
+                same(ours->instrument_info[index].note_sample[note], sample,
+                     "instrument " + std::to_string(index) + " note " + std::to_string(note));
+            }
+            for (int sub = 0; sub < instrument->nsm; sub++) {
+                const xmp_subinstrument *theirs = &instrument->sub[sub];
+                if (theirs->sid >= ours->sample_count)
+                    continue;
+                const SAMPLE_INFO *mine = &ours->sample_info[theirs->sid];
+                std::string which = "sample " + std::to_string(theirs->sid);
+                same(mine->volume, theirs->vol, which + " volume");
+                if (!xm)
+                    continue;
+                same(mine->pan, theirs->pan, which + " pan");
+                same(mine->transpose, theirs->xpo, which + " transpose");
+                same(mine->tuning - 128, theirs->fin, which + " finetune");
+            }
+        }
+    }
+
+    void sample(int index)
+    {
         const xmp_sample *theirs = &peer->xxs[index];
         const SAMPLE *mine = &ours->samples[index];
         std::string which = "sample " + std::to_string(index);
@@ -73,218 +100,149 @@ void compare(const std::string &path, const JGMOD *ours, const xmp_module *peer,
             same((long)mine->loop_start, theirs->lps, which + " loop start");
             same((long)mine->loop_end, theirs->lpe, which + " loop end");
         }
+        long differing = 0, end = (theirs->flg & XMP_SAMPLE_LOOP) ? theirs->lpe : theirs->len;
+        for (long point = 0; point < end && point < (long)mine->len; point++) {
+            bool wide = theirs->flg & XMP_SAMPLE_16BIT;
+            int peer_point = wide ? ((const short *)theirs->data)[point] >> 8 : theirs->data[point];
+            differing += (((const unsigned char *)mine->data)[point] ^ 0x80) != (peer_point & 0xFF);
+        }
+        same(differing, 0, which + " points that differ");
     }
 
-    std::vector<int> peer_orders;
-    for (int index = 0; index < peer->len; index++) {
-        if (!s3m || peer->xxo[index] < 254)
-            peer_orders.push_back(peer->xxo[index]);
-    }
-    // Our extra XM pattern is the last one, when an order was sent to it.
-    int last = ours->pattern_count - 1;
-    bool extra = false;
-    for (int index = 0; xm && index < peer->len && index < ours->order_count; index++)
-        extra |= ours->order_table[index] == last && peer->xxo[index] > last;
-    same(ours->order_count, (long)peer_orders.size(), "song length");
-    for (int index = 0; index < ours->order_count && index < (int)peer_orders.size(); index++) {
-        if (!(extra && ours->order_table[index] == last && peer_orders[index] >= last))
-            same(ours->order_table[index], peer_orders[index], "order " + std::to_string(index));
+    // Returns whether our extra XM pattern (the last) stands for the peer's missing ones.
+    bool orders()
+    {
+        std::vector<int> peer_orders;
+        for (int index = 0; index < peer->len; index++) {
+            if (!s3m || peer->xxo[index] < 254)
+                peer_orders.push_back(peer->xxo[index]);
+        }
+        int last = ours->pattern_count - 1;
+        bool extra = false;
+        for (int index = 0; xm && index < peer->len && index < ours->order_count; index++)
+            extra |= ours->order_table[index] == last && peer->xxo[index] > last;
+        same(ours->order_count, (long)peer_orders.size(), "song length");
+        for (int index = 0; index < ours->order_count && index < (int)peer_orders.size(); index++) {
+            if (!(extra && ours->order_table[index] == last && peer_orders[index] >= last))
+                same(ours->order_table[index], peer_orders[index], "order");
+        }
+        return extra;
     }
 
-    int file_patterns = ours->pattern_count - (extra ? 1 : 0);
-    same(file_patterns + (xm ? 1 : 0), peer->pat, "patterns (with the peer's extra XM one)");
-    for (int pattern = 0; pattern < peer->pat; pattern++) {
-        const xmp_pattern *theirs = peer->xxp[pattern];
-        bool peer_extra = pattern >= file_patterns;
-        const PATTERN_INFO *mine = peer_extra ? nullptr : &ours->pattern_info[pattern];
-        std::string which = "pattern " + std::to_string(pattern);
-        if (mine != nullptr)
+    void cell(const NOTE_INFO *cell, const xmp_event *e, const std::string &where)
+    {
+        cells++;
+        bool dropped = e->ins > ours->instrument_count && cell->sample == 0 && cell->note == 0;
+        bool faded = cell->note == NOTE_KEY_OFF && cell->sample != 0 && e->note == XMP_KEY_FADE &&
+                     e->ins == cell->sample;
+        if (xm && (dropped || faded))
+            return;
+        same(peer_note(ours, cell->note), e->note, where + " note");
+        same(cell->sample, e->ins, where + " instrument");
+    }
+
+    // The peer's patterns past ours are its own extra, empty XM pattern.
+    void patterns(int file_patterns, const int *peer_channel)
+    {
+        same(file_patterns + (xm ? 1 : 0), peer->pat, "patterns (with the peer's extra XM one)");
+        for (int pattern = 0; pattern < peer->pat && pattern < file_patterns; pattern++) {
+            const xmp_pattern *theirs = peer->xxp[pattern];
+            const PATTERN_INFO *mine = &ours->pattern_info[pattern];
+            std::string which = "pattern " + std::to_string(pattern);
             same(mine->row_count, theirs->rows, which + " rows");
-        for (int row = 0; row < theirs->rows && (mine == nullptr || row < mine->row_count); row++) {
-            for (int channel = 0; channel < (peer_extra ? peer->chn : ours->channel_count); channel++) {
-                int peer_chn = peer_extra ? channel : peer_channel[channel];
-                if (peer_chn < 0 || peer_chn >= peer->chn) {
-                    same(channel, -1, which + " channel without a peer channel");
-                    continue;
+            for (int row = 0; row < theirs->rows && row < mine->row_count; row++) {
+                for (int channel = 0; channel < ours->channel_count; channel++) {
+                    std::string where = which + " row " + std::to_string(row) + " channel " +
+                                        std::to_string(channel);
+                    int peer_chn = peer_channel[channel];
+                    if (peer_chn < 0 || peer_chn >= peer->chn)
+                        same(channel, -1, where + " has no peer channel");
+                    else
+                        cell(&mine->notes[row * ours->channel_count + channel],
+                             &peer->xxt[theirs->index[peer_chn]]->event[row], where);
                 }
-                const xmp_event *e = &peer->xxt[theirs->index[peer_chn]]->event[row];
-                if (peer_extra) {  // the peer's own extra pattern must be empty
-                    same(e->note | e->ins | e->vol | e->fxt | e->fxp | e->f2t | e->f2p, 0, which + " not empty");
-                    continue;
-                }
-                const NOTE_INFO *cell = &mine->notes[row * ours->channel_count + channel];
-                agreement->cells++;
-                bool by_design = xm && ((e->ins > ours->instrument_count && cell->sample == 0 && cell->note == 0) ||
-                                        (cell->note == NOTE_KEY_OFF && cell->sample != 0 &&
-                                         e->note == XMP_KEY_FADE && e->ins == cell->sample));
-                if (by_design) {
-                    agreement->by_design++;
-                    continue;
-                }
-                std::string where = which + " row " + std::to_string(row) + " channel " + std::to_string(channel);
-                same(peer_note(ours, cell->note), e->note, where + " note");
-                same(cell->sample, e->ins, where + " instrument");
             }
         }
     }
-}
 
-void compare_file(const std::string &path, Agreement *agreement)
-{
-    JGMOD *ours = load_mod(path.c_str());
-    bool unlisted_mod = extension_of(path) == "mod" && detect_m31(path.c_str()) != 1;
-    EXPECT_EQ(ours == nullptr, unlisted_mod) << path << ": " << jgmod_error;
-    if (ours == nullptr) {
-        EXPECT_STREQ(jgmod_error, "Unsupported MOD type or unable to open file");
-        return;
+    void run()
+    {
+        header();
+        for (int index = 0; index < peer->smp && index < ours->sample_count; index++)
+            sample(index);
+        int peer_channel[MAX_ALLEG_VOICE], highest = -1;  // the peer's channel for each of ours
+        for (int channel = 0; channel < ours->channel_count; channel++)
+            peer_channel[channel] = s3m ? -1 : channel;
+        for (int channel = 0; s3m && channel < 32; channel++) {
+            if (remap[channel] >= 0)
+                peer_channel[(int)remap[channel]] = highest = channel;
+        }
+        same(s3m ? highest + 1 : ours->channel_count, peer->chn, "channels");
+        patterns(ours->pattern_count - (orders() ? 1 : 0), peer_channel);
     }
-    xmp_context context = xmp_create_context();
-    if (xmp_load_module(context, path.c_str()) == 0) {
+};
+
+// Every file of the set agrees; the figures are printed for the record.
+void expect_agreement(const char *set, const std::vector<std::string> &files)
+{
+    install_allegro_for_files();
+    long cells = 0, differences = 0;
+    for (const std::string &path : files) {
+        JGMOD *ours = load_mod(path.c_str());
+        xmp_context context = xmp_create_context();
+        ASSERT_NE(ours, nullptr) << path << ": " << jgmod_error;
+        ASSERT_EQ(xmp_load_module(context, path.c_str()), 0) << path << ": the peer cannot read it";
         xmp_module_info info;
         xmp_get_module_info(context, &info);
-        agreement->files++;
-        compare(path, ours, info.mod, agreement);
+        std::string kind = extension_of(path);
+        Comparison comparison{path, ours, info.mod, kind == "s3m", kind == "xm"};
+        comparison.run();
+        cells += comparison.cells;
+        differences += comparison.differences;
         xmp_release_module(context);
-    } else {
-        ADD_FAILURE() << path << ": the peer cannot read it";
+        xmp_free_context(context);
+        destroy_mod(ours);
     }
-    xmp_free_context(context);
-    destroy_mod(ours);
-}
-
-void report(const char *set, const Agreement &a)
-{
-    printf("%s: %ld files, %ld cells compared, %ld differences, %ld cells differing by design\n", set, a.files,
-           a.cells, a.differences, a.by_design);
+    printf("%s: %zu files, %ld cells compared, %ld differences\n", set, files.size(), cells,
+           differences);
 }
 
 TEST(XmpOracle, SharedModuleFolderAgrees)
 {
-    install_allegro_for_files();
-    std::vector<std::string> files = shared_module_files(ZQ_SOURCE_DIR, true);
+    std::vector<std::string> files;
+    for (const std::string &path : shared_module_files(ZQ_SOURCE_DIR, true)) {
+        if (extension_of(path) != "mod" || detect_m31(path.c_str()) == 1)
+            files.push_back(path);
+    }
     if (files.empty())
         GTEST_SKIP() << "no shared module folder beside the source tree";
-    Agreement agreement;
-    for (const std::string &path : files)
-        compare_file(path, &agreement);
-    report("shared modules", agreement);
-    EXPECT_GT(agreement.files, 0);
-    EXPECT_EQ(agreement.differences, 0);
+    expect_agreement("shared modules", files);
 }
 
 TEST(XmpOracle, GeneratedSetAgrees)
 {
-    install_allegro_for_files();
     XmFile missing = generated_xm(1);
     missing.orders = {0, 7, 2, 1};  // pattern 7 does not exist
-    XmFile v0102 = generated_xm(1), v0103 = generated_xm(0);
-    v0102.version = 0x0102, v0103.version = 0x0103;
-    std::vector<std::pair<std::string, Bytes>> files = {
-        {"m.k.mod", build_mod(generated_mod("M.K.", 4))},   {"6chn.mod", build_mod(generated_mod("6CHN", 6))},
-        {"8chn.mod", build_mod(generated_mod("8CHN", 8))},  {"12ch.mod", build_mod(generated_mod("12CH", 12))},
-        {"flt4.mod", build_mod(generated_mod("FLT4", 4))},  {"gaps.s3m", build_s3m(generated_s3m())},
-        {"linear.xm", build_xm(generated_xm(1))},           {"amiga.xm", build_xm(generated_xm(0))},
-        {"missing_pattern.xm", build_xm(missing)},          {"v0102.xm", build_xm(v0102)},
-        {"v0103.xm", build_xm(v0103)},
-    };
+    std::vector<std::pair<std::string, Bytes>> modules = {
+        {"gaps.s3m", build_s3m(generated_s3m())}, {"linear.xm", build_xm(generated_xm(1))},
+        {"amiga.xm", build_xm(generated_xm(0))},  {"missing_pattern.xm", build_xm(missing)}};
+    const std::pair<const char *, int> mods[] = {{"M.K.", 4}, {"6CHN", 6}, {"8CHN", 8},
+                                                 {"12CH", 12}, {"FLT4", 4}};
+    for (auto m : mods) {
+        Bytes bytes = build_mod(generated_mod(m.first, m.second));
+        modules.push_back({std::string(m.first) + ".mod", bytes});
+    }
     std::string folder = testing::TempDir() + "zq_generated_modules";
     mkdir(folder.c_str(), 0700);
-    Agreement agreement;
-    for (auto &file : files) {
-        std::string path = folder + "/" + file.first;
-        write_file_bytes(path.c_str(), file.second);
-        compare_file(path, &agreement);
+    std::vector<std::string> files;
+    for (auto &module : modules) {
+        files.push_back(folder + "/" + module.first);
+        write_file_bytes(files.back().c_str(), module.second);
+    }
+    expect_agreement("generated set", files);
+    for (const std::string &path : files)
         remove(path.c_str());
-    }
     rmdir(folder.c_str());
-    report("generated set", agreement);
-    EXPECT_EQ(agreement.files, (int)files.size());
-    EXPECT_EQ(agreement.differences, 0);
-}
-
-// A JGM stream does not carry the playback rate, an empty sample's details, or
-// sample-information counts that differ from the library sample's (MOD, 16-bit XM).
-const std::string modtool = std::string(ZQ_BINARY_DIR) + "/bin/modtool";
-
-struct ToolRun { int status; std::string out, err; };
-
-ToolRun run_modtool(const std::string &arguments)
-{
-    ScratchFile out, err;
-    std::string command = "env -u DISPLAY '" + modtool + "' " + arguments + " >'" + out.path() + "' 2>'" + err.path() + "'";
-    int status = system(command.c_str());
-    Bytes o = out.read(), e = err.read();
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(o.begin(), o.end()), std::string(e.begin(), e.end())};
-}
-
-std::string quoted(const std::string &path) { return "'" + path + "'"; }
-const std::string refused_text = "modtool: Unsupported MOD type or unable to open file\n";
-
-std::string comparable(const std::string &dump, bool own_counts)
-{
-    static const std::regex rate("\"freq\": [0-9]+, "), counts("\"(length|loop_start|loop_end)\": [0-9]+, ");
-    static const std::regex empty_info("\\{\"length\": 0, [^}]*\\}"), empty_sample("\\{[^{}]*\"len\": 0, [^}]*\\}");
-    std::string text = std::regex_replace(dump, rate, "");
-    text = std::regex_replace(text, empty_info, "{\"length\": 0}");
-    text = std::regex_replace(text, empty_sample, "{\"len\": 0}");
-    return own_counts ? std::regex_replace(text, counts, "") : text;
-}
-
-bool info_counts_differ(const std::string &path)
-{
-    JGMOD *j = load_mod(path.c_str());
-    bool found = false;
-    for (int index = 0; j != NULL && index < j->sample_count; index++) {
-        const SAMPLE_INFO &info = j->sample_info[index];
-        const SAMPLE &sample = j->samples[index];
-        found |= (unsigned long)info.length != sample.len ||
-                 (unsigned long)info.loop_start != sample.loop_start ||
-                 (unsigned long)info.loop_end != sample.loop_end;
-    }
-    destroy_mod(j);
-    return found;
-}
-
-TEST(ImportRoundTrip, ConvertThenDumpGivesTheOriginalsDump)
-{
-    std::vector<std::string> files = shared_module_files(ZQ_SOURCE_DIR, true);
-    if (access(modtool.c_str(), X_OK) != 0 || files.empty())
-        GTEST_SKIP() << "modtool is not built, or no shared module folder beside the source tree";
-    install_allegro_for_files();
-    int converted = 0;
-    ScratchFile jgm;
-    for (const std::string &path : files) {
-        SCOPED_TRACE(path);
-        ToolRun original = run_modtool("dump " + quoted(path));
-        if (original.status != 0) {  // MOD signatures the player does not list
-            EXPECT_EQ(original.err, refused_text);
-            continue;
-        }
-        ToolRun convert = run_modtool("convert " + quoted(path) + " " + quoted(jgm.path()));
-        ASSERT_EQ(convert.status, 0) << convert.err;
-        ToolRun again = run_modtool("dump " + quoted(jgm.path()));
-        ASSERT_EQ(again.status, 0) << again.err;
-        bool own_counts = info_counts_differ(path);
-        EXPECT_EQ(comparable(again.out, own_counts), comparable(original.out, own_counts));
-        converted++;
-    }
-    printf("round trip: %d files converted and equal\n", converted);
-    EXPECT_GT(converted, 0);
-}
-
-// --m15 turns 15-sample detection on for that one call only.
-TEST(ImportRoundTrip, FifteenSampleFilesNeedTheOption)
-{
-    if (access(modtool.c_str(), X_OK) != 0)
-        GTEST_SKIP() << "modtool is not built";
-    ModFile mod;
-    mod.sample_count = 15;
-    mod.title = "fifteen";
-    ScratchFile file(build_mod(mod));
-    ToolRun plain = run_modtool("info " + quoted(file.path())), with = run_modtool("--m15 info " + quoted(file.path()));
-    EXPECT_EQ(std::make_pair(plain.status, plain.err), std::make_pair(1, refused_text));
-    EXPECT_EQ(std::make_tuple(with.status, with.out), std::make_tuple(0, std::string(
-        "type: 1\ntype_name: MOD (15 Samples)\nname: fifteen\n")));
 }
 
 }  // namespace

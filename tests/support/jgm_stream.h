@@ -18,11 +18,23 @@ struct JgmHeader {
 
 class JgmStream {
 public:
-    JgmStream &byte(int value) { bytes_.push_back((unsigned char)value); return *this; }
+    JgmStream &byte(int value)
+    {
+        bytes_.push_back((unsigned char)value);
+        return *this;
+    }
     JgmStream &word(int value) { return byte(value).byte(value >> 8); }  // little-endian
     JgmStream &dword(long value) { return word((int)value).word((int)(value >> 16)); }
-    JgmStream &repeat(int value, int count) { bytes_.insert(bytes_.end(), count, value); return *this; }
-    JgmStream &append(const Bytes &b) { bytes_.insert(bytes_.end(), b.begin(), b.end()); return *this; }
+    JgmStream &repeat(int value, int count)
+    {
+        bytes_.insert(bytes_.end(), count, value);
+        return *this;
+    }
+    JgmStream &append(const Bytes &b)
+    {
+        bytes_.insert(bytes_.end(), b.begin(), b.end());
+        return *this;
+    }
     JgmStream &header(const JgmHeader &h);
     // A non-empty sample: its 23-byte header (vibrato bytes 0) and `data`.
     JgmStream &sample(long length, long loop_start, long loop_end, int volume, int pan,

@@ -1,14 +1,24 @@
 #include "support/module_checks.h"
 #include "support/module_rules.h"
 
+#include <stdio.h>
+#include <stdlib.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
 
-Cell cell_at(const JGMOD *j, int pattern, int row, int channel)
+std::string dump_of(const Bytes &file)
 {
-    const NOTE_INFO *n = get_note(const_cast<JGMOD *>(j), pattern, row, channel);
-    return Cell(n->sample, n->note, n->volume, n->command, n->parameter);
+    ScratchFile scratch(file);
+    const char *build = getenv("ZQ_BINARY_DIR");
+    std::string text, command = std::string(build ? build : ".") + "/bin/modtool dump ";
+    FILE *pipe = popen((command + scratch.path()).c_str(), "r");
+    for (int c; pipe != NULL && (c = fgetc(pipe)) != EOF;)
+        text += (char)c;
+    if (pipe != NULL)
+        pclose(pipe);
+    return text.empty() ? "nothing printed by " + command + scratch.path() : text;
 }
 
 void expect_module_sane(const JGMOD *j, const char *what)

@@ -4,16 +4,15 @@
 #define MODULE_CHECKS_H
 
 #include <functional>
-#include <tuple>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "jgmod.h"
 #include "support/packfile_helpers.h"
 
-// One cell as (sample, note, volume, command, parameter), to compare whole.
-typedef std::tuple<int, int, int, int, int> Cell;
-Cell cell_at(const JGMOD *j, int pattern, int row, int channel);
+// The file loaded and printed by `modtool dump` (a JSON document).
+std::string dump_of(const Bytes &file);
 
 // Adds a GoogleTest failure for every broken rule; `what` names the input.
 void expect_module_sane(const JGMOD *j, const char *what);

@@ -12,21 +12,37 @@
 class ByteWriter {
 public:
     explicit ByteWriter(Bytes *bytes) : bytes_(bytes) {}
-    ByteWriter &u8(int value) { bytes_->push_back((unsigned char)value); return *this; }
+    ByteWriter &u8(int value)
+    {
+        bytes_->push_back((unsigned char)value);
+        return *this;
+    }
     ByteWriter &le16(int value) { return u8(value).u8(value >> 8); }
     ByteWriter &le32(uint32_t value) { return le16((int)value).le16((int)(value >> 16)); }
     ByteWriter &be16(int value) { return u8(value >> 8).u8(value); }
     ByteWriter &text(const std::string &text, size_t width);  // NUL-padded or cut
-    ByteWriter &fill(int value, size_t count) { bytes_->insert(bytes_->end(), count, (unsigned char)value); return *this; }
-    ByteWriter &append(const Bytes &b) { bytes_->insert(bytes_->end(), b.begin(), b.end()); return *this; }
-    ByteWriter &align(size_t boundary) { return fill(0, (boundary - size() % boundary) % boundary); }
+    ByteWriter &fill(int value, size_t count)
+    {
+        bytes_->insert(bytes_->end(), count, (unsigned char)value);
+        return *this;
+    }
+    ByteWriter &append(const Bytes &b)
+    {
+        bytes_->insert(bytes_->end(), b.begin(), b.end());
+        return *this;
+    }
+    ByteWriter &align(size_t boundary)
+    {
+        return fill(0, (boundary - size() % boundary) % boundary);
+    }
     size_t size() const { return bytes_->size(); }
 private:
     Bytes *bytes_;
 };
 
 struct ModSample {  // repeat length 1: no loop; data zero-filled to the length
-    int length_words = 0, finetune = 0, volume = 64, repeat_offset_words = 0, repeat_length_words = 1;
+    int length_words = 0, finetune = 0, volume = 64, repeat_offset_words = 0,
+        repeat_length_words = 1;
     Bytes data;
 };
 
@@ -47,11 +63,12 @@ struct S3mSample {  // type 1: digital; flags: bit 0 loop, bit 2 16-bit; lengths
     int type = 1, volume = 64, flags = 0;
     long length = 0, loop_start = 0, loop_end = 0, c2spd = 8363;
     std::string tag = "SCRS";
-    Bytes data;                    // exactly as stored
-    bool no_data_pointer = false;  // the data position lies past the file
+    Bytes data;  // exactly as stored
 };
 
-struct S3mCell { int row, channel, note, instrument, volume, command, info; };  // -1 leaves a group out
+struct S3mCell {  // -1 leaves a group out
+    int row, channel, note, instrument, volume, command, info;
+};
 
 struct S3mFile {  // sample format 1: signed; default pan 252: the pan table is written
     std::string title = "generated s3m";
@@ -61,7 +78,6 @@ struct S3mFile {  // sample format 1: signed; default pan 252: the pan table is 
     int pan_table[32];
     std::vector<S3mSample> samples;
     std::vector<std::vector<S3mCell>> patterns;
-    std::vector<bool> empty_pointer;  // per pattern: parapointer 0
     S3mFile();
 };
 Bytes build_s3m(const S3mFile &s3m);
@@ -74,9 +90,8 @@ struct XmSample {  // lengths in bytes; type: bits 0..1 loop, bit 4 16-bit
 
 struct XmEnvelopePoint { int tick, value; };
 
-struct XmInstrument {  // header size 29 or less: the short header alone
-    long header_size = 263;
-    int sample_count = -1, pan_points = -1;  // -1: as many as given
+struct XmInstrument {
+    int pan_points = -1;  // -1: as many as given
     std::vector<int> map;                    // 96 bytes, default 0
     std::vector<XmEnvelopePoint> volume_envelope, pan_envelope;
     int volume_sustain = 0, volume_loop_start = 0, volume_loop_end = 0, volume_flags = 0;
@@ -84,13 +99,14 @@ struct XmInstrument {  // header size 29 or less: the short header alone
     std::vector<XmSample> samples;
 };
 
-struct XmCell { int note = -1, instrument = -1, volume = -1, effect = -1, parameter = -1; };  // -1: left out
+struct XmCell {  // -1: left out
+    int note = -1, instrument = -1, volume = -1, effect = -1, parameter = -1;
+};
 
 struct XmPattern {
     int rows = 64;
     std::vector<XmCell> cells;  // row-major; missing cells are empty
     Bytes raw;                  // when non-empty, the packed data as written
-    bool empty = false;         // packed size 0
 };
 
 struct XmFile {  // flags bit 0: linear frequencies; versions below 0x0104: the older layout

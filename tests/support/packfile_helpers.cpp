@@ -41,11 +41,6 @@ namespace {
 
 MemoryPackfile &m(void *self) { return *(MemoryPackfile *)self; }
 
-int memory_getc(void *self)
-{
-    return m(self).position < m(self).data.size() ? m(self).data[m(self).position++] : EOF;
-}
-
 int memory_putc(int c, void *self)
 {
     if (m(self).put_limit >= 0 && (long)m(self).data.size() >= m(self).put_limit)
@@ -54,15 +49,12 @@ int memory_putc(int c, void *self)
     return c & 0xFF;
 }
 
+// Nothing is read back through the handle.
 const PACKFILE_VTABLE memory_vtable = {
-    [](void *) { return 0; }, memory_getc,
-    [](int, void *) { return EOF; },  // no reader puts bytes back
-    [](void *p, long n, void *self) {
-        long count = 0;
-        for (int c; count < n && (c = memory_getc(self)) != EOF; count++)
-            ((unsigned char *)p)[count] = (unsigned char)c;
-        return count;
-    },
+    [](void *) { return 0; },
+    [](void *) { return EOF; },
+    [](int, void *) { return EOF; },
+    [](void *, long, void *) { return 0L; },
     memory_putc,
     [](const void *p, long n, void *self) {
         long count = 0;
@@ -70,11 +62,8 @@ const PACKFILE_VTABLE memory_vtable = {
             count++;
         return count;
     },
-    [](void *self, int offset) {  // relative
-        bool fits = offset >= 0 && m(self).position + offset <= m(self).data.size();
-        return fits ? (m(self).position += offset, 0) : -1;
-    },
-    [](void *self) { return (int)(m(self).position >= m(self).data.size()); },
+    [](void *, int) { return -1; },
+    [](void *) { return 1; },
     [](void *) { return 0; },
 };
 
@@ -82,6 +71,5 @@ const PACKFILE_VTABLE memory_vtable = {
 
 PACKFILE *MemoryPackfile::open()
 {
-    position = 0;
     return pack_fopen_vtable(&memory_vtable, this);
 }

@@ -1,5 +1,5 @@
-// Scratch files on disk (the library's normal packfiles) and packfiles over
-// memory (our own vtable, so not normal).
+// Scratch files on disk (the library's normal packfiles) and packfiles that
+// write into memory (our own vtable, so not normal).
 #ifndef PACKFILE_HELPERS_H
 #define PACKFILE_HELPERS_H
 
@@ -27,14 +27,12 @@ private:
     std::string path_;
 };
 
-// Reads `data` from the start; writes append to it, and fail once it holds
-// put_limit bytes (-1: never).
+// A packfile that writes into memory and fails once it holds put_limit bytes
+// (-1: never).
 struct MemoryPackfile {
-    explicit MemoryPackfile(const Bytes &initial = Bytes()) : data(initial) {}
     PACKFILE *open();  // closed by pack_fclose
     const Bytes &bytes() const { return data; }
     Bytes data;
-    size_t position = 0;
     long put_limit = -1;
 };
 
