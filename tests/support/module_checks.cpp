@@ -2,7 +2,6 @@
 #include "support/module_rules.h"
 
 #include <stdio.h>
-#include <stdlib.h>
 
 #include <string>
 
@@ -11,8 +10,7 @@
 std::string dump_of(const Bytes &file)
 {
     ScratchFile scratch(file);
-    const char *build = getenv("ZQ_BINARY_DIR");
-    std::string text, command = std::string(build ? build : ".") + "/bin/modtool dump ";
+    std::string text, command = ZQ_BINARY_DIR "/bin/modtool dump ";
     FILE *pipe = popen((command + scratch.path()).c_str(), "r");
     for (int c; pipe != NULL && (c = fgetc(pipe)) != EOF;)
         text += (char)c;
