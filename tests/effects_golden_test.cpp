@@ -11,12 +11,12 @@
 #include <string.h>
 
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/golden.h"
 #include "support/jgm_stream.h"
 #include "support/module_builder.h"
 #include "support/packfile_helpers.h"
@@ -259,36 +259,6 @@ TEST(EffectsGolden, ModuleUsesEveryCommandAndVolumeColumnRange)
     EXPECT_EQ(notes.count(NOTE_KEY_OFF), 1u);
 }
 
-// Names the first line where the trace differs from the expected one: its
-// order, row, tick and channel and the fields that differ, by the header's names.
-std::string first_difference(const Bytes &trace, const Bytes &expected)
-{
-    std::istringstream got(std::string(trace.begin(), trace.end()));
-    std::istringstream want(std::string(expected.begin(), expected.end()));
-    std::string header, a, b;
-    std::getline(want, header);
-    if (!std::getline(got, a) || a != header)
-        return "the header differs: " + a;
-    for (int line = 2; std::getline(want, b); line++) {
-        if (!std::getline(got, a))
-            return "line " + std::to_string(line) + ": the trace ends early";
-        if (a == b)
-            continue;
-        std::istringstream names(header), x(a), y(b);
-        std::string name, u, v, at, fields;
-        for (int column = 0; std::getline(names, name, '\t') && std::getline(y, v, '\t');
-             column++) {
-            std::getline(x, u, '\t');
-            if (column >= 1 && column <= 4)  // order, row, tick, channel
-                at += " " + name + " " + v;
-            if (u != v)
-                fields += " " + name + " " + u + " (expected " + v + ")";
-        }
-        return "line " + std::to_string(line) + "," + at + ":" + fields;
-    }
-    return std::getline(got, a) ? "the trace runs on past the expected end" : "";
-}
-
 // Saves the module, traces it with modtool and compares the trace with the
 // golden file (or rewrites that when ZQ_UPDATE_GOLDEN=1).
 void expect_golden_trace(JGMOD *j, const std::string &golden, const char *options)
@@ -303,14 +273,7 @@ void expect_golden_trace(JGMOD *j, const std::string &golden, const char *option
                           " " + module.path() + " > " + traced.path();
     ASSERT_EQ(system(command.c_str()), 0) << "modtool trace failed; is it built?";
     Bytes trace = traced.read();
-    const char *update = getenv("ZQ_UPDATE_GOLDEN");
-    if (update != nullptr && update[0] == '1') {
-        write_file_bytes(golden.c_str(), trace);
-        GTEST_SKIP() << "wrote " << golden;
-    }
-    Bytes expected = read_file_bytes(golden.c_str());
-    ASSERT_FALSE(expected.empty()) << golden << " is missing or empty";
-    EXPECT_EQ(first_difference(trace, expected), "") << golden;
+    EXPECT_TRUE(matches_golden(golden, std::string(trace.begin(), trace.end())));
 }
 
 TEST(EffectsGolden, TracesMatchTheCheckedInOnes)

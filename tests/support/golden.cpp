@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -45,6 +46,21 @@ std::string line_at(const std::string &text, size_t at)
     return text.substr(start, text.find('\n', start) - start);
 }
 
+// In a table under a tab-separated header, the fields that differ, by their names.
+std::string fields_that_differ(const std::string &header, const std::string &expected,
+                               const std::string &actual)
+{
+    std::istringstream names(header), want(expected), got(actual);
+    std::string name, a, b, fields;
+    while (std::getline(names, name, '\t') && std::getline(want, b, '\t')) {
+        if (!std::getline(got, a, '\t'))
+            a = "(none)";
+        if (a != b)
+            fields += " " + name + " " + a + " (expected " + b + ")";
+    }
+    return fields.empty() ? "" : ":" + fields;
+}
+
 }  // namespace
 
 std::string first_difference(const std::string &expected, const std::string &actual)
@@ -56,8 +72,11 @@ std::string first_difference(const std::string &expected, const std::string &act
         return "";
     long line = 1 + std::count(expected.begin(), expected.begin() + at, '\n');
     std::string where = "line " + std::to_string(line);
+    std::string header = line_at(expected, 0);
     if (!expected.empty() && expected[0] == '{')
         where += " at " + json_path(expected, at);
+    else if (line > 1 && header.find('\t') != std::string::npos)
+        where += fields_that_differ(header, line_at(expected, at), line_at(actual, at));
     return where + "\n  expected: " + line_at(expected, at) +
            "\n  actual:   " + line_at(actual, at);
 }

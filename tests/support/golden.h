@@ -1,6 +1,6 @@
 // Golden files: a text compared whole with a reviewed copy in tests/golden, the
 // first difference named by its line and, in a JSON document, by the path that
-// leads to it. With ZQ_UPDATE_GOLDEN=1 the text is written instead, for review.
+// leads to it, in a table under a tab-separated header, by the fields' names. With ZQ_UPDATE_GOLDEN=1 the text is written instead, for review.
 #ifndef GOLDEN_H
 #define GOLDEN_H
 
