@@ -89,18 +89,6 @@ TEST(DatafileWriter, AShortCountFails)
     unlink(path.c_str());
 }
 
-// Values past those the credits song uses (its events' order: the datafile's listing).
-TEST(Midi, VariableLengthDeltas)
-{
-    const std::pair<unsigned long, Bytes> lengths[] = {{0, {0x00}}, {0x7F, {0x7F}},
-        {0x80, {0x81, 0x00}}, {0x3FFF, {0xFF, 0x7F}}, {0x200000, {0x81, 0x80, 0x80, 0x00}}};
-    for (const auto &c : lengths) {
-        Bytes out;
-        put_variable_length(&out, c.first);
-        EXPECT_EQ(out, c.second) << c.first;
-    }
-}
-
 // The credits song lasts a minute at least: the quarters its longest track
 // spans at the conductor's tempo. An event is a status and two data bytes
 // (one for a program or pressure change), or a meta event with its length.
