@@ -77,7 +77,8 @@ protected:
     }
     ToolRun shell(const std::string &command)
     {
-        int status = system(("{ " + command + "; } >" + quoted(out_) + " 2>" + quoted(err_)).c_str());
+        std::string redirected = "{ " + command + "; } >" + quoted(out_) + " 2>" + quoted(err_);
+        int status = system(redirected.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text_of(out_.read()),
                 text_of(err_.read())};
     }
