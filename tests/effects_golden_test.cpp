@@ -19,6 +19,7 @@
 #include "support/golden.h"
 #include "support/jgm_stream.h"
 #include "support/module_builder.h"
+#include "support/module_checks.h"
 #include "support/packfile_helpers.h"
 
 namespace {
@@ -268,12 +269,7 @@ void expect_golden_trace(JGMOD *j, const std::string &golden, const char *option
     Bytes bytes = save_jgm_bytes(j, &saved);
     destroy_mod(j);
     ASSERT_EQ(saved, 1) << jgmod_error;
-    ScratchFile module(bytes), traced;
-    std::string command = std::string(ZQ_BINARY_DIR "/bin/modtool trace ") + options +
-                          " " + module.path() + " > " + traced.path();
-    ASSERT_EQ(system(command.c_str()), 0) << "modtool trace failed; is it built?";
-    Bytes trace = traced.read();
-    EXPECT_TRUE(matches_golden(golden, std::string(trace.begin(), trace.end())));
+    EXPECT_TRUE(matches_golden(golden, modtool_output(std::string("trace ") + options, bytes)));
 }
 
 TEST(EffectsGolden, TracesMatchTheCheckedInOnes)

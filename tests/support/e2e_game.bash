@@ -151,7 +151,13 @@ zq_click() {
 # key state. One xdotool times them all, so a busy machine cannot stretch a
 # press into the server's auto-repeat.
 zq_key() { local k s=(); for k; do s+=(keydown "$k" sleep 0.1 keyup "$k" sleep 0.05); done; xdotool "${s[@]}"; }
-zq_type() { local chars; mapfile -t chars < <(grep -o . <<<"$1"); zq_key "${chars[@]/#./period}"; }
+# zq_keys_of TEXT: ZQ_KEYS, the keys that type TEXT ("." is period).
+zq_keys_of() {
+    ZQ_KEYS=()
+    [[ -z "$1" ]] || mapfile -t ZQ_KEYS < <(grep -o . <<<"$1")
+    ZQ_KEYS=("${ZQ_KEYS[@]/#./period}")
+}
+zq_type() { zq_keys_of "$1" && zq_key "${ZQ_KEYS[@]}"; }
 # zq_wait_file PATH: until it exists and stops growing.
 zq_wait_file() {
     written() { local size; size=$(stat -c %s "$1" 2>/dev/null) && sleep 0.1 && ((size > 0 && size == $(stat -c %s "$1"))); }
@@ -271,9 +277,9 @@ zq_enter_name() {
 zq_file_dialog() {
     zq_key "$1"
     zq_wait_until dialog zq_is_selector dialog
-    local keys=() i
-    for ((i = 0; i < ${3:-0}; i++)); do keys+=(BackSpace); done
-    [[ -z "$2" ]] || mapfile -t -O "${#keys[@]}" keys < <(grep -o . <<<"$2" | sed 's/^\.$/period/')
-    zq_key "${keys[@]}" Return
+    local erase=() i
+    for ((i = 0; i < ${3:-0}; i++)); do erase+=(BackSpace); done
+    zq_keys_of "$2"
+    zq_key "${erase[@]}" "${ZQ_KEYS[@]}" Return
     zq_wait_until play zq_no_dialog_left play
 }

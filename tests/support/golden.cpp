@@ -85,7 +85,9 @@ testing::AssertionResult matches_golden(const std::string &file, const std::stri
 {
     const char *update = getenv("ZQ_UPDATE_GOLDEN");
     if (update != NULL && std::string(update) == "1") {
-        std::ofstream(file, std::ios::binary) << actual;
+        std::ofstream out(file, std::ios::binary);
+        if (!(out << actual).flush())
+            return testing::AssertionFailure() << "cannot write " << file;
         return testing::AssertionSuccess();
     }
     std::ifstream in(file, std::ios::binary);

@@ -11,11 +11,11 @@
 #include "jgmod.h"
 #include "support/packfile_helpers.h"
 
+// What `modtool VERB [OPTIONS] FILE` prints for the file, or why it printed
+// nothing useful (a failed run is named with its status).
+std::string modtool_output(const std::string &verb_and_options, const Bytes &file);
 // The file loaded and printed by `modtool dump` (a JSON document).
-std::string dump_of(const Bytes &file);
-
-// Adds a GoogleTest failure for every broken rule; `what` names the input.
-void expect_module_sane(const JGMOD *j, const char *what);
+inline std::string dump_of(const Bytes &file) { return modtool_output("dump", file); }
 
 // Installs the library for files and frees the module a test loaded last.
 class ImportTest : public testing::Test {

@@ -32,12 +32,14 @@ static const JGMOD_VOICE_DRIVER recorder = {
         while (voice < voices_available && voices[voice].allocated)
             voice++;
         voice = voice < voices_available ? voice : -1;
-        logged("allocate_voice", voice) = RecordedVoice{voice >= 0, spl, 0, 0, 0, 0, 0, 0, 0};
+        // As the library does: the sample's rate, full volume, centre pan.
+        logged("allocate_voice", voice) =
+            RecordedVoice{voice >= 0, spl, 0, spl ? (int)spl->freq : 0, 255, 128, 0, 0, 0};
         return voice;
     },
     [](int voice, const SAMPLE *spl) {  // as the library does, the voice starts afresh
         RecordedVoice &v = logged("reallocate_voice", voice);
-        v = RecordedVoice{v.allocated, spl, 0, (int)spl->freq, v.volume, v.pan, 0, 0, v.starts};
+        v = RecordedVoice{v.allocated, spl, 0, (int)spl->freq, 255, 128, 0, 0, v.starts};
     },
     [](int voice) { logged("deallocate_voice", voice).allocated = 0; },
     [](int voice) {

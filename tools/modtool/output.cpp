@@ -52,16 +52,6 @@ void json_int_array(FILE *out, const char *key, const int *values, int count)
     fputc(']', out);
 }
 
-unsigned int fnv1a(const void *bytes, size_t size)
-{
-    unsigned int hash = 2166136261u;
-    for (size_t index = 0; index < size; index++) {
-        hash ^= ((const unsigned char *)bytes)[index];
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
 int finish_stdout(void)
 {
     if (fflush(stdout) != 0 || ferror(stdout))

@@ -16,7 +16,15 @@ void json_string(FILE *out, const char *bytes, size_t size);
 void json_int_array(FILE *out, const char *key, const int *values, int count);
 
 // 32-bit FNV-1a hash of bytes.
-unsigned int fnv1a(const void *bytes, size_t size);
+inline unsigned int fnv1a(const void *bytes, size_t size)
+{
+    unsigned int hash = 2166136261u;
+    for (size_t index = 0; index < size; index++) {
+        hash ^= ((const unsigned char *)bytes)[index];
+        hash *= 16777619u;
+    }
+    return hash;
+}
 
 // Flushes standard output; a write that failed (a full disk, a closed pipe)
 // becomes an error with exit status 1.
