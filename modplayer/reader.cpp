@@ -67,11 +67,16 @@ static int read_regular_file(JGMOD_READER *r, const char *filename)
     return 0;
 }
 
+// A name that is neither a regular file nor a datafile object ("name.dat#obj")
+// is refused: a pipe or a device such as /dev/zero need never end.
 int reader_open(JGMOD_READER *r, const char *filename)
 {
     memset(r, 0, sizeof *r);
     if (read_regular_file(r, filename) == 0)
         return 0;
+    struct stat info;
+    if (strchr(filename, '#') == NULL && stat(filename, &info) == 0 && !S_ISREG(info.st_mode))
+        return -1;
     PACKFILE *f = jgmod_fopen(filename, "rb");
     if (f == NULL)
         return -1;

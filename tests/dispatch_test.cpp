@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -147,8 +148,14 @@ TEST_F(Dispatch, RefusalsAndTheirMessages)
         EXPECT_EQ(load(bytes), nullptr);
         EXPECT_STREQ(jgmod_error, refused);
     }
-    EXPECT_EQ(load_mod("/nonexistent/file.xm"), nullptr);
-    EXPECT_STREQ(jgmod_error, refused);
+    std::string pipe = testing::TempDir() + "zq_dispatch_pipe";  // with no writer: never ends
+    unlink(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string &path : {std::string("/nonexistent/file.xm"), pipe}) {
+        EXPECT_EQ(load_mod(path.c_str()), nullptr) << path;
+        EXPECT_STREQ(jgmod_error, refused) << path;
+    }
+    unlink(pipe.c_str());
 }
 
 TEST_F(Dispatch, FifteenSampleModsNeedTheSwitch)
