@@ -404,7 +404,7 @@ int jgmod_mixer_mix(short *out, int frames)
         return 0;
     int count = frames < MIX_BLOCK ? frames : MIX_BLOCK;
     if (mixer.handler != NULL) {
-        long long due = (mixer.until_tick + JGMOD_TIMER_HZ - 1) / JGMOD_TIMER_HZ;
+        long long due = (mixer.until_tick + TIMERS_PER_SECOND - 1) / TIMERS_PER_SECOND;
         if (due < count)
             count = (int)due;
     }
@@ -421,7 +421,7 @@ int jgmod_mixer_mix(short *out, int frames)
         value = value < -32768.0f ? -32768.0f : (value > 32767.0f ? 32767.0f : value);
         out[i] = (short)lrintf(value);
     }
-    mixer.until_tick -= (long long)count * JGMOD_TIMER_HZ;
+    mixer.until_tick -= (long long)count * TIMERS_PER_SECOND;
     mixer.frames += count;
     return count;
 }

@@ -12,7 +12,6 @@
 #include "jgmod_internal.h"
 #include "jgmod_timer.h"
 
-#define JGMOD_TIMER_HZ 1193181L  // the library's timer units per second
 
 enum JGMOD_INTERPOLATION {
     JGMOD_INTERPOLATE_NONE,    // nearest frame below the position

@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "import.h"
+#include "../jgm_format.h"
 
 static JGMOD *load_jgm_at(JGMOD_READER *r, int)
 {
@@ -52,7 +53,7 @@ static int find_m15_when_enabled(JGMOD_READER *r)
 }
 
 const MODULE_FORMAT module_formats[] = {
-    {JGM_TYPE, "JGM", find_jgm, load_jgm_at, 18, 29},  // the name and the byte after it
+    {JGM_TYPE, "JGM", find_jgm, load_jgm_at, JGM_SIGNATURE_SIZE, JGM_INFO_NAME_SIZE},
     {IT_TYPE, "IT", find_it, load_it_from, 4, 26},
     {XM_TYPE, "XM", find_xm, load_xm_from, 17, 20},
     {S3M_TYPE, "S3M", find_s3m, load_s3m_from, 0, 28},
