@@ -14,14 +14,6 @@ int end_game = 0;
 
 namespace {
 
-// A loaded game may carry any counter values; the sums stop at the ends of
-// the 32-bit fields instead of overflowing.
-void add_to(int32_t &counter, long long amount)
-{
-    long long sum = (long long)counter + amount;
-    counter = (int32_t)(sum > INT32_MAX ? INT32_MAX : (sum < INT32_MIN ? INT32_MIN : sum));
-}
-
 struct Cell {
     int i;
     int j;
@@ -109,6 +101,14 @@ void Draw_Preview(void)
 
 } // namespace
 
+// A loaded game may carry any counter values; the sums stop at the ends of
+// the 32-bit fields instead of overflowing.
+void Add_Saturating(int32_t &counter, long long amount)
+{
+    long long sum = (long long)counter + amount;
+    counter = (int32_t)(sum > INT32_MAX ? INT32_MAX : (sum < INT32_MIN ? INT32_MIN : sum));
+}
+
 int Random(int n)
 {
     return rand() % n;
@@ -123,9 +123,6 @@ void Clear_Block(void)
 
 int Element_Block(int code, int32_t block[BLOCK_SIZE * BLOCK_SIZE])
 {
-    for (int index = 0; index < BLOCK_SIZE * BLOCK_SIZE; index++) {
-        block[index] = 0;
-    }
     if (!Is_Element_Code(code)) {
         return 0;
     }
@@ -138,6 +135,7 @@ int Element_Block(int code, int32_t block[BLOCK_SIZE * BLOCK_SIZE])
 
 void Generate_Block(int code)
 {
+    Clear_Block();
     if (!Element_Block(code, Game.block)) {
         // The message's second line names the offending code.
         char message[80];
@@ -226,7 +224,7 @@ void Delete_Row(void)
             for (int k = y; k >= 1; k--) {
                 removable[k] = removable[k - 1];
             }
-            add_to(Game.lines, 1);
+            Add_Saturating(Game.lines, 1);
             count++;
         } else {
             y--;
@@ -236,13 +234,13 @@ void Delete_Row(void)
         play_sample(Datafile_Sample(DAT_SAMPLE_ROW_REMOVED), ROW_SAMPLE_VOLUME, SAMPLE_PAN,
                     SAMPLE_PITCH, 0);
     }
-    add_to(Game.stage_lines, count);
+    Add_Saturating(Game.stage_lines, count);
     if (count > 0) {
-        add_to(Game.score, 125LL * count + 25LL * (Game.stage_lines / 10) - 25);
+        Add_Saturating(Game.score, 125LL * count + 25LL * (Game.stage_lines / 10) - 25);
     }
     Game.delay = 55 - 2 * (Game.stage_lines / 10);
-    add_to(Game.pieces, 1);
-    add_to(Game.score, 30);
+    Add_Saturating(Game.pieces, 1);
+    Add_Saturating(Game.score, 30);
     if (Game.delay <= 1) {
         Game.delay = 2;
     }
@@ -266,7 +264,7 @@ void Clear_Well(void)
             if (Map_Cell(x, y) == 0) {
                 continue;
             }
-            add_to(Game.score, -5LL * Game.stage_lines);
+            Add_Saturating(Game.score, -5LL * Game.stage_lines);
             if (Game.score < 0) {
                 Game.score = 0;
             } else {

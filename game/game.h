@@ -70,9 +70,10 @@ inline bool Is_Element_Code(int code)
 
 // Board rules.
 int Random(int n);               // rand() % n; never seeded
+void Add_Saturating(int32_t &counter, long long amount);  // stops at the int32_t ends
 void Clear_Block(void);
-// The cells of element code `code` laid out as Game.block; 0 (and an empty
-// block) for an unknown code, else -1. Touches nothing else.
+// Sets the cells of element code `code` in a block laid out as Game.block
+// (the caller clears it); 0 for an unknown code, else -1. Touches nothing else.
 int Element_Block(int code, int32_t block[BLOCK_SIZE * BLOCK_SIZE]);
 void Generate_Block(int code);   // unknown codes end the program through Error
 void Generate_New(void);         // next becomes current, new next and its preview

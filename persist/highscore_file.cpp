@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "game/game.h"
 #include "persist/atomic_file.h"
 
 namespace {
@@ -20,13 +21,6 @@ int32_t GetLittle32(const unsigned char *in)
 {
     uint32_t bits = (uint32_t)in[0] | ((uint32_t)in[1] << 8) | ((uint32_t)in[2] << 16) | ((uint32_t)in[3] << 24);
     return (int32_t)bits;
-}
-
-// Counters read from a foreign file may sit at the top of the range; there
-// the recorded "one more" stays, as the board's own counters stop there.
-int32_t PlusOne(int32_t value)
-{
-    return value == INT32_MAX ? value : value + 1;
 }
 
 } // namespace
@@ -113,8 +107,11 @@ int InsertHighScore(HIGH_SCORE table[HIGH_SCORE_COUNT], int32_t score, int32_t s
     HIGH_SCORE *entry = &table[n + 1];
     entry->score = score;
     entry->level = stage_lines / 10;
-    entry->lines = PlusOne(lines);
-    entry->pieces = PlusOne(pieces);
+    // Counters from a foreign file may sit at the top of the range: "one more" stops there.
+    entry->lines = lines;
+    entry->pieces = pieces;
+    Add_Saturating(entry->lines, 1);
+    Add_Saturating(entry->pieces, 1);
     return n + 1;
 }
 

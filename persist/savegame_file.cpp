@@ -30,7 +30,7 @@ void WordsToRecord(const int32_t words[GAME_WORDS], GAME *game)
 // would never land, and any other would not be the element drawn and turned.
 bool BlockIsItsElement(const GAME *game)
 {
-    int32_t shape[BLOCK_SIZE * BLOCK_SIZE];
+    int32_t shape[BLOCK_SIZE * BLOCK_SIZE] = {0};
     return Element_Block(game->element, shape) && memcmp(shape, game->block, sizeof shape) == 0;
 }
 

@@ -213,7 +213,7 @@ TEST_F(Board, NewElementsThePreviewStartingRowsAndANewGame)
     EXPECT_EQ(Game.y, 0);
     EXPECT_EQ(Game.stage, 2);
     EXPECT_EQ(end_game, 0);
-    int32_t next[BLOCK_SIZE * BLOCK_SIZE];
+    int32_t next[BLOCK_SIZE * BLOCK_SIZE] = {0};
     Element_Block(Game.next_element, next);
     for (int i = 0; i < BLOCK_SIZE * 2; i++) // copied opaquely: the tiles' corner shows
         EXPECT_EQ(Pixel(361 + 20 * (i / 2), 186 + 20 * (i % 2)),

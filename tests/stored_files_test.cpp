@@ -226,6 +226,7 @@ TEST(SavedGameRecord, OnlyRecordsThatPlayCouldLeaveAreTaken)
     for (int code : {1, 8, 9, 10, 11, 18, 19, 20, 21, 28, 31, 38, 39, 40, 41, -1, -17, INT32_MIN,
                      INT32_MAX}) {
         game.element = code;
+        memset(game.block, 0, sizeof game.block);
         int known = Element_Block(code, game.block);
         EXPECT_EQ(GameRecordPlayable(&game), known ? -1 : 0) << code;
     }
