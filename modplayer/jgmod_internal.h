@@ -350,6 +350,9 @@ void jgmod_fix_song(JGMOD *j);
 // Zero-filled allocation; a request for zero bytes still yields a valid block.
 void *jgmod_calloc(long size);
 
+// Writes a message into jgmod_error, cut to fit.
+void jgmod_set_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
 // Gives a library sample record the fields the mixer expects of a module
 // sample: mono, 1000 Hz (the engine sets the pitch), priority 192, no
 // parameter, `length` frames and no loop yet; the data is the caller's.

@@ -16,7 +16,7 @@ static JGMOD *give_up(JGMOD *j, const char *message)
 {
     destroy_mod(j);
     if (message != NULL)
-        import_error("%s", message);
+        jgmod_set_error("%s", message);
     return NULL;
 }
 
@@ -25,7 +25,7 @@ static bool report_missing(JGMOD_READER *f, int value, const char *what)
 {
     if (value != EOF || !f->failed)
         return false;
-    import_error("JGM stream ends before its %s", what);
+    jgmod_set_error("JGM stream ends before its %s", what);
     return true;
 }
 
@@ -35,7 +35,7 @@ static bool check_value(JGMOD_READER *f, int value, int low, int high, const cha
     if (value >= low && value <= high)
         return true;
     if (!report_missing(f, value, what))
-        import_error("Bad JGM stream: %s %d (allowed %d to %d)", what, value, low, high);
+        jgmod_set_error("Bad JGM stream: %s %d (allowed %d to %d)", what, value, low, high);
     return false;
 }
 
@@ -56,7 +56,7 @@ static bool read_header(JGMOD_READER *f, JGMOD *j)
         complete = complete && *fields[index] != EOF;
     }
     if (!complete) {
-        import_error("JGM stream ends inside its header");
+        jgmod_set_error("JGM stream ends inside its header");
         return false;
     }
     return check_value(f, j->channel_count, 1, MAX_ALLEG_VOICE, "channel count") &&
@@ -132,7 +132,7 @@ static bool read_sample_header(JGMOD_READER *f, SAMPLE_INFO *si, SAMPLE *s)
     si->loop_type = reader_getc(f);
     if (s->bits != 8 && s->bits != 16) {
         if (!report_missing(f, s->bits, "sample bits"))
-            import_error("Bad JGM stream: %d bits per sample point (8 or 16)", s->bits);
+            jgmod_set_error("Bad JGM stream: %d bits per sample point (8 or 16)", s->bits);
         return false;
     }
     keep_loop_inside(si);
@@ -151,7 +151,7 @@ static bool read_sample(JGMOD_READER *f, SAMPLE_INFO *si, SAMPLE *s)
     if (si->length == 0) {
         s->data = jgmod_calloc(0);
         if (s->data == NULL)
-            import_error("Unable to allcate enough memory for sample data");
+            jgmod_set_error("Unable to allcate enough memory for sample data");
         return s->data != NULL;
     }
     if (!read_sample_header(f, si, s))
@@ -159,7 +159,7 @@ static bool read_sample(JGMOD_READER *f, SAMPLE_INFO *si, SAMPLE *s)
     long size = (long)si->length * s->bits / 8;
     s->data = jgmod_calloc(size);
     if (s->data == NULL) {
-        import_error("Unable to allocate enough memory for sample data");
+        jgmod_set_error("Unable to allocate enough memory for sample data");
         return false;
     }
     // Data missing at the end of a short stream stays 0.
@@ -227,7 +227,7 @@ static bool read_pattern(JGMOD_READER *f, JGMOD *j, PATTERN_INFO *pi)
     int cells = pi->row_count * j->channel_count;
     pi->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * cells);
     if (pi->notes == NULL) {
-        import_error("Unable to allocate enough memory for NOTE_INFO");
+        jgmod_set_error("Unable to allocate enough memory for NOTE_INFO");
         return false;
     }
     for (int plane = 0; plane < JGM_PLANES; plane++)
@@ -258,7 +258,7 @@ JGMOD *load_jgm_from(JGMOD_READER *f)
 {
     JGMOD *j = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
     if (j == NULL) {
-        import_error("Unable to allocate enough memory for JGMOD structure");
+        jgmod_set_error("Unable to allocate enough memory for JGMOD structure");
         return NULL;
     }
     if (!read_header(f, j))
@@ -278,7 +278,7 @@ JGMOD *load_jgm(PACKFILE *f)
 {
     JGMOD_READER r;
     if (reader_take(&r, f) != 0) {
-        import_error("Unable to allocate enough memory for JGMOD structure");
+        jgmod_set_error("Unable to allocate enough memory for JGMOD structure");
         return NULL;
     }
     JGMOD *j = load_jgm_from(&r);

@@ -17,11 +17,6 @@
 // the timer thread, and no song asks for it (255 bpm at 400 % is 2924 units).
 #define MIN_TICK_PERIOD 1193L
 
-static void set_error(const char *message)
-{
-    snprintf(jgmod_error, JGMOD_ERROR_SIZE, "%s", message);
-}
-
 // The tick-rate rule. Its divisor is 0 for a bpm of 0 (a JGM file may carry
 // one) or a very low bpm at a low speed ratio; it is kept at 1 or more, which
 // makes such a song crawl at one tick a minute rather than divide by zero.
@@ -43,13 +38,13 @@ static SAMPLE *make_fake_sample(void)
 {
     SAMPLE *spl = (SAMPLE *)jgmod_calloc(sizeof(SAMPLE));
     if (spl == NULL) {
-        set_error("Unable to setup initialization sample");
+        jgmod_set_error("Unable to setup initialization sample");
         return NULL;
     }
     jgmod_init_sample(spl, 8, 0);
     spl->data = jgmod_calloc(0);
     if (spl->data == NULL) {
-        set_error("JGMOD : Not enough memory to setup initialization sample");
+        jgmod_set_error("JGMOD : Not enough memory to setup initialization sample");
         free(spl);
         return NULL;
     }
@@ -119,7 +114,7 @@ int install_mod(int voices)
     jgmod_end_change();
 
     if (!reserved) {
-        set_error("JGMOD : Unable to allocate enough voices");
+        jgmod_set_error("JGMOD : Unable to allocate enough voices");
         return -1;
     }
     // One hook is enough however often the player is installed again.
@@ -198,7 +193,7 @@ static void forget_jump(void)
 void play_mod(JGMOD *j, int loop)
 {
     if (j == NULL) {
-        set_error("Can't play a JGMOD pointer with null value");
+        jgmod_set_error("Can't play a JGMOD pointer with null value");
         return;
     }
     jgmod_begin_change();
@@ -373,11 +368,11 @@ void set_mod_pitch(int pitch)
 SAMPLE *get_jgmod_sample(JGMOD *j, int sample_no)
 {
     if (j == NULL) {
-        set_error("JGMOD pointer passed in is a NULL value");
+        jgmod_set_error("JGMOD pointer passed in is a NULL value");
         return NULL;
     }
     if (sample_no < 0 || sample_no >= j->sample_count) {
-        set_error("Incorrect value of no sample found");
+        jgmod_set_error("Incorrect value of no sample found");
         return NULL;
     }
     return &j->samples[sample_no];

@@ -1,4 +1,6 @@
 // The module records' own operations and the player's globals.
+#include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -21,6 +23,14 @@ int mod_init = 0;
 int enable_lasttrk_loop = -1;
 int enable_m15 = 0;
 int fast_loading = -1;
+
+void jgmod_set_error(const char *format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(jgmod_error, sizeof jgmod_error, format, arguments);
+    va_end(arguments);
+}
 
 void *jgmod_calloc(long size)
 {

@@ -1,7 +1,6 @@
 // The JGM writer: the inverse of load_jgm. A module is checked whole
 // before the first byte is written, so a module the format cannot hold
 // leaves no half-written stream behind the refusal.
-#include <stdarg.h>
 #include <stdio.h>
 
 #include "jgm_format.h"
@@ -32,20 +31,12 @@ static int plane_value(const NOTE_INFO *cell, int plane, int flags)
     return (int)period_for_frequency(cell->note);
 }
 
-__attribute__((format(printf, 1, 2))) static void set_error(const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    vsnprintf(jgmod_error, sizeof jgmod_error, format, args);
-    va_end(args);
-}
-
 // The one range check of everything the stream stores.
 static bool fits(long long value, long long low, long long high, const char *what)
 {
     if (value >= low && value <= high)
         return true;
-    set_error("JGM cannot hold %s %lld (allowed %lld to %lld)", what, value, low, high);
+    jgmod_set_error("JGM cannot hold %s %lld (allowed %lld to %lld)", what, value, low, high);
     return false;
 }
 
@@ -88,7 +79,7 @@ static bool check_arrays(const JGMOD *j)
     if ((j->instrument_count > 0 && j->instrument_info == NULL) ||
         (j->sample_count > 0 && (j->sample_info == NULL || j->samples == NULL)) ||
         (j->pattern_count > 0 && j->pattern_info == NULL)) {
-        set_error("JGM cannot hold a module whose counts exceed its arrays");
+        jgmod_set_error("JGM cannot hold a module whose counts exceed its arrays");
         return false;
     }
     return true;
@@ -102,7 +93,7 @@ static bool check_envelope(const JGM_ENVELOPE &e)
             return false;
     }
     if (*e.sustain_start != *e.sustain_end) {
-        set_error("JGM cannot hold a sustain range (%d to %d): one point only",
+        jgmod_set_error("JGM cannot hold a sustain range (%d to %d): one point only",
                   *e.sustain_start, *e.sustain_end);
         return false;
     }
@@ -134,7 +125,7 @@ static bool check_loop(const SAMPLE_INFO *si, const SAMPLE *s)
         return true;
     if (s->loop_start <= s->loop_end && s->loop_end <= s->len)
         return true;
-    set_error("JGM cannot hold a loop (%lu to %lu) outside its sample of %lu frames",
+    jgmod_set_error("JGM cannot hold a loop (%lu to %lu) outside its sample of %lu frames",
               s->loop_start, s->loop_end, s->len);
     return false;
 }
@@ -152,11 +143,11 @@ static bool check_sample(const SAMPLE_INFO *si, const SAMPLE *s)
     if (s->len == 0)
         return true;
     if (s->data == NULL || s->stereo) {
-        set_error("JGM cannot hold a sample whose data is not %lu mono frames", s->len);
+        jgmod_set_error("JGM cannot hold a sample whose data is not %lu mono frames", s->len);
         return false;
     }
     if (s->bits != 8 && s->bits != 16) {
-        set_error("JGM cannot hold %d-bit samples (8 or 16 only)", s->bits);
+        jgmod_set_error("JGM cannot hold %d-bit samples (8 or 16 only)", s->bits);
         return false;
     }
     return check_loop(si, s) && fits_byte(si->vibrato_type, "vibrato type") &&
@@ -175,7 +166,7 @@ static bool check_note(int note, int flags)
         return fits(note, -32768, 0, "note marker");
     if (frequency_has_period(note))
         return true;
-    set_error("JGM cannot hold note frequency %d: no Amiga period gives it", note);
+    jgmod_set_error("JGM cannot hold note frequency %d: no Amiga period gives it", note);
     return false;
 }
 
@@ -192,7 +183,7 @@ static bool check_pattern(const JGMOD *j, const PATTERN_INFO *pi)
         return false;
     int cells = pi->row_count * j->channel_count;
     if (cells > 0 && pi->notes == NULL) {
-        set_error("JGM cannot hold a pattern without its cells");
+        jgmod_set_error("JGM cannot hold a pattern without its cells");
         return false;
     }
     for (int cell = 0; cell < cells; cell++) {
@@ -353,7 +344,7 @@ static void write_pattern(JGM_WRITER *w, const JGMOD *j, const PATTERN_INFO *pi)
 int save_jgm(PACKFILE *f, const JGMOD *j)
 {
     if (f == NULL || j == NULL) {
-        set_error("No module or no file to write the JGM stream to");
+        jgmod_set_error("No module or no file to write the JGM stream to");
         return -1;
     }
     if (!check_module(j))
@@ -367,7 +358,7 @@ int save_jgm(PACKFILE *f, const JGMOD *j)
     for (int index = 0; index < j->pattern_count; index++)
         write_pattern(&w, j, &j->pattern_info[index]);
     if (w.failed) {
-        set_error("Unable to write the JGM stream");
+        jgmod_set_error("Unable to write the JGM stream");
         return -1;
     }
     return 1;

@@ -87,7 +87,7 @@ int import_info_file(const char *filename, int type, int offset, MODULE_INFO *in
 {
     JGMOD_READER r;
     if (reader_open(&r, filename) != 0) {
-        import_error("Unable to open %s", filename);
+        jgmod_set_error("Unable to open %s", filename);
         return -1;
     }
     int result = import_info_from(&r, module_format(type), offset, info);
@@ -112,7 +112,7 @@ static const MODULE_FORMAT *find_format(const char *filename, JGMOD_READER *r, i
 {
     const MODULE_FORMAT *format = reader_open(r, filename) == 0 ? find_module_format(r, offset) : NULL;
     if (format == NULL)
-        import_error("Unsupported MOD type or unable to open file");
+        jgmod_set_error("Unsupported MOD type or unable to open file");
     return format;
 }
 

@@ -117,12 +117,11 @@ int import_detect_file(const char *filename, int (*find)(JGMOD_READER *r), int a
 JGMOD *import_load_file(const char *filename, int offset, JGMOD *(*load)(JGMOD_READER *r, int offset),
                         int name_failure);
 
-// Writes a message into jgmod_error, cut to fit.
-void import_error(const char *format, ...) __attribute__((format(printf, 1, 2)));
-
 // A little-endian word 0..65535; 0 where the file ends early, so that a count
 // read from a cut file asks for nothing.
 int import_read_word(JGMOD_READER *r);
+// A byte, or `missing` where the file ends early.
+int import_read_byte(JGMOD_READER *r, int missing);
 
 // pattern_count patterns of `rows` empty rows each, for readers whose
 // patterns all have the same length; -1 with the error set when memory runs

@@ -1,7 +1,6 @@
 // The checks every importer applies to what it reads from a file, so that a
 // damaged or hostile file cannot make a reader index, allocate or seek
 // beyond what is there.
-#include <stdarg.h>
 #include <stdio.h>
 
 #include "import.h"
@@ -36,7 +35,7 @@ JGMOD *import_load_file(const char *filename, int offset, JGMOD *(*load)(JGMOD_R
     JGMOD_READER r;
     if (reader_open(&r, filename) != 0) {
         if (name_failure)
-            import_error("Unable to open %s", filename);
+            jgmod_set_error("Unable to open %s", filename);
         return NULL;
     }
     JGMOD *module = load(&r, offset);
@@ -44,31 +43,29 @@ JGMOD *import_load_file(const char *filename, int offset, JGMOD *(*load)(JGMOD_R
     return module;
 }
 
-void import_error(const char *format, ...)
-{
-    va_list arguments;
-    va_start(arguments, format);
-    vsnprintf(jgmod_error, sizeof jgmod_error, format, arguments);
-    va_end(arguments);
-}
-
 int import_read_word(JGMOD_READER *r)
 {
     return (int)import_clamp(reader_igetw(r), 0, 0xFFFF);
+}
+
+int import_read_byte(JGMOD_READER *r, int missing)
+{
+    int value = reader_getc(r);
+    return value == EOF ? missing : value;
 }
 
 int import_alloc_patterns(JGMOD *module, int rows)
 {
     module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * module->pattern_count);
     if (module->pattern_info == NULL) {
-        import_error("Unable to allocate enough memory for PATTERN_INFO");
+        jgmod_set_error("Unable to allocate enough memory for PATTERN_INFO");
         return -1;
     }
     for (int index = 0; index < module->pattern_count; index++) {
         PATTERN_INFO *pattern = &module->pattern_info[index];
         pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * rows * module->channel_count);
         if (pattern->notes == NULL) {
-            import_error("Unable to allocate enough memory for NOTE_INFO");
+            jgmod_set_error("Unable to allocate enough memory for NOTE_INFO");
             return -1;
         }
         pattern->row_count = rows;

@@ -24,13 +24,13 @@ JGMOD *load_it_from(JGMOD_READER *r, int offset)
 {
     JGMOD *module = (JGMOD *)jgmod_calloc(sizeof(JGMOD));
     if (module == NULL) {
-        import_error("Unable to allocate enough memory for JGMOD structure");
+        jgmod_set_error("Unable to allocate enough memory for JGMOD structure");
         return NULL;
     }
     reader_seek(r, (long long)offset + 4);
     reader_read(r, module->name, 26);  // the rest of the 32 bytes stays 0
     printf("%s\n", module->name);
-    import_error("IT support is not completed yet. Wait a few more versions");
+    jgmod_set_error("IT support is not completed yet. Wait a few more versions");
     destroy_mod(module);
     return NULL;
 }

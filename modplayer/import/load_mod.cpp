@@ -85,7 +85,7 @@ int get_mod_no_pat(const int *orders, int count)
 static JGMOD *mod_fail(JGMOD *module, const char *message)
 {
     if (message != NULL)
-        import_error("%s", message);
+        jgmod_set_error("%s", message);
     destroy_mod(module);
     return NULL;
 }
@@ -173,7 +173,7 @@ static int read_mod_sample_data(JGMOD_READER *r, JGMOD *module, int index)
     jgmod_init_sample(sample, 8, info->length);
     sample->data = jgmod_calloc(info->length);
     if (sample->data == NULL) {
-        import_error("Unable to allocate enough memory for SAMPLE DATA");
+        jgmod_set_error("Unable to allocate enough memory for SAMPLE DATA");
         return -1;
     }
     info->loop_type = 0;
@@ -241,7 +241,7 @@ JGMOD *load_m(const char *filename, int sample_count)
 int get_m_info(const char *filename, int sample_count, MODULE_INFO *info)
 {
     if (sample_count != 15 && sample_count != 31) {
-        import_error("MOD must have 15 or 31 samples");
+        jgmod_set_error("MOD must have 15 or 31 samples");
         return -1;
     }
     return import_info_file(filename, sample_count == 15 ? MOD15_TYPE : MOD31_TYPE, 0, info);

@@ -128,13 +128,6 @@ void convert_s3m_command(int *command, int *parameter)
         convert_s3m_special(command, parameter);
 }
 
-// A value byte of a packed cell; a pattern that ends mid-cell gives `missing`.
-static int read_cell_byte(JGMOD_READER *r, int missing)
-{
-    int value = reader_getc(r);
-    return value == EOF ? missing : value;
-}
-
 // Bytes of the values that follow a cell's first byte.
 static int cell_value_bytes(int what)
 {
@@ -176,8 +169,8 @@ static void load_s3m_cells(JGMOD_READER *pattern, JGMOD *module, NOTE_INFO *cell
         NOTE_INFO *cell = import_in_range(channel, 0, channel_count - 1) ? &cells[row * channel_count + channel]
                                                                          : &scratch;
         if (what & 0x20) {
-            cell->note = read_cell_byte(pattern, 255);
-            cell->sample = read_cell_byte(pattern, 0);
+            cell->note = import_read_byte(pattern, 255);
+            cell->sample = import_read_byte(pattern, 0);
             convert_s3m_pitch(&cell->note);
             if (cell->sample > module->sample_count)
                 cell->sample = 0;
@@ -185,11 +178,11 @@ static void load_s3m_cells(JGMOD_READER *pattern, JGMOD *module, NOTE_INFO *cell
         if (what & 0x40) {
             // Volumes above 64 are clamped, as the tracker does, so that the
             // cell stays a plain set-volume code rather than a command.
-            cell->volume = (int)import_clamp(read_cell_byte(pattern, 0), 0, 64) + 16;
+            cell->volume = (int)import_clamp(import_read_byte(pattern, 0), 0, 64) + 16;
         }
         if (what & 0x80) {
-            cell->command = read_cell_byte(pattern, 0);
-            cell->parameter = read_cell_byte(pattern, 0);
+            cell->command = import_read_byte(pattern, 0);
+            cell->parameter = import_read_byte(pattern, 0);
             convert_s3m_command(&cell->command, &cell->parameter);
         }
     }
@@ -247,7 +240,7 @@ int S3M_load_pat(PACKFILE *f, JGMOD *module, NOTE_INFO *cells, int channel_count
 static JGMOD *s3m_fail(S3M_LOAD *load, JGMOD *module, const char *message)
 {
     if (message != NULL)
-        import_error("%s", message);
+        jgmod_set_error("%s", message);
     free(load->parapointers);
     load->parapointers = NULL;
     destroy_mod(module);
@@ -315,7 +308,7 @@ static int read_s3m_parapointers(S3M_LOAD *load, JGMOD *module)
     int count = module->sample_count + load->file_patterns;
     load->parapointers = (int *)jgmod_calloc((long)sizeof(int) * count);
     if (load->parapointers == NULL) {
-        import_error("Unable to allocate enough memory for parapointer");
+        jgmod_set_error("Unable to allocate enough memory for parapointer");
         return -1;
     }
     for (int index = 0; index < count; index++)
@@ -388,7 +381,7 @@ static int read_s3m_sample(S3M_LOAD *load, JGMOD *module, int index)
         info->loop_type = 0;
     sample->data = jgmod_calloc(info->length);
     if (sample->data == NULL) {
-        import_error("Unable to allocate enough memory for data sample");
+        jgmod_set_error("Unable to allocate enough memory for data sample");
         return -1;
     }
     if (has_data)
@@ -404,7 +397,7 @@ static int read_s3m_samples(S3M_LOAD *load, JGMOD *module)
             // Not a digital sample (empty or AdLib): nothing to play.
             module->samples[index].data = jgmod_calloc(0);
             if (module->samples[index].data == NULL) {
-                import_error("Unable to allocate enough memory for data sample");
+                jgmod_set_error("Unable to allocate enough memory for data sample");
                 return -1;
             }
             continue;
@@ -441,7 +434,7 @@ static int scan_s3m_patterns(S3M_LOAD *load, JGMOD *module)
     int count = load->file_patterns;
     int *pointers = (int *)jgmod_calloc((long)sizeof(int) * count);
     if (pointers == NULL) {
-        import_error("Unable to allocate enough memory for parapointer");
+        jgmod_set_error("Unable to allocate enough memory for parapointer");
         return -1;
     }
     memcpy(pointers, &load->parapointers[module->sample_count], sizeof(int) * count);

@@ -135,13 +135,6 @@ void convert_xm_command(int *command, int *parameter)
         convert_xm_extended(command, parameter);
 }
 
-// A value byte of a packed cell; a pattern that ends mid-cell gives nothing.
-static int read_cell_byte(JGMOD_READER *r)
-{
-    int value = reader_getc(r);
-    return value == EOF ? 0 : value;
-}
-
 // Bytes of the values that follow a packed cell's first byte.
 static int cell_value_bytes(int what)
 {
@@ -166,15 +159,15 @@ void load_note_from(JGMOD *module, JGMOD_READER *r, NOTE_INFO *cell)
         present &= ~1;
     }
     if (present & 1)
-        cell->note = read_cell_byte(r);
+        cell->note = import_read_byte(r, 0);
     if (present & 2)
-        cell->sample = read_cell_byte(r);
+        cell->sample = import_read_byte(r, 0);
     if (present & 4)
-        cell->volume = read_cell_byte(r);
+        cell->volume = import_read_byte(r, 0);
     if (present & 8)
-        cell->command = read_cell_byte(r);
+        cell->command = import_read_byte(r, 0);
     if (present & 16)
-        cell->parameter = read_cell_byte(r);
+        cell->parameter = import_read_byte(r, 0);
 
     if (cell->sample > module->instrument_count) {
         cell->sample = 0;
@@ -214,7 +207,7 @@ void load_note(JGMOD *module, PACKFILE *f, NOTE_INFO *cell)
 static JGMOD *xm_fail(XM_LOAD *load, JGMOD *module, const char *message)
 {
     if (message != NULL)
-        import_error("%s", message);
+        jgmod_set_error("%s", message);
     free(load->wav);
     load->wav = NULL;
     destroy_mod(module);
@@ -260,7 +253,7 @@ static int read_xm_header(XM_LOAD *load, JGMOD *module, int offset)
         module->bpm = 125;
     module->flags = (flags & 1) ? XM_MODE | LINEAR_MODE : XM_MODE | PERIOD_MODE;
     if (!import_in_range(load->version, XM_OLDEST_VERSION, XM_VERSION)) {
-        import_error("Unsupported XM version %04X", load->version & 0xFFFF);
+        jgmod_set_error("Unsupported XM version %04X", load->version & 0xFFFF);
         return -1;
     }
     return 0;
@@ -315,7 +308,7 @@ static int read_xm_pattern(XM_LOAD *load, JGMOD *module, PATTERN_INFO *pattern)
     pattern->row_count = (int)import_clamp(rows, 0, XM_MAX_ROWS);
     pattern->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * pattern->row_count * module->channel_count);
     if (pattern->notes == NULL) {
-        import_error("Unable to allocate enough memroy for NOTE_INFO");
+        jgmod_set_error("Unable to allocate enough memroy for NOTE_INFO");
         return -1;
     }
     read_xm_cells(load, module, pattern, &packed);
@@ -335,7 +328,7 @@ static int read_xm_patterns(XM_LOAD *load, JGMOD *module, int patterns)
         extra->row_count = 64;
         extra->notes = (NOTE_INFO *)jgmod_calloc((long)sizeof(NOTE_INFO) * 64 * module->channel_count);
         if (extra->notes == NULL) {
-            import_error("Unable to allocate enough memory for NOTE_INFO");
+            jgmod_set_error("Unable to allocate enough memory for NOTE_INFO");
             return -1;
         }
     }
@@ -460,7 +453,7 @@ static long long place_xm_sample_data(XM_LOAD *load, int first, int count, long 
 static int read_xm_instrument_samples(XM_LOAD *load, JGMOD *module, int samples, const int vibrato[4])
 {
     if (grow_wav_table(load, module->sample_count + samples) != 0) {
-        import_error("Unable to allocate enough memory for XMWAV");
+        jgmod_set_error("Unable to allocate enough memory for XMWAV");
         return -1;
     }
     reader_seek(load->r, load->position);
@@ -500,11 +493,11 @@ static int read_xm_instruments(XM_LOAD *load, JGMOD *module)
     module->instrument_info =
         (INSTRUMENT_INFO *)jgmod_calloc((long)sizeof(INSTRUMENT_INFO) * module->instrument_count);
     if (module->instrument_info == NULL) {
-        import_error("Unable to allocate enough memory for INSTRUMENT_INFO");
+        jgmod_set_error("Unable to allocate enough memory for INSTRUMENT_INFO");
         return -1;
     }
     if (grow_wav_table(load, 256) != 0) {
-        import_error("Unable to allocate enough memory for XMWAV");
+        jgmod_set_error("Unable to allocate enough memory for XMWAV");
         return -1;
     }
     module->sample_count = 0;
@@ -553,7 +546,7 @@ static int read_xm_sample(XM_LOAD *load, JGMOD *module, int index)
     sample->loop_end = (unsigned long)(sixteen_bit ? loop_end / 2 : loop_end);
     sample->data = jgmod_calloc(points);
     if (sample->data == NULL) {
-        import_error("Unble to allocate enough memory for sample data");
+        jgmod_set_error("Unble to allocate enough memory for sample data");
         return -1;
     }
     read_xm_points(load->r, (unsigned char *)sample->data, points, sixteen_bit);
@@ -584,12 +577,12 @@ static int read_xm_samples(XM_LOAD *load, JGMOD *module)
     // One more than the file has: the blank sample that unmapped notes play.
     module->sample_info = (SAMPLE_INFO *)jgmod_calloc((long)sizeof(SAMPLE_INFO) * (module->sample_count + 1));
     if (module->sample_info == NULL) {
-        import_error("Unable to allocate enough memory for SAMPLE_INFO");
+        jgmod_set_error("Unable to allocate enough memory for SAMPLE_INFO");
         return -1;
     }
     module->samples = (SAMPLE *)jgmod_calloc((long)sizeof(SAMPLE) * (module->sample_count + 1));
     if (module->samples == NULL) {
-        import_error("Unable to allocate enough memory for SAMPLE");
+        jgmod_set_error("Unable to allocate enough memory for SAMPLE");
         return -1;
     }
     for (int index = 0; index < module->sample_count; index++) {
@@ -617,7 +610,7 @@ static int add_blank_sample(JGMOD *module)
     blank->data = jgmod_calloc(1);
     module->sample_count++;
     if (blank->data == NULL) {
-        import_error("Unable to allocate enough memory for sample data");
+        jgmod_set_error("Unable to allocate enough memory for sample data");
         return -1;
     }
     return 0;
@@ -630,7 +623,7 @@ static int read_xm_body(XM_LOAD *load, JGMOD *module, int patterns)
 {
     module->pattern_info = (PATTERN_INFO *)jgmod_calloc((long)sizeof(PATTERN_INFO) * patterns);
     if (module->pattern_info == NULL) {
-        import_error("Unable to allocate enough memory for PATTERN_INFO");
+        jgmod_set_error("Unable to allocate enough memory for PATTERN_INFO");
         return -1;
     }
     if (load->version == XM_VERSION)
