@@ -70,6 +70,20 @@ void RestUntilTick(void)
     wake.wait_for(lock, LONGEST_REST, [seen] { return wake_count != seen; });
 }
 
+void WaitForKey(int scancode, int down)
+{
+    while (!key[scancode] == (down != 0) && !CloseRequested()) {
+        RestUntilTick();
+    }
+}
+
+void WaitForKeypress(void)
+{
+    while (!keypressed() && !CloseRequested()) {
+        RestUntilTick();
+    }
+}
+
 int KeyHeld(int scancode)
 {
     if (!key[scancode]) {

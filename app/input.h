@@ -9,6 +9,10 @@
 void InstallInputHooks(void);
 // Sleeps until the next game tick, a key or mouse event, or a close request.
 void RestUntilTick(void);
+// Rest until `scancode` is down (down != 0) or up, or until a key is in the
+// buffer; the close button ends every such wait.
+void WaitForKey(int scancode, int down);
+void WaitForKeypress(void);
 // The game tick's share: wakes the loop that rests.
 void WakeLoops(void);
 

@@ -35,15 +35,11 @@ int Pause(void)
     strcpy(pausetxt3, "to continue...");
     Draw_Pause_Text();
     clear_keybuf();
-    while (!keypressed() && !CloseRequested()) {
-        RestUntilTick();
-    }
+    WaitForKeypress();
     // A close request leaves the game as Escape would.
     int scancode = CloseRequested() ? KEY_ESC : readkey() >> 8;
     // Nothing draws over the text while the game stands, so it is drawn once.
-    while (!key[KEY_C] && !CloseRequested()) {
-        RestUntilTick();
-    }
+    WaitForKey(KEY_C, 1);
     return CloseRequested() ? KEY_ESC : scancode;
 }
 
@@ -148,9 +144,7 @@ void Game_Over(void)
     stop_mod();
     // A close request ends the wait as Enter does: a finished game keeps its
     // place in the table.
-    while (!key[KEY_ENTER] && !CloseRequested()) {
-        RestUntilTick();
-    }
+    WaitForKey(KEY_ENTER, 1);
     clear_keybuf();
     GotHighScore();
 }

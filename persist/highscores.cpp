@@ -105,9 +105,7 @@ void GetHighScore(void)
     text_mode(0);
     textout(screen, Datafile_Font(DAT_FONT_LARGE), "_", FIELD_X, FIELD_Y, COL_TEXT);
     for (;;) {
-        while (!keypressed() && !CloseRequested()) {
-            RestUntilTick();
-        }
+        WaitForKeypress();
         // A close request keeps what was typed, as Enter would.
         if (CloseRequested()) {
             break;

@@ -52,12 +52,8 @@ void Help(void)
     Draw_Help();
     // Escape down, then up again, so that the key does not reach the play
     // loop and end the game.
-    while (!key[KEY_ESC] && !CloseRequested()) {
-        RestUntilTick();
-    }
-    while (key[KEY_ESC] && !CloseRequested()) {
-        RestUntilTick();
-    }
+    WaitForKey(KEY_ESC, 1);
+    WaitForKey(KEY_ESC, 0);
     clear_keybuf();
     blit(temp_buffer, screen, 0, 0, 0, 0, 640, 480);
 }
