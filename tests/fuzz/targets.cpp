@@ -16,7 +16,9 @@
 #include "support/module_rules.h"
 #include "support/packfile_helpers.h"
 
-struct FUZZ_VOICE { const SAMPLE *sample; int position, playmode; };
+struct FUZZ_VOICE { const SAMPLE *sample; int position, playmode, frequency, playing; };
+
+#define FUZZ_MIXER_HZ 44100
 
 static FUZZ_VOICE voices[MAX_ALLEG_VOICE];
 static volatile unsigned char sink;
@@ -28,7 +30,8 @@ static FUZZ_VOICE *voice_at(int voice)
     return &voices[voice];
 }
 
-// The mixer plays from 0 to len and, in a looping mode, between the loop points.
+// The mixer plays from 0 to len and, in a looping mode, between the loop
+// points, at what the library's mixer can play.
 static void check_voice(int voice)
 {
     const FUZZ_VOICE *v = voice_at(voice);
@@ -39,13 +42,24 @@ static void check_voice(int voice)
         sink = ((const unsigned char *)s->data)[s->len * (s->bits == 16 ? 2 : 1) - 1];
     if ((v->playmode & PLAYMODE_LOOP) && s->loop_end > s->len)
         abort();
+    std::string fault = voice_fault(s, v->playing, v->playmode, v->frequency, FUZZ_MIXER_HZ);
+    if (!fault.empty()) {
+        fprintf(stderr, "voice %d: %s\n", voice, fault.c_str());
+        abort();
+    }
+}
+
+static void start(int voice)
+{
+    voice_at(voice)->playing = 1;
+    check_voice(voice);
 }
 
 static int allocate(const SAMPLE *s)
 {
     for (int voice = 0; voice < MAX_ALLEG_VOICE; voice++) {
         if (voices[voice].sample == NULL) {
-            voices[voice] = FUZZ_VOICE{s, 0, 0};
+            voices[voice] = FUZZ_VOICE{s, 0, 0, s != NULL ? s->freq : 0, 0};
             return voice;
         }
     }
@@ -58,15 +72,31 @@ static void set_playmode(int voice, int playmode)
     check_voice(voice);
 }
 
+// A stopped voice keeps its sample and settings and reports position -1.
+static void stop(int voice)
+{
+    voice_at(voice)->position = -1;
+    voice_at(voice)->playing = 0;
+}
+
+// A stopped voice may still name the sample of a song since freed, as in the
+// library: only a playing one is checked.
+static void set_frequency(int voice, int frequency)
+{
+    voice_at(voice)->frequency = frequency;
+    if (voice_at(voice)->playing)
+        check_voice(voice);
+}
+
 static void set_nothing(int voice, int) { voice_at(voice); }
 
 static const JGMOD_VOICE_DRIVER fuzz_voices = {
     allocate,
-    [](int voice, const SAMPLE *s) { *voice_at(voice) = FUZZ_VOICE{s, 0, 0}; },  // plays once
-    [](int voice) { *voice_at(voice) = FUZZ_VOICE{NULL, 0, 0}; },
-    check_voice,
-    [](int voice) { voice_at(voice)->position = -1; },
-    set_nothing,
+    [](int voice, const SAMPLE *s) { *voice_at(voice) = FUZZ_VOICE{s, 0, 0, s->freq, 0}; },
+    [](int voice) { *voice_at(voice) = FUZZ_VOICE{NULL, 0, 0, 0, 0}; },
+    start,
+    stop,
+    set_frequency,
     set_nothing,
     set_nothing,
     [](int voice, int position) { voice_at(voice)->position = position; },
@@ -183,6 +213,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         install_allegro(SYSTEM_NONE, &errno, atexit);
         jgmod_voices = &fuzz_voices;
         jgmod_timer = &fuzz_timer;
+        jgmod_mixer_frequency = [] { return FUZZ_MIXER_HZ; };
         if (install_mod(4) != 1)
             abort();
         ready = true;

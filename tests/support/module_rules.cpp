@@ -98,3 +98,15 @@ std::string module_fault(const JGMOD *j)
         fault = instrument_fault(j, index);
     return fault;
 }
+
+std::string voice_fault(const SAMPLE *s, bool playing, int playmode, int frequency, int mixer_hz)
+{
+    std::string named = "frequency " + std::to_string(frequency);
+    RULE(frequency < (1 << 19), named + ": the library wraps it");
+    RULE(!playing || (s != NULL && s->len > 0), std::string("playing no frames"));
+    long loop = s != NULL ? (long)s->loop_end - (long)s->loop_start : 0;
+    bool loops = playing && (playmode & PLAYMODE_LOOP);
+    RULE(!loops || frequency < loop * (long long)mixer_hz,
+         named + " runs off a loop of " + std::to_string(loop));
+    return "";
+}

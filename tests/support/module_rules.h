@@ -11,5 +11,8 @@
 
 // The first broken rule, said in words; empty when the module keeps them all.
 std::string module_fault(const JGMOD *j);
+// What the library's mixer, at mixer_hz, cannot play on a voice: a frequency
+// of 2^19 Hz or more, no frames, or a loop crossed in one output frame.
+std::string voice_fault(const SAMPLE *s, bool playing, int playmode, int frequency, int mixer_hz);
 
 #endif

@@ -1,6 +1,7 @@
 // The player test fixture and its recording voice driver.
 #include <string.h>
 
+#include "support/module_rules.h"
 #include "support/player_fixture.h"
 
 static RecordedVoice voices[RECORDER_VOICES + 1];  // the last one takes calls on bad voices
@@ -17,13 +18,8 @@ static RecordedVoice &logged(const char *name, int voice, int value = 0)
 static void refuse_unplayable(const char *name, int voice)
 {
     const RecordedVoice &v = recorded_voice(voice);
-    const SAMPLE *s = v.sample;
-    long loop = s != nullptr ? (long)s->loop_end - (long)s->loop_start : 0;
-    SCOPED_TRACE(testing::Message() << name << " on voice " << voice);
-    EXPECT_LT(v.frequency, 1 << 19) << "the library wraps it";
-    EXPECT_TRUE(!v.playing || (s != nullptr && s->len > 0)) << "no frames";
-    bool loops = v.playing && (v.playmode & PLAYMODE_LOOP);
-    EXPECT_TRUE(!loops || v.frequency < loop * RECORDER_MIXER_HZ) << "runs off the loop";
+    EXPECT_EQ(voice_fault(v.sample, v.playing, v.playmode, v.frequency, RECORDER_MIXER_HZ), "")
+        << name << " on voice " << voice;
 }
 
 static const JGMOD_VOICE_DRIVER recorder = {
