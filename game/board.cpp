@@ -70,12 +70,7 @@ int Inside_Map(int x, int y)
 
 int Row_Full(int y)
 {
-    for (int x = 0; x < MAP_W; x++) {
-        if (Map_Cell(x, y) == 0) {
-            return 0;
-        }
-    }
-    return -1;
+    return Row_Full_In(&Game, y) ? -1 : 0;
 }
 
 // Row 0 stays as it was, so whatever it held is now in rows 0 and 1.
@@ -100,6 +95,16 @@ void Draw_Preview(void)
 }
 
 } // namespace
+
+bool Row_Full_In(const GAME *game, int y)
+{
+    for (int x = 0; x < MAP_W; x++) {
+        if (game->map[x * MAP_H + y] == 0) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // A loaded game may carry any counter values; the sums stop at the ends of
 // the 32-bit fields instead of overflowing.

@@ -71,6 +71,7 @@ inline bool Is_Element_Code(int code)
 // Board rules.
 int Random(int n);               // rand() % n; never seeded
 void Add_Saturating(int32_t &counter, long long amount);  // stops at the int32_t ends
+bool Row_Full_In(const GAME *game, int y);  // every cell of row y holds a tile
 void Clear_Block(void);
 // Sets the cells of element code `code` in a block laid out as Game.block
 // (the caller clears it); 0 for an unknown code, else -1. Touches nothing else.

@@ -38,12 +38,7 @@ bool BlockIsItsElement(const GAME *game)
 // room to enter.
 bool TopRowFull(const GAME *game)
 {
-    for (int x = 0; x < MAP_W; x++) {
-        if (game->map[x * MAP_H] == 0) {
-            return false;
-        }
-    }
-    return true;
+    return Row_Full_In(game, 0);
 }
 
 bool ValidCell(int32_t value)
